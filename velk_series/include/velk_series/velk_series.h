@@ -1,0 +1,163 @@
+/* velk_series: host-side access to a Velk series cartridge storage device.
+ *
+ * Plain C interface. Every buffer and record passed in is owned by the caller; the library keeps
+ * no reference to it after the call returns. Library state (pipe pair, open count, shared command
+ * blocks, busy flag) is process-wide and unsynchronised: callers serialise device use with the
+ * busy flag.
+ *
+ * On 32-bit Windows every export is __stdcall and carries the decorated name _Name@N.
+ */
+#ifndef VELK_SERIES_VELK_SERIES_H
+#define VELK_SERIES_VELK_SERIES_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define VELK_CALL __stdcall
+#if defined(VELK_SERIES_BUILDING)
+#define VELK_EXPORT
+#else
+#define VELK_EXPORT __declspec(dllimport)
+#endif
+#else
+#define VELK_CALL
+#if defined(VELK_SERIES_BUILDING)
+#define VELK_EXPORT __attribute__((visibility("default")))
+#else
+#define VELK_EXPORT
+#endif
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* A one-byte boolean: 1 = true, 0 = false. */
+typedef uint8_t VelkBool;
+
+/* A reference to the library's one pipe pair, or VELK_INVALID_DEVICE when no device could be
+ * opened. Callers only compare it with VELK_INVALID_DEVICE and pass it back. */
+typedef void* DeviceHandle;
+#define VELK_INVALID_DEVICE ((DeviceHandle)(intptr_t)-1)
+
+/* Flash chip identifier: manufacturer word in the high 16 bits, device word in the low 16. */
+typedef uint32_t ChipId;
+#define VELK_UNKNOWN_CHIP ((ChipId)0x00FFFFFFu)
+
+/* Set by ReadRomID and adjusted by DetectSectorsTables; tells the ROM writer how to erase. */
+typedef uint32_t EraseHint;
+#define VELK_ERASE_HINT_NONE 0u
+#define VELK_ERASE_HINT_TEXT_CHIP 1u
+#define VELK_ERASE_HINT_QUERIED 6u
+
+/* Information selectors. */
+#define VELK_SELECTOR_DATA_BUS 0x55u
+#define VELK_SELECTOR_ADDRESS_BUS 0xAAu
+
+/* Compatibility values sent by the application. */
+#define VELK_COMPAT_QUERY 0x80u
+#define VELK_COMPAT_STORE_BASE 0x40u
+#define VELK_COMPAT_ROM_MODE 0x21u
+#define VELK_COMPAT_SAVE_RAM_MODE 0x23u
+
+/* File-name slots. */
+#define VELK_SLOT_ROM_NAME 0u
+#define VELK_SLOT_SAVE_NAME 2u
+#define VELK_FILE_NAME_SIZE 64u
+
+/* Erase codes for EraseSector. */
+#define VELK_ERASE_SECTOR 0x00u
+#define VELK_ERASE_CHIP 0x10u
+#define VELK_CHIP0_COMMAND_ADDRESS 0x000555u
+#define VELK_CHIP1_COMMAND_ADDRESS 0x100555u
+
+/* Transfer counts are in 64-byte units. */
+#define VELK_UNIT_BYTES 64u
+
+typedef struct DeviceInfoRecord {
+    char firmwareVersion[16]; /* "%.2X.%.2X.%.2X%C"; character 8 is the model letter (0x55) */
+    char bootVersion[16];
+    char text1[24];        /* crystal name */
+    char text2[24];        /* selector 0x55: internal ROM chip(s) */
+    char text3[24];        /* selector 0x55: internal RAM chip(s) */
+    char addressText2[16]; /* selector 0xAA: SCI implementation version */
+} DeviceInfoRecord;
+
+typedef struct SectorEntry {
+    char name[12];        /* up to seven characters padded with spaces, zero-terminated */
+    uint32_t wordAddress; /* first word of the sector */
+    uint32_t end;         /* byte address just past the sector */
+    uint32_t size;        /* bytes */
+    ChipId chipId;
+    uint8_t chipIndex;
+    uint8_t reserved[3];
+} SectorEntry;
+
+#define VELK_SECTOR_TABLE_ROWS 100
+typedef SectorEntry SectorTable[VELK_SECTOR_TABLE_ROWS];
+
+/* The library's own messages ("Device Not Detected!", unknown chips) go through this handler.
+ * Without one they are written to stderr. The handler may be called on any thread that calls
+ * into the library. */
+typedef enum VelkMessageIcon { VELK_ICON_NONE = 0, VELK_ICON_ERROR = 1 } VelkMessageIcon;
+typedef void(VELK_CALL* VelkMessageHandler)(void* context, const char* caption, const char* text,
+                                            int icon);
+
+/* --- transport and busy flag --- */
+VELK_EXPORT DeviceHandle VELK_CALL OpenVelkDevice(void);
+VELK_EXPORT void VELK_CALL CloseVelkDevice(DeviceHandle device);
+VELK_EXPORT int VELK_CALL Write(DeviceHandle device, const void* buffer, uint32_t count,
+                                uint32_t* transferred, void* overlapped);
+VELK_EXPORT int VELK_CALL Read(DeviceHandle device, void* buffer, uint32_t count,
+                               uint32_t* transferred, void* overlapped);
+VELK_EXPORT uint8_t VELK_CALL IsVelkDeviceProcessed(void);
+VELK_EXPORT uint8_t VELK_CALL SetVelkDeviceProcessed(uint8_t value);
+VELK_EXPORT VelkBool VELK_CALL ReturnFalseClear(void);
+
+/* --- identity and information --- */
+VELK_EXPORT VelkBool VELK_CALL ReadDeviceInfo(DeviceHandle device, DeviceInfoRecord* record,
+                                              uint8_t selector);
+VELK_EXPORT VelkBool VELK_CALL CompareVersion(DeviceInfoRecord record, uint32_t major,
+                                              uint32_t minor, uint32_t patch);
+VELK_EXPORT ChipId VELK_CALL ReadRomID(DeviceHandle device, uint8_t chip, EraseHint* hint);
+VELK_EXPORT VelkBool VELK_CALL IsVelkBrivo(DeviceHandle device);
+VELK_EXPORT uint32_t VELK_CALL GetMaxSize(DeviceHandle device, uint32_t* saveRamValue,
+                                          int showMessage);
+VELK_EXPORT uint8_t VELK_CALL Compatibility(DeviceHandle device, uint8_t value);
+VELK_EXPORT VelkBool VELK_CALL ReadErasingCount(DeviceHandle device, uint32_t* counter,
+                                                uint8_t mode);
+VELK_EXPORT VelkBool VELK_CALL ReadFileName(DeviceHandle device, char* buffer, uint8_t slot);
+VELK_EXPORT VelkBool VELK_CALL WriteFileName(DeviceHandle device, char* name, uint8_t slot);
+
+/* --- sector tables, erase, program --- */
+VELK_EXPORT VelkBool VELK_CALL DetectSectorsTables(DeviceHandle device, SectorEntry* table,
+                                                   EraseHint* hint);
+VELK_EXPORT VelkBool VELK_CALL AssociateWithTable(ChipId* id, SectorEntry* table,
+                                                  uint32_t chipIndex, EraseHint* hint);
+VELK_EXPORT int32_t VELK_CALL AddToTable(SectorEntry* table, const SectorEntry* templateRows,
+                                         ChipId id, uint32_t chipIndex);
+VELK_EXPORT VelkBool VELK_CALL EraseSector(DeviceHandle device, uint32_t wordAddress,
+                                           uint8_t wait, uint8_t code);
+VELK_EXPORT VelkBool VELK_CALL ReadSector(DeviceHandle device, void* buffer, uint32_t wordAddress,
+                                          uint8_t count);
+VELK_EXPORT VelkBool VELK_CALL WriteSector(DeviceHandle device, const void* buffer,
+                                           uint32_t wordAddress, uint8_t count);
+VELK_EXPORT VelkBool VELK_CALL WriteRamSector(DeviceHandle device, const void* buffer,
+                                              uint32_t wordAddress, uint8_t count);
+
+/* --- boot loader --- */
+VELK_EXPORT VelkBool VELK_CALL Bootloader(DeviceHandle device, uint8_t flag, uint8_t mode);
+VELK_EXPORT VelkBool VELK_CALL BootPage(DeviceHandle device, uint32_t page, uint32_t ignored);
+VELK_EXPORT VelkBool VELK_CALL BootNextPage(DeviceHandle device, const uint8_t* page);
+VELK_EXPORT uint8_t VELK_CALL CalcCRC(const uint8_t* data, uint32_t length);
+VELK_EXPORT VelkBool VELK_CALL AddHEX2DXF(uint32_t first, uint32_t second);
+
+/* --- program integration (not one of the device commands) --- */
+VELK_EXPORT void VELK_CALL SetVelkMessageHandler(VelkMessageHandler handler, void* context);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VELK_SERIES_VELK_SERIES_H */

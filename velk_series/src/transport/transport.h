@@ -1,0 +1,62 @@
+// The seam between the command exports and whatever carries the bytes: a USB device through
+// libusb or the Windows driver, a running velk-sim behind a Unix socket, or a test recorder.
+// Nothing above this file knows which one it talks to.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace velk {
+
+enum class TransferStatus {
+    Ok,        // count bytes moved (an IN transfer may move fewer than asked)
+    TimedOut,  // the device did not complete the transfer within the timeout
+    NoDevice,  // the device is gone (unplugged, simulator stopped)
+    Failed,    // any other error
+};
+
+struct TransferResult {
+    TransferStatus status = TransferStatus::Failed;
+    std::size_t count = 0;
+
+    bool ok() const { return status == TransferStatus::Ok; }
+};
+
+// Every blocking call is bounded; a timed-out transfer is a failed transfer.
+inline constexpr std::chrono::milliseconds kTransferTimeout{5000};
+
+// One opened device: "PIPE00" is bulkIn, "PIPE01" is bulkOut.
+class Connection {
+public:
+    virtual ~Connection() = default;
+    virtual TransferResult bulkOut(std::span<const std::uint8_t> data,
+                                   std::chrono::milliseconds timeout) = 0;
+    virtual TransferResult bulkIn(std::span<std::uint8_t> buffer,
+                                  std::chrono::milliseconds timeout) = 0;
+};
+
+// A family of devices the library can find (USB, virtual devices, a test recorder). Device paths
+// are backend-prefixed texts ("usb:...", "sim:...") so the enumeration order across backends
+// decides which device is found first.
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // Paths of the devices present now, in the order they should be tried.
+    virtual std::vector<std::string> enumerate() = 0;
+    // Opens a path returned by enumerate(); null when it cannot be opened.
+    virtual std::unique_ptr<Connection> open(const std::string& path) = 0;
+};
+
+// The backends consulted by OpenVelkDevice, in order: real hardware first, then virtual devices.
+std::vector<Backend*> activeBackends();
+
+// Tests replace the whole backend list (for example with a recorder); pass an empty vector to
+// restore the built-in list.
+void overrideBackendsForTesting(std::vector<Backend*> backends);
+
+}  // namespace velk
