@@ -1,0 +1,74 @@
+// The save RAM of the device: its window at byte 0x200000 (one save byte per odd address), the
+// queries the "RAM memory" page makes, the size rule for writes, and the read, write and clear
+// runs. Qt-free. Callers keep the device alone while another operation has the busy flag set, and
+// own the flag for the three runs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "genesis/operation_outcome.h"
+#include "shell/operation_sink.h"
+
+namespace nuvrel {
+
+inline constexpr std::uint32_t kSaveRamBase = 0x200000;
+
+struct SaveRamInfo {
+    // GetMaxSize found a device (romBytes != 0). False: no device, or a model without a known
+    // size; with showMessage the library has said "Device Not Detected!" when it was missing.
+    bool deviceFound = false;
+    std::uint32_t ramSize = 0;  // the save-RAM value (m_ramSize); 0: the device has no save RAM
+    // Only for QuerySaveRamForRead:
+    bool opened = false;     // false after deviceFound: "Device Not Detected!", disable "Read"
+    std::string storedName;  // slot 2; empty when it has no terminator within 64 bytes
+    std::uint32_t readLength = 0;  // twice the save-RAM value (m_readLength)
+};
+
+// GetMaxSize without a device handle: the size the refresh, "In File" and "Clear RAM" use.
+SaveRamInfo QuerySaveRamSize(bool showMessage);
+
+// What "Out File" learns: the size (GetMaxSize with its message as asked), then with the device
+// open the stored save name and the read length. Stops after the size when there is no save RAM.
+SaveRamInfo QuerySaveRamForRead(bool showMessage);
+
+// A save file may hold at most the whole window, twice the save-RAM value.
+inline bool SaveFileFits(std::uint32_t ramSize, std::uint32_t fileSize) {
+    return static_cast<std::uint64_t>(fileSize) <= 2ull * ramSize;
+}
+
+// "File Size is to large for attached device!\nDevice Rom Size: %dKbytes\nFile Size: %dKbytes"
+std::string SaveTooLargeMessage(std::uint32_t ramSize, std::uint32_t fileSize);
+
+struct SaveRamReadRequest {
+    std::string outputPath;
+    std::uint32_t length = 0;  // readLength; rounded down to whole kilobytes
+};
+
+// Reads the window in 1024-byte blocks into outputPath (even offsets zeroed). Written to a
+// temporary file beside the destination that replaces it only after a complete run. Status:
+// "Reading", then "Read Complite", "Read error at: 0x%.6X" or "Can't write file!".
+OperationOutcome ReadSaveRam(const SaveRamReadRequest& request, OperationSink& sink);
+
+struct SaveRamWriteRequest {
+    std::string inputPath;
+    std::uint32_t length = 0;  // the file size at selection (m_inSize); whole 256-byte blocks sent
+    bool verify = true;
+};
+
+// Writes the file into the window in 256-byte blocks, verifying every save byte of a block when
+// asked. Stores MakeStoredName(inputPath) in slot 2 after a complete run, " " otherwise. Status:
+// "Writing", then "Write Complite", "Verify error at: 0x%.6X", "Write error at: 0x%.6X",
+// "Read error at: 0x%.6X" or "Can't read file!".
+OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink& sink);
+
+struct SaveRamClearRequest {
+    std::uint32_t ramSize = 0;  // the save-RAM value; the whole window (twice it) is cleared
+    bool verify = true;         // the verify choice of the last write (true before any write)
+};
+
+// Writes zeros over the whole window. Status "Clearing", then the outcomes of WriteSaveRam
+// ("Write Complite" on success). Slot 2 becomes " ".
+OperationOutcome ClearSaveRam(const SaveRamClearRequest& request, OperationSink& sink);
+
+}  // namespace nuvrel
