@@ -1,0 +1,95 @@
+#include "patches/patch_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "patches/game_genie.h"
+#include "patches/hex_text.h"
+#include "patches/patch_messages.h"
+
+namespace nuvrel {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File OpenFile(const std::filesystem::path& path, const char* mode) {
+    return File(std::fopen(path.string().c_str(), mode));
+}
+
+// One fgets-sized piece: at most 1023 characters up to and including the line end.
+constexpr int kLineBufferSize = 1024;
+
+}  // namespace
+
+std::string_view PatchFileMessage(PatchFileResult result) {
+    switch (result) {
+        case PatchFileResult::Ok:
+            return {};
+        case PatchFileResult::CannotWrite:
+            return patch_messages::kCannotWrite;
+        case PatchFileResult::CannotRead:
+            return patch_messages::kCannotRead;
+        case PatchFileResult::WrongFormat:
+            return patch_messages::kWrongFormat;
+    }
+    return {};
+}
+
+PatchFileResult SavePatchFile(const std::filesystem::path& path, const PatchList& list) {
+    // Binary mode, so the CR LF written here is what ends up on disk on every platform.
+    File file = OpenFile(path, "wb");
+    if (!file) {
+        return PatchFileResult::CannotWrite;
+    }
+    for (const PatchRow& row : list.rows()) {
+        if (std::fprintf(file.get(), "%s:%s\r\n", row.address.c_str(), row.data.c_str()) < 0) {
+            return PatchFileResult::CannotWrite;
+        }
+    }
+    // A full disk shows up only when the buffered data is flushed.
+    if (std::fclose(file.release()) != 0) {
+        return PatchFileResult::CannotWrite;
+    }
+    return PatchFileResult::Ok;
+}
+
+PatchFileResult LoadPatchFile(const std::filesystem::path& path, std::uint32_t romSize,
+                              PatchList& list) {
+    File file = OpenFile(path, "rb");
+    if (!file) {
+        return PatchFileResult::CannotRead;
+    }
+    list.Clear();
+    char line[kLineBufferSize];
+    while (std::fgets(line, kLineBufferSize, file.get()) != nullptr) {
+        if (line[0] == '\0') {
+            continue;
+        }
+        char* colon = std::strchr(line, ':');
+        if (colon == nullptr) {
+            list.Clear();
+            return PatchFileResult::WrongFormat;
+        }
+        *colon = '\0';
+        const auto address = static_cast<std::uint32_t>(ParseHexText(line));
+        if (!IsInRomArea(address, romSize)) {
+            continue;
+        }
+        // The data parse stops at the CR or LF, so both line ends read the same.
+        const auto data = static_cast<std::uint32_t>(ParseHexText(colon + 1));
+        char code[kGameGenieCodeBufferSize];
+        EncodeGameGenie(address, data, code);
+        list.AppendPatchRow(address, data, code);
+    }
+    if (std::ferror(file.get()) != 0) {
+        list.Clear();
+        return PatchFileResult::CannotRead;
+    }
+    return PatchFileResult::Ok;
+}
+
+}  // namespace nuvrel

@@ -1,0 +1,28 @@
+// Patch files: one "ADDRESS:DATA" line per row in list order, CR LF line ends on every platform so
+// files move between systems. Check states and codes are not stored; loading rebuilds the codes.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "patches/patch_list.h"
+
+namespace nuvrel {
+
+enum class PatchFileResult { Ok, CannotWrite, CannotRead, WrongFormat };
+
+// The message to show for a failed result; empty for Ok.
+std::string_view PatchFileMessage(PatchFileResult result);
+
+// Creates or truncates the file and writes every row.
+PatchFileResult SavePatchFile(const std::filesystem::path& path, const PatchList& list);
+
+// Replaces the list with the file's rows (unchecked, codes rebuilt from address and data). Lines
+// whose address lies outside 0 ... romSize - 1 are skipped silently. A line without ":" (an empty
+// line included) empties the list and gives WrongFormat. When the file cannot be opened the list
+// is left as it was.
+PatchFileResult LoadPatchFile(const std::filesystem::path& path, std::uint32_t romSize,
+                              PatchList& list);
+
+}  // namespace nuvrel
