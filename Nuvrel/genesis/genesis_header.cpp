@@ -1,0 +1,119 @@
+#include "genesis/genesis_header.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <velk_series/velk_series.h>
+
+#include "genesis/device_session.h"
+#include "genesis/rom_image.h"
+
+namespace nuvrel {
+namespace {
+
+// Field positions relative to the header's first byte (image offset 0x100).
+constexpr std::size_t kSystemName = 0x00;
+constexpr std::size_t kCopyright = 0x10;
+constexpr std::size_t kDomesticName = 0x20;
+constexpr std::size_t kOverseasName = 0x50;
+constexpr std::size_t kCartridgeType = 0x80;
+constexpr std::size_t kChecksum = 0x8E;
+constexpr std::size_t kRomStart = 0xA0;
+constexpr std::size_t kRamStart = 0xA8;
+
+constexpr std::uint32_t kHeaderWordAddress = kGenesisHeaderOffset / 2;
+constexpr std::uint8_t kHeaderReadUnits = 3;  // 192 bytes
+
+std::string HeaderText(const GenesisHeaderBytes& header, std::size_t at, std::size_t length) {
+    const char* bytes = reinterpret_cast<const char*>(header.data() + at);
+    return std::string(bytes, strnlen(bytes, length));
+}
+
+std::uint32_t Address24(const GenesisHeaderBytes& header, std::size_t at) {
+    return (static_cast<std::uint32_t>(header[at + 1]) << 16) |
+           (static_cast<std::uint32_t>(header[at + 2]) << 8) | header[at + 3];
+}
+
+std::string RangeText(const GenesisHeaderBytes& header, std::size_t at) {
+    const std::uint32_t start = Address24(header, at);
+    const std::uint32_t end = Address24(header, at + 4);
+    char text[64];
+    std::snprintf(text, sizeof text, "0x%.6x(%u)::0x%.6x(%u)", static_cast<unsigned>(start),
+                  static_cast<unsigned>(start), static_cast<unsigned>(end),
+                  static_cast<unsigned>(end));
+    return text;
+}
+
+}  // namespace
+
+GenesisHeaderFields FormatGenesisHeader(const GenesisHeaderBytes& header) {
+    GenesisHeaderFields fields;
+    fields.systemName = HeaderText(header, kSystemName, 16);
+    fields.copyright = HeaderText(header, kCopyright, 16);
+    fields.domesticName = HeaderText(header, kDomesticName, 48);
+    fields.overseasName = HeaderText(header, kOverseasName, 48);
+    fields.cartridgeType = HeaderText(header, kCartridgeType, 14);
+    char checksum[16];
+    std::snprintf(checksum, sizeof checksum, "0x%.4x",
+                  static_cast<unsigned>((header[kChecksum] << 8) | header[kChecksum + 1]));
+    fields.checksum = checksum;
+    fields.romRange = RangeText(header, kRomStart);
+    fields.ramRange = RangeText(header, kRamStart);
+    return fields;
+}
+
+std::string HeaderFileSizeText(std::uint32_t imageSize) {
+    char text[48];
+    std::snprintf(text, sizeof text, "0x%.8X, %dMBit", static_cast<unsigned>(imageSize),
+                  static_cast<int>(MBitRoundedUp(imageSize)));
+    return text;
+}
+
+std::optional<GenesisHeaderBytes> ReadGenesisHeaderFromFile(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return std::nullopt;
+    }
+    GenesisHeaderBytes header{};
+    const bool ok = std::fseek(file, static_cast<long>(kGenesisHeaderOffset), SEEK_SET) == 0 &&
+                    std::fread(header.data(), 1, header.size(), file) == header.size();
+    std::fclose(file);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return header;
+}
+
+DeviceHeaderRead ReadGenesisHeaderFromDevice() {
+    DeviceHeaderRead read;
+    DeviceSession device;
+    if (!device.opened()) {
+        return read;
+    }
+    read.deviceFound = true;
+    if (IsVelkBrivo(device.get()) != 0) {
+        Compatibility(device.get(), VELK_COMPAT_ROM_MODE);
+    }
+
+    char name[VELK_FILE_NAME_SIZE] = {};
+    ReadFileName(device.get(), name, VELK_SLOT_ROM_NAME);
+    const std::size_t nameLength = strnlen(name, sizeof name);
+    read.fileName = nameLength != 0 ? std::string(name, nameLength) : kNotApplicable;
+
+    std::uint8_t bytes[kHeaderReadUnits * VELK_UNIT_BYTES] = {};
+    if (ReadSector(device.get(), bytes, kHeaderWordAddress, kHeaderReadUnits) == 0) {
+        return read;
+    }
+    GenesisHeaderBytes header{};
+    std::memcpy(header.data(), bytes, header.size());
+    read.header = header;
+    return read;
+}
+
+}  // namespace nuvrel

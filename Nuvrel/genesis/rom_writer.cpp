@@ -1,0 +1,233 @@
+#include "genesis/rom_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <thread>
+
+#include <velk_series/velk_series.h>
+
+#include "genesis/device_session.h"
+#include "genesis/rom_image.h"
+#include "genesis/sector_walk.h"
+#include "genesis/status_text.h"
+
+namespace nuvrel {
+namespace {
+
+constexpr std::uint32_t kBlockBytes = 512;
+constexpr std::uint8_t kBlockUnits = kBlockBytes / VELK_UNIT_BYTES;
+constexpr std::uint32_t kChipBytes = 0x200000;  // one chip of a two-chip set: 2 MiB, 16 MBit
+constexpr std::chrono::milliseconds kPauseAfterFirstChip{1000};
+
+// The write run's state, so that each step can be a small function and every way out passes
+// through the same closing steps.
+class RomWriteRun {
+  public:
+    RomWriteRun(const RomWriteRequest& request, OperationSink& sink)
+        : imagePath_(request.imagePath),
+          size_(request.imageSize),
+          blocks_(request.imageSize / kBlockBytes),
+          request_(request),
+          sink_(sink) {}
+
+    OperationOutcome run();
+
+  private:
+    bool loadImage(std::FILE* file);
+    bool useChipErase(EraseHint hint) const {
+        return hint == VELK_ERASE_HINT_TEXT_CHIP ||
+               (hint == VELK_ERASE_HINT_QUERIED && request_.fastErase);
+    }
+    bool eraseChips();
+    bool eraseSectors();
+    bool writeBlocks();
+    void pause(std::chrono::milliseconds duration) const;
+    void storeName(const std::string& name);
+
+    const std::string imagePath_;  // copied once: a new selection during the run changes nothing
+    const std::uint32_t size_;
+    const std::uint32_t blocks_;
+    const RomWriteRequest& request_;
+    OperationSink& sink_;
+
+    DeviceSession device_;
+    std::unique_ptr<std::uint8_t[]> image_;
+    SectorTable table_{};
+    OperationOutcome outcome_;
+};
+
+OperationOutcome RomWriteRun::run() {
+    if (!device_.opened()) {
+        sink_.setSector("");
+        return Ended(OperationResult::NoDevice, "");
+    }
+    if (IsVelkBrivo(device_.get()) != 0) {
+        Compatibility(device_.get(), VELK_COMPAT_ROM_MODE);
+    }
+    std::FILE* file = std::fopen(imagePath_.c_str(), "rb");
+    if (file == nullptr) {
+        device_.close();
+        sink_.setSector("");
+        return Ended(OperationResult::FileNotOpened, "");
+    }
+    sink_.setStatus("Analizing file");
+
+    bool timerStarted = false;
+    if (loadImage(file)) {
+        if (request_.applyPatches) {
+            request_.applyPatches(image_.get(), size_);
+        }
+        EraseHint hint = VELK_ERASE_HINT_NONE;
+        if (DetectSectorsTables(device_.get(), table_, &hint) == 0) {
+            outcome_ = Ended(OperationResult::SectorsUndetected, kStatusCantDetectSectors);
+            sink_.setStatus(outcome_.status);
+        } else {
+            sink_.startElapsedTimer();
+            timerStarted = true;
+
+            std::uint32_t eraseCount = 0;
+            ReadErasingCount(device_.get(), &eraseCount, 0);
+            ++eraseCount;
+            ReadErasingCount(device_.get(), &eraseCount, 1);
+
+            sink_.setProgressRange(static_cast<std::uint16_t>(blocks_));
+            const bool erased = useChipErase(hint) ? eraseChips() : eraseSectors();
+            if (erased && writeBlocks()) {
+                outcome_ = Ended(OperationResult::Completed, kStatusWriteComplete);
+            }
+            sink_.setProgressPosition(0);
+            sink_.setStatus(outcome_.status);
+            // The device must not carry the name of an image it does not fully hold.
+            storeName(outcome_.succeeded() ? MakeStoredName(imagePath_) : std::string(" "));
+        }
+    } else {
+        sink_.setStatus(outcome_.status);
+    }
+
+    // The closing read of the first block; its data is not used.
+    std::uint8_t closing[kBlockBytes];
+    ReadSector(device_.get(), closing, 0, kBlockUnits);
+
+    image_.reset();
+    std::fclose(file);
+    if (timerStarted) {
+        sink_.stopElapsedTimer();
+    }
+    device_.close();
+    sink_.setSector("");
+    return outcome_;
+}
+
+bool RomWriteRun::loadImage(std::FILE* file) {
+    // The 512 bytes after the image are slack for a patch on the image's last byte.
+    image_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size_) + kBlockBytes]());
+    if (!image_) {
+        outcome_ = Ended(OperationResult::OutOfMemory, kStatusNotEnoughMemory);
+        return false;
+    }
+    if (std::fread(image_.get(), 1, size_, file) != size_) {
+        // Programming the missing part would write whatever the buffer held.
+        outcome_ = Ended(OperationResult::FileReadFailed, kStatusCantReadFile);
+        return false;
+    }
+    return true;
+}
+
+bool RomWriteRun::eraseChips() {
+    sink_.setFastErase(true);
+    sink_.setStatus("Erasing ROM0");
+    if (EraseSector(device_.get(), VELK_CHIP0_COMMAND_ADDRESS, 1, VELK_ERASE_CHIP) == 0) {
+        outcome_ = FailedAt(OperationResult::EraseFailed, 0);
+        return false;
+    }
+    pause(kPauseAfterFirstChip);
+    if (size_ > kChipBytes) {
+        sink_.setStatus("Erasing ROM1");
+        if (EraseSector(device_.get(), VELK_CHIP1_COMMAND_ADDRESS, 1, VELK_ERASE_CHIP) == 0) {
+            outcome_ = FailedAt(OperationResult::EraseFailed, kChipBytes);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RomWriteRun::eraseSectors() {
+    sink_.setFastErase(false);
+    SectorWalk walk(table_);
+    for (std::uint32_t i = 0; i < blocks_; ++i) {
+        // Only sectors whose first word lies inside the whole blocks are erased.
+        if (const SectorEntry* row = walk.startsAt(i * (kBlockBytes / 2))) {
+            sink_.setSector(SectorName(*row));
+            sink_.setStatus("Erasing");
+            if (EraseSector(device_.get(), row->wordAddress, 1, VELK_ERASE_SECTOR) == 0) {
+                outcome_ = FailedAt(OperationResult::EraseFailed, row->wordAddress * 2);
+                return false;
+            }
+        }
+        sink_.setProgressPosition(i);
+    }
+    return true;
+}
+
+bool RomWriteRun::writeBlocks() {
+    sink_.setProgressPosition(0);
+    sink_.setStatus("Writing");
+    SectorWalk walk(table_);
+    std::uint8_t readBack[kBlockBytes];
+    for (std::uint32_t i = 0; i < blocks_; ++i) {
+        const std::uint32_t offset = i * kBlockBytes;
+        const std::uint32_t word = offset / 2;
+        const std::uint8_t* block = image_.get() + offset;
+        if (const SectorEntry* row = walk.startsAt(word)) {
+            sink_.setSector(SectorName(*row));
+        }
+        // Erased flash already holds 0xFF.
+        const bool blank =
+            std::all_of(block, block + kBlockBytes, [](std::uint8_t b) { return b == 0xFF; });
+        if (!blank) {
+            if (WriteSector(device_.get(), block, word, kBlockUnits) == 0) {
+                outcome_ = FailedAt(OperationResult::WriteFailed, offset);
+                return false;
+            }
+            if (request_.verify) {
+                if (ReadSector(device_.get(), readBack, word, kBlockUnits) == 0) {
+                    outcome_ = FailedAt(OperationResult::ReadFailed, offset);
+                    return false;
+                }
+                if (std::memcmp(readBack, block, kBlockBytes) != 0) {
+                    outcome_ = FailedAt(OperationResult::VerifyFailed, offset);
+                    return false;
+                }
+            }
+        }
+        sink_.setProgressPosition(i);
+    }
+    return true;
+}
+
+void RomWriteRun::pause(std::chrono::milliseconds duration) const {
+    if (request_.pause) {
+        request_.pause(duration);
+    } else {
+        std::this_thread::sleep_for(duration);
+    }
+}
+
+void RomWriteRun::storeName(const std::string& name) {
+    // WriteFileName ends the name at the buffer's 64th byte and may change the buffer.
+    char buffer[VELK_FILE_NAME_SIZE] = {};
+    std::memcpy(buffer, name.data(), std::min<std::size_t>(name.size(), sizeof buffer - 1));
+    WriteFileName(device_.get(), buffer, VELK_SLOT_ROM_NAME);
+}
+
+}  // namespace
+
+OperationOutcome WriteRom(const RomWriteRequest& request, OperationSink& sink) {
+    RomWriteRun run(request, sink);
+    return run.run();
+}
+
+}  // namespace nuvrel

@@ -1,0 +1,21 @@
+// The "RAM memory" page of the main sheet. Its controls are not built yet: it shows only its
+// caption and a note saying so.
+#pragma once
+
+#include "shell/sheet_page.h"
+
+namespace nuvrel {
+
+class DeviceOperationRunner;
+
+class CRAMPage : public CSheetPage {
+    Q_OBJECT
+
+  public:
+    explicit CRAMPage(DeviceOperationRunner& runner, QWidget* parent = nullptr);
+
+  private:
+    DeviceOperationRunner& m_runner;
+};
+
+}  // namespace nuvrel
