@@ -1,0 +1,46 @@
+// The "Compatibility setup" page: shows the compatibility set stored in a Brivo device and stores
+// another. On other models, and while the device is in use, the page is disabled.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "shell/sheet_page.h"
+
+class QButtonGroup;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+namespace nuvrel {
+
+class CCompatibility : public CSheetPage {
+    Q_OBJECT
+
+  public:
+    // The sets, in the order shown.
+    enum Set { Set16US, Set32U, Set32UF, SetCount };
+
+    explicit CCompatibility(QWidget* parent = nullptr);
+
+    void onSetActive() override;
+    void refresh();
+    void store();
+
+    QRadioButton* radio(Set which) const { return m_radios[which]; }
+    QGroupBox* frame(Set which) const { return m_frames[which]; }
+    QPushButton* refreshButton() const { return m_refresh; }
+    QPushButton* setButton() const { return m_set; }
+
+  private:
+    void setSetsEnabled(bool enabled);
+    void select(std::uint8_t code);
+
+    std::array<QGroupBox*, SetCount> m_frames{};
+    std::array<QRadioButton*, SetCount> m_radios{};
+    QButtonGroup* m_group = nullptr;
+    QPushButton* m_refresh = nullptr;
+    QPushButton* m_set = nullptr;
+};
+
+}  // namespace nuvrel

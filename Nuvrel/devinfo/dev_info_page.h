@@ -1,0 +1,57 @@
+// The "Velk Device Info" page: the device's erase counter, its chips and the versions and
+// crystals of its two controllers. It only reads from the device, each time the page is brought
+// to the front and on "Refresh".
+#pragma once
+
+#include <velk_series/velk_series.h>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "shell/sheet_page.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace nuvrel {
+
+class CDevInfo : public CSheetPage {
+    Q_OBJECT
+
+  public:
+    // The ten value fields, top to bottom.
+    enum Field {
+        EraseCount,
+        RomChips,
+        RamChips,
+        DataBusFirmware,
+        DataBusCrystal,
+        DataBusBootLoader,
+        AddressBusFirmware,
+        AddressBusCrystal,
+        AddressBusBootLoader,
+        AddressBusSci,
+        FieldCount
+    };
+
+    explicit CDevInfo(QWidget* parent = nullptr);
+
+    void onSetActive() override;
+    void refresh();
+
+    QLineEdit* field(Field which) const { return m_fields[which]; }
+    QPushButton* refreshButton() const { return m_refresh; }
+
+  private:
+    void showEverywhere(const QString& text);
+    void showValues();
+
+    std::array<QLineEdit*, FieldCount> m_fields{};
+    QPushButton* m_refresh = nullptr;
+
+    DeviceInfoRecord m_dataBus{};
+    DeviceInfoRecord m_addressBus{};
+    std::int32_t m_eraseCount = 0;
+};
+
+}  // namespace nuvrel

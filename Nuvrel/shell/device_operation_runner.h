@@ -1,0 +1,72 @@
+// Runs one long device operation at a time on a worker thread: the busy check and busy flag,
+// the page's controls disabled while it runs and enabled on every way out, and the progress,
+// status, "Sector:" and elapsed-time updates applied on the user-interface thread.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "shell/elapsed_timer.h"
+#include "shell/operation_controls.h"
+#include "shell/operation_sink.h"
+
+class QWidget;
+
+namespace nuvrel {
+
+// The work of one operation: it opens the device, transfers, reports through the sink and closes
+// the device again. It runs on the worker thread and must not touch widgets itself.
+using DeviceWork = std::function<void(OperationSink&)>;
+
+inline constexpr const char* kDeviceBusyText = "Velk Device is Busy!";
+
+class DeviceOperationRunner : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit DeviceOperationRunner(QObject* parent = nullptr);
+    // Waits (handling events) for a running worker, so it never outlives the pages it updates.
+    ~DeviceOperationRunner() override;
+
+    DeviceOperationRunner(const DeviceOperationRunner&) = delete;
+    DeviceOperationRunner& operator=(const DeviceOperationRunner&) = delete;
+
+    // User-interface thread, inside a button handler, after the operation's own checks. Refuses
+    // with busyText while any operation runs; otherwise sets the busy flag, disables the
+    // controls and starts work on a worker thread. Returns whether the operation was started.
+    bool BeginDeviceOperation(const OperationControls& controls, DeviceWork work,
+                              QWidget* messageParent = nullptr,
+                              const QString& busyText = QString::fromLatin1(kDeviceBusyText));
+
+    // True from an accepted start until the worker has ended.
+    bool isRunning() const { return m_running; }
+    // Handles events until the worker has ended (user-interface thread).
+    void waitUntilIdle();
+
+    void setTickInterval(std::chrono::milliseconds interval) { m_timer.setTickInterval(interval); }
+    ElapsedTimer& elapsedTimer() { return m_timer; }
+
+    // Workers alive in the whole process.
+    static int liveWorkers();
+
+  signals:
+    // Emitted on the user-interface thread after the controls were enabled and the busy flag
+    // cleared.
+    void operationEnded();
+
+  private:
+    void runWorker(DeviceWork work);
+    // Enables the controls and clears the busy flag; the last step of every worker.
+    void EndDeviceOperation();
+
+    OperationControls m_controls;
+    ElapsedTimer m_timer;
+    std::thread m_worker;
+    bool m_running = false;
+};
+
+}  // namespace nuvrel

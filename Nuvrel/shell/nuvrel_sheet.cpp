@@ -1,0 +1,78 @@
+#include "shell/nuvrel_sheet.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "shell/device_busy.h"
+#include "shell/dialog_units.h"
+#include "shell/user_prompts.h"
+
+namespace nuvrel {
+
+CNuvrelSheet::CNuvrelSheet(QWidget* parent)
+    : QDialog(parent),
+      m_runner(),
+      m_romPage(m_runner),
+      m_ramPage(m_runner),
+      m_exRomPage(),
+      m_devInfoPage(),
+      m_compatibilityPage(),
+      m_ggCodesPage() {
+    setWindowTitle(QString::fromLatin1(kSheetTitle));
+    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/nuvrel.svg")));
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("pages"));
+    const QSize pageSize = dialogUnitsToPixels(font(), kPageWidthUnits, kPageHeightUnits);
+    for (CSheetPage* page :
+         {static_cast<CSheetPage*>(&m_romPage), static_cast<CSheetPage*>(&m_ramPage),
+          static_cast<CSheetPage*>(&m_exRomPage), static_cast<CSheetPage*>(&m_ggCodesPage),
+          static_cast<CSheetPage*>(&m_devInfoPage),
+          static_cast<CSheetPage*>(&m_compatibilityPage)}) {
+        page->setMinimumSize(pageSize);
+        m_tabs->addTab(page, page->caption());
+    }
+    m_tabs->setCurrentIndex(0);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &CNuvrelSheet::onCurrentChanged);
+
+    auto* buttons = new QDialogButtonBox(this);
+    m_exitButton = buttons->addButton(QStringLiteral("E&xit"), QDialogButtonBox::AcceptRole);
+    m_exitButton->setObjectName(QStringLiteral("exitButton"));
+    m_exitButton->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(buttons);
+}
+
+CNuvrelSheet::~CNuvrelSheet() {
+    // Pages are members; a worker still updating one must end before they go. The tab widget
+    // must not delete them either, so take them back first.
+    m_runner.waitUntilIdle();
+    while (m_tabs->count() > 0) {
+        QWidget* page = m_tabs->widget(0);
+        m_tabs->removeTab(0);
+        page->setParent(nullptr);
+    }
+}
+
+void CNuvrelSheet::done(int result) {
+    if (deviceInUse()) {
+        showMessage(this, QString::fromLatin1(kExitRefusedText), PromptIcon::None);
+        return;
+    }
+    QDialog::done(result);
+}
+
+void CNuvrelSheet::onCurrentChanged(int index) {
+    if (auto* page = qobject_cast<CSheetPage*>(m_tabs->widget(index))) {
+        page->onSetActive();
+    }
+}
+
+}  // namespace nuvrel

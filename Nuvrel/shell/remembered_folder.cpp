@@ -1,0 +1,45 @@
+#include "shell/remembered_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "shell/settings_store.h"
+#include "shell/user_prompts.h"
+
+namespace nuvrel {
+
+namespace {
+
+// The start folder for a dialog: the remembered one while it still exists, otherwise the
+// caller's earlier text (empty lets the dialog pick its own default folder).
+QString startFolder(const QString& valueName, const QString& earlier) {
+    QString buffer = earlier;
+    if (ReadSettingString(QString::fromLatin1(SettingsKey), valueName, buffer) &&
+        !QFileInfo(buffer).isDir()) {
+        return QString();
+    }
+    return buffer;
+}
+
+QString remember(const QString& valueName, const QString& chosen) {
+    if (!chosen.isEmpty()) {
+        const QString folder = QDir::toNativeSeparators(QFileInfo(chosen).absolutePath());
+        WriteSettingString(QString::fromLatin1(SettingsKey), valueName, folder);
+    }
+    return chosen;
+}
+
+}  // namespace
+
+QString chooseFileToOpen(QWidget* parent, const QString& valueName, const QString& filter) {
+    const QString start = startFolder(valueName, QString());
+    return remember(valueName, userPrompts().openFile(parent, start, filter));
+}
+
+QString chooseFileToSave(QWidget* parent, const QString& valueName, const QString& filter,
+                         const QString& suggestedName) {
+    const QString start = startFolder(valueName, suggestedName);
+    return remember(valueName, userPrompts().saveFile(parent, start, filter));
+}
+
+}  // namespace nuvrel

@@ -1,0 +1,18 @@
+// File dialogs that start in the folder remembered for their kind and remember the folder of the
+// file the user confirms. A cancelled dialog stores nothing.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace nuvrel {
+
+// Returns the chosen file, or an empty string when the user cancelled.
+QString chooseFileToOpen(QWidget* parent, const QString& valueName, const QString& filter);
+
+// suggestedName is offered when no folder is remembered for this kind of dialog.
+QString chooseFileToSave(QWidget* parent, const QString& valueName, const QString& filter,
+                         const QString& suggestedName = QString());
+
+}  // namespace nuvrel

@@ -1,0 +1,16 @@
+#include "shell/resources.h"
+
+#include <QtGlobal>
+
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void registerNuvrelResources() {
+    Q_INIT_RESOURCE(nuvrel);
+}
+
+namespace nuvrel {
+
+void initResources() {
+    registerNuvrelResources();
+}
+
+}  // namespace nuvrel

@@ -1,0 +1,65 @@
+#include "shell/user_prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace nuvrel {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(PromptIcon icon) {
+    switch (icon) {
+        case PromptIcon::Information:
+            return QMessageBox::Information;
+        case PromptIcon::Warning:
+            return QMessageBox::Warning;
+        case PromptIcon::Error:
+            return QMessageBox::Critical;
+        case PromptIcon::Question:
+            return QMessageBox::Question;
+        case PromptIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+class QtUserPrompts final : public UserPrompts {
+  public:
+    PromptAnswer message(QWidget* parent, const QString& caption, const QString& text,
+                         PromptIcon icon, PromptButtons buttons) override {
+        const auto qtButtons = buttons == PromptButtons::OkCancel
+                                   ? QMessageBox::Ok | QMessageBox::Cancel
+                                   : QMessageBox::StandardButtons(QMessageBox::Ok);
+        QMessageBox box(toQtIcon(icon), caption, text, qtButtons, parent);
+        box.setDefaultButton(QMessageBox::Ok);
+        return box.exec() == QMessageBox::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
+    }
+
+    QString openFile(QWidget* parent, const QString& startFolder, const QString& filter) override {
+        return QFileDialog::getOpenFileName(parent, QString(), startFolder, filter);
+    }
+
+    QString saveFile(QWidget* parent, const QString& startPath, const QString& filter) override {
+        return QFileDialog::getSaveFileName(parent, QString(), startPath, filter);
+    }
+};
+
+UserPrompts* installedPrompts = nullptr;
+
+}  // namespace
+
+UserPrompts& userPrompts() {
+    static QtUserPrompts qtPrompts;
+    return installedPrompts != nullptr ? *installedPrompts : qtPrompts;
+}
+
+void setUserPrompts(UserPrompts* prompts) {
+    installedPrompts = prompts;
+}
+
+PromptAnswer showMessage(QWidget* parent, const QString& text, PromptIcon icon,
+                         PromptButtons buttons) {
+    return userPrompts().message(parent, QString::fromLatin1(kMessageCaption), text, icon, buttons);
+}
+
+}  // namespace nuvrel

@@ -1,0 +1,39 @@
+// Every message box and file dialog of the program goes through UserPrompts, so widget tests can
+// answer them and see exactly what the user would have been shown.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace nuvrel {
+
+enum class PromptIcon { None, Information, Warning, Error, Question };
+enum class PromptButtons { Ok, OkCancel };
+enum class PromptAnswer { Ok, Cancel };
+
+class UserPrompts {
+  public:
+    virtual ~UserPrompts() = default;
+
+    virtual PromptAnswer message(QWidget* parent, const QString& caption, const QString& text,
+                                 PromptIcon icon, PromptButtons buttons) = 0;
+    // Both return the chosen path, or an empty string when the user cancelled.
+    virtual QString openFile(QWidget* parent, const QString& startFolder,
+                             const QString& filter) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& startPath, const QString& filter) = 0;
+};
+
+// The prompts in use: the Qt dialogs unless a test installed its own.
+UserPrompts& userPrompts();
+// Installs replacement prompts (not owned); null restores the Qt dialogs.
+void setUserPrompts(UserPrompts* prompts);
+
+// The program's caption for every message box.
+inline constexpr const char* kMessageCaption = "Nuvrel";
+
+// A message box with the program's caption.
+PromptAnswer showMessage(QWidget* parent, const QString& text, PromptIcon icon,
+                         PromptButtons buttons = PromptButtons::Ok);
+
+}  // namespace nuvrel

@@ -1,0 +1,78 @@
+#include "shell/widget_operation_sink.h"
+
+#include <QAbstractButton>
+#include <QProgressBar>
+#include <QString>
+#include <algorithm>
+#include <limits>
+
+#include "shell/elapsed_timer.h"
+#include "shell/ui_thread.h"
+
+namespace nuvrel {
+
+namespace {
+
+QString fromView(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+WidgetOperationSink::WidgetOperationSink(QObject* uiContext, const OperationControls& controls,
+                                         ElapsedTimer& timer)
+    : m_context(uiContext), m_controls(controls), m_timer(timer) {}
+
+void WidgetOperationSink::setProgressRange(std::uint16_t upper) {
+    runOnObjectThread(m_context, [this, upper] {
+        if (m_controls.progress != nullptr) {
+            m_controls.progress->setRange(0, upper);
+        }
+    });
+}
+
+void WidgetOperationSink::setProgressPosition(std::uint32_t position) {
+    const int value = static_cast<int>(
+        std::min<std::uint32_t>(position, std::numeric_limits<std::uint16_t>::max()));
+    runOnObjectThread(m_context, [this, value] {
+        if (m_controls.progress != nullptr) {
+            m_controls.progress->setValue(value);
+        }
+    });
+}
+
+void WidgetOperationSink::setStatus(std::string_view text) {
+    const QString value = fromView(text);
+    runOnObjectThread(m_context, [this, value] {
+        if (m_controls.status != nullptr) {
+            m_controls.status->setProperty("text", value);
+        }
+    });
+}
+
+void WidgetOperationSink::setSector(std::string_view text) {
+    const QString value = fromView(text);
+    runOnObjectThread(m_context, [this, value] {
+        if (m_controls.sector != nullptr) {
+            m_controls.sector->setProperty("text", value);
+        }
+    });
+}
+
+void WidgetOperationSink::setFastErase(bool ticked) {
+    runOnObjectThread(m_context, [this, ticked] {
+        if (m_controls.fastErase != nullptr) {
+            m_controls.fastErase->setChecked(ticked);
+        }
+    });
+}
+
+void WidgetOperationSink::startElapsedTimer() {
+    runOnObjectThread(m_context, [this] { m_timer.start(m_controls.processTime); });
+}
+
+void WidgetOperationSink::stopElapsedTimer() {
+    runOnObjectThread(m_context, [this] { m_timer.stop(); });
+}
+
+}  // namespace nuvrel

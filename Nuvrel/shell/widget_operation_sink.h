@@ -1,0 +1,34 @@
+// An OperationSink bound to a page's widgets. Every call made on a worker thread is applied on
+// the user-interface thread before the call returns, so updates arrive in the order sent.
+#pragma once
+
+#include "shell/operation_controls.h"
+#include "shell/operation_sink.h"
+
+class QObject;
+
+namespace nuvrel {
+
+class ElapsedTimer;
+
+class WidgetOperationSink final : public OperationSink {
+public:
+    // uiContext is an object of the user-interface thread; timer drives controls.processTime.
+    WidgetOperationSink(QObject* uiContext, const OperationControls& controls,
+                        ElapsedTimer& timer);
+
+    void setProgressRange(std::uint16_t upper) override;
+    void setProgressPosition(std::uint32_t position) override;
+    void setStatus(std::string_view text) override;
+    void setSector(std::string_view text) override;
+    void setFastErase(bool ticked) override;
+    void startElapsedTimer() override;
+    void stopElapsedTimer() override;
+
+private:
+    QObject* m_context;
+    const OperationControls& m_controls;
+    ElapsedTimer& m_timer;
+};
+
+}  // namespace nuvrel
