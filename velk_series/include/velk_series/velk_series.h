@@ -137,8 +137,8 @@ VELK_EXPORT VelkBool VELK_CALL AssociateWithTable(ChipId* id, SectorEntry* table
                                                   uint32_t chipIndex, EraseHint* hint);
 VELK_EXPORT int32_t VELK_CALL AddToTable(SectorEntry* table, const SectorEntry* templateRows,
                                          ChipId id, uint32_t chipIndex);
-VELK_EXPORT VelkBool VELK_CALL EraseSector(DeviceHandle device, uint32_t wordAddress,
-                                           uint8_t wait, uint8_t code);
+VELK_EXPORT VelkBool VELK_CALL EraseSector(DeviceHandle device, uint32_t wordAddress, uint8_t wait,
+                                           uint8_t code);
 VELK_EXPORT VelkBool VELK_CALL ReadSector(DeviceHandle device, void* buffer, uint32_t wordAddress,
                                           uint8_t count);
 VELK_EXPORT VelkBool VELK_CALL WriteSector(DeviceHandle device, const void* buffer,

@@ -32,7 +32,7 @@ inline constexpr std::chrono::milliseconds kTransferTimeout{5000};
 
 // One opened device: "PIPE00" is bulkIn, "PIPE01" is bulkOut.
 class Connection {
-public:
+  public:
     virtual ~Connection() = default;
     virtual TransferResult bulkOut(std::span<const std::uint8_t> data,
                                    std::chrono::milliseconds timeout) = 0;
@@ -44,7 +44,7 @@ public:
 // are backend-prefixed texts ("usb:...", "sim:...") so the enumeration order across backends
 // decides which device is found first.
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
     // Paths of the devices present now, in the order they should be tried.
     virtual std::vector<std::string> enumerate() = 0;

@@ -1,20 +1,248 @@
+// Virtual devices (velk-sim) reached over Unix-domain SOCK_SEQPACKET sockets. Each transfer is
+// one request message answered by one reply message (virtual_device_protocol.h); every wait is
+// bounded by the timeout the caller passes.
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #include "transport/virtual_device_backend.h"
+#include "transport/virtual_device_protocol.h"
 
 namespace velk {
 
 namespace {
 
-// Placeholder until the socket transport lands: finds no virtual device.
-class NoVirtualDevices final : public Backend {
+using Clock = std::chrono::steady_clock;
+
+// -1 when the path does not fit a socket address or nobody listens on it.
+int connectSocket(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path)) {
+        return -1;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    // Non-blocking, so a listener with a full backlog makes connect fail at once instead of
+    // waiting for it.
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool isGone(int error) {
+    return error == EPIPE || error == ECONNRESET || error == ENOTCONN || error == ECONNREFUSED;
+}
+
+class SocketConnection final : public Connection {
 public:
-    std::vector<std::string> enumerate() override { return {}; }
-    std::unique_ptr<Connection> open(const std::string&) override { return nullptr; }
+    explicit SocketConnection(int fd) : fd_(fd) {}
+    ~SocketConnection() override { ::close(fd_); }
+    SocketConnection(const SocketConnection&) = delete;
+    SocketConnection& operator=(const SocketConnection&) = delete;
+
+    TransferResult bulkOut(std::span<const std::uint8_t> data,
+                           std::chrono::milliseconds timeout) override {
+        if (data.size() > vdev::kMaxPayloadBytes) {
+            return {TransferStatus::Failed, 0};
+        }
+        const vdev::FrameHeader request{vdev::FrameKind::Out, vdev::FrameStatus::Ok, ++sequence_,
+                                        static_cast<std::uint32_t>(data.size())};
+        std::vector<std::uint8_t> reply;
+        const TransferStatus status =
+            exchange(vdev::encodeFrame(request, data), vdev::FrameKind::OutAck, timeout, reply);
+        if (status != TransferStatus::Ok) {
+            return {status, 0};
+        }
+        return {TransferStatus::Ok, data.size()};
+    }
+
+    TransferResult bulkIn(std::span<std::uint8_t> buffer,
+                          std::chrono::milliseconds timeout) override {
+        const std::size_t wanted = std::min(buffer.size(), vdev::kMaxPayloadBytes);
+        const vdev::FrameHeader request{vdev::FrameKind::In, vdev::FrameStatus::Ok, ++sequence_,
+                                        static_cast<std::uint32_t>(wanted)};
+        std::vector<std::uint8_t> reply;
+        const TransferStatus status =
+            exchange(vdev::encodeFrame(request), vdev::FrameKind::InData, timeout, reply);
+        if (status != TransferStatus::Ok) {
+            return {status, 0};
+        }
+        const std::size_t count = std::min(reply.size(), wanted);
+        std::copy_n(reply.begin(), count, buffer.begin());
+        return {TransferStatus::Ok, count};
+    }
+
+private:
+    TransferStatus exchange(const std::vector<std::uint8_t>& frame, vdev::FrameKind expected,
+                            std::chrono::milliseconds timeout, std::vector<std::uint8_t>& payload) {
+        if (broken_) {
+            return TransferStatus::NoDevice;
+        }
+        const Clock::time_point deadline = Clock::now() + timeout;
+        const TransferStatus sent = sendFrame(frame, deadline);
+        if (sent != TransferStatus::Ok) {
+            return sent;
+        }
+        std::vector<std::uint8_t> incoming(vdev::kMaxFrameBytes);
+        for (;;) {
+            const TransferStatus ready = waitFor(POLLIN, deadline);
+            if (ready != TransferStatus::Ok) {
+                return ready;
+            }
+            const ssize_t got = ::recv(fd_, incoming.data(), incoming.size(), MSG_DONTWAIT);
+            if (got == 0) {
+                broken_ = true;
+                return TransferStatus::NoDevice;
+            }
+            if (got < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+                    continue;
+                }
+                broken_ = isGone(errno);
+                return broken_ ? TransferStatus::NoDevice : TransferStatus::Failed;
+            }
+            const std::span<const std::uint8_t> message(incoming.data(),
+                                                        static_cast<std::size_t>(got));
+            const auto header = vdev::decodeFrame(message);
+            if (!header || header->kind != expected) {
+                return TransferStatus::Failed;
+            }
+            if (header->sequence != sequence_) {
+                continue;  // the late answer to a transfer that timed out earlier
+            }
+            switch (header->status) {
+                case vdev::FrameStatus::Ok:
+                    payload.assign(message.begin() + vdev::kHeaderBytes, message.end());
+                    return TransferStatus::Ok;
+                case vdev::FrameStatus::NoData:
+                    // A real device would leave the request pending until the host gives up.
+                    return TransferStatus::TimedOut;
+                default:
+                    return TransferStatus::Failed;
+            }
+        }
+    }
+
+    TransferStatus sendFrame(const std::vector<std::uint8_t>& frame, Clock::time_point deadline) {
+        for (;;) {
+            const ssize_t sent =
+                ::send(fd_, frame.data(), frame.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (sent == static_cast<ssize_t>(frame.size())) {
+                return TransferStatus::Ok;
+            }
+            if (sent >= 0) {
+                return TransferStatus::Failed;  // a datagram is sent whole or not at all
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+                const TransferStatus ready = waitFor(POLLOUT, deadline);
+                if (ready != TransferStatus::Ok) {
+                    return ready;
+                }
+                continue;
+            }
+            broken_ = isGone(errno);
+            return broken_ ? TransferStatus::NoDevice : TransferStatus::Failed;
+        }
+    }
+
+    TransferStatus waitFor(short events, Clock::time_point deadline) {
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() < 0) {
+                return TransferStatus::TimedOut;
+            }
+            pollfd entry{fd_, events, 0};
+            const int ready = ::poll(&entry, 1, static_cast<int>(left.count()) + 1);
+            if (ready < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return TransferStatus::Failed;
+            }
+            if (ready == 0) {
+                if (Clock::now() >= deadline) {
+                    return TransferStatus::TimedOut;
+                }
+                continue;
+            }
+            if ((entry.revents & events) != 0) {
+                return TransferStatus::Ok;  // data first: a reply may precede the hang-up
+            }
+            if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+                broken_ = true;
+                return TransferStatus::NoDevice;
+            }
+        }
+    }
+
+    int fd_;
+    std::uint32_t sequence_ = 0;
+    bool broken_ = false;
+};
+
+class SocketDevices final : public Backend {
+public:
+    std::vector<std::string> enumerate() override {
+        std::vector<std::string> sockets;
+        const std::string folder = vdev::socketFolder();
+        DIR* dir = ::opendir(folder.c_str());
+        if (dir == nullptr) {
+            return {};
+        }
+        const std::string suffix = vdev::kSocketSuffix;
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name.size() > suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+                sockets.push_back(folder + "/" + name);
+            }
+        }
+        ::closedir(dir);
+        std::sort(sockets.begin(), sockets.end());
+
+        std::vector<std::string> present;
+        for (const std::string& socketPath : sockets) {
+            // A socket file left behind by a killed simulator has no listener: skip it.
+            const int probe = connectSocket(socketPath);
+            if (probe >= 0) {
+                ::close(probe);
+                present.push_back(vdev::kPathPrefix + socketPath);
+            }
+        }
+        return present;
+    }
+
+    std::unique_ptr<Connection> open(const std::string& path) override {
+        const std::string prefix = vdev::kPathPrefix;
+        if (path.compare(0, prefix.size(), prefix) != 0) {
+            return nullptr;
+        }
+        const int fd = connectSocket(path.substr(prefix.size()));
+        if (fd < 0) {
+            return nullptr;
+        }
+        return std::make_unique<SocketConnection>(fd);
+    }
 };
 
 }  // namespace
 
 Backend* virtualDeviceBackend() {
-    static NoVirtualDevices backend;
+    static SocketDevices backend;
     return &backend;
 }
 

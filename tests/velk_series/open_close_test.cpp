@@ -1,0 +1,172 @@
+// Counted open and close with the recorder standing in for the device.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "recording_backend.h"
+#include "velk_series/velk_series.h"
+
+namespace {
+
+using velk::testing::RecorderSession;
+
+TEST(OpenClose, NestedOpenSharesThePipesWithoutEnumerating) {
+    RecorderSession session;
+    DeviceHandle first = OpenVelkDevice();
+    ASSERT_NE(first, VELK_INVALID_DEVICE);
+    ASSERT_NE(first, nullptr);
+    const int enumerationsAfterFirst = session.device().enumerations();
+    EXPECT_EQ(session.device().opens(), 1) << "both pipes must share one connection";
+
+    DeviceHandle second = OpenVelkDevice();
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(session.device().enumerations(), enumerationsAfterFirst);
+    EXPECT_TRUE(session.device().transfers().empty());
+
+    CloseVelkDevice(second);
+    EXPECT_EQ(session.device().liveConnections(), 1) << "one close of two must keep pipes open";
+    uint32_t sent = 0;
+    const uint8_t byte = 0x5A;
+    EXPECT_NE(Write(first, &byte, 1, &sent, nullptr), 0);
+    EXPECT_EQ(sent, 1u);
+
+    CloseVelkDevice(first);
+    EXPECT_EQ(session.device().liveConnections(), 0);
+}
+
+TEST(OpenClose, EachPipeOpenEnumeratesAfresh) {
+    RecorderSession session;
+    DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    EXPECT_EQ(session.device().enumerations(), 2);
+    CloseVelkDevice(device);
+}
+
+TEST(OpenClose, NoDeviceGivesInvalidAndTheNextOpenFindsAnAttachedDevice) {
+    RecorderSession session;
+    session.device().setPresent(false);
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE) << "a failed open must not count as open";
+
+    session.device().setPresent(true);
+    DeviceHandle device = OpenVelkDevice();
+    EXPECT_NE(device, VELK_INVALID_DEVICE);
+    CloseVelkDevice(device);
+    EXPECT_EQ(session.device().liveConnections(), 0) << "one close must end the one good open";
+}
+
+TEST(OpenClose, FailingSecondPipeClosesTheFirst) {
+    RecorderSession session;
+    session.device().unplugAfterEnumerations(1);
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+    EXPECT_EQ(session.device().liveConnections(), 0);
+}
+
+TEST(OpenClose, RefusedOpenGivesInvalid) {
+    RecorderSession session;
+    session.device().refuseOpen(true);
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+    session.device().refuseOpen(false);
+    DeviceHandle device = OpenVelkDevice();
+    EXPECT_NE(device, VELK_INVALID_DEVICE);
+    CloseVelkDevice(device);
+}
+
+TEST(OpenClose, ReplugAfterCloseIsFoundAnew) {
+    RecorderSession session;
+    DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    CloseVelkDevice(device);
+
+    session.device().setPresent(false);
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+    session.device().setPresent(true);
+    device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    EXPECT_EQ(session.device().opens(), 2);
+    CloseVelkDevice(device);
+}
+
+TEST(OpenClose, UnplugWhileOpenFailsTransfers) {
+    RecorderSession session;
+    DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    session.device().setPresent(false);
+    uint8_t byte = 0;
+    uint32_t count = 7;
+    EXPECT_EQ(Write(device, &byte, 1, &count, nullptr), 0);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(Read(device, &byte, 1, &count, nullptr), 0);
+    CloseVelkDevice(device);
+}
+
+TEST(OpenClose, PipePathLongerThan255CharactersCannotBeOpened) {
+    RecorderSession session;
+    // path + "\" + "PIPE00" is 256 characters
+    session.device().setDevicePath(std::string(249, 'p'));
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+
+    session.device().setDevicePath(std::string(248, 'p'));  // exactly 255
+    DeviceHandle device = OpenVelkDevice();
+    EXPECT_NE(device, VELK_INVALID_DEVICE);
+    CloseVelkDevice(device);
+}
+
+TEST(OpenClose, ClosedPipesRefuseTransfers) {
+    RecorderSession session;
+    DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    CloseVelkDevice(device);
+    uint8_t byte = 0;
+    uint32_t count = 0;
+    EXPECT_EQ(Write(device, &byte, 1, &count, nullptr), 0);
+    EXPECT_TRUE(session.device().transfers().empty());
+}
+
+TEST(RawTransfers, ShortReplyIsSuccessWithTheCountReceived) {
+    RecorderSession session;
+    DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    session.device().queueReply({1, 2, 3, 4});
+    uint8_t buffer[10] = {};
+    uint32_t received = 0;
+    EXPECT_NE(Read(device, buffer, 10, &received, nullptr), 0);
+    EXPECT_EQ(received, 4u);
+    EXPECT_EQ(buffer[3], 4);
+    ASSERT_EQ(session.device().transfers().size(), 1u);
+    EXPECT_EQ(session.device().transfers()[0].requested, 10u);
+    CloseVelkDevice(device);
+}
+
+TEST(RawTransfers, TimeoutIsFailure) {
+    RecorderSession session;
+    DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    uint8_t buffer[4] = {};
+    uint32_t received = 9;
+    EXPECT_EQ(Read(device, buffer, 4, &received, nullptr), 0);  // nothing queued: no answer
+    EXPECT_EQ(received, 0u);
+    CloseVelkDevice(device);
+}
+
+TEST(RawTransfers, InvalidHandleIsRefusedWithoutTouchingTheDevice) {
+    RecorderSession session;
+    uint8_t byte = 0;
+    uint32_t count = 0;
+    EXPECT_EQ(Write(VELK_INVALID_DEVICE, &byte, 1, &count, nullptr), 0);
+    EXPECT_EQ(Read(nullptr, &byte, 1, &count, nullptr), 0);
+    EXPECT_EQ(session.device().enumerations(), 0);
+}
+
+TEST(BusyFlag, ReturnFalseClearAndSetVelkDeviceProcessed) {
+    RecorderSession session;
+    EXPECT_EQ(IsVelkDeviceProcessed(), 0);
+    EXPECT_EQ(ReturnFalseClear(), 0);
+    EXPECT_EQ(IsVelkDeviceProcessed(), 0);
+    EXPECT_EQ(SetVelkDeviceProcessed(2), 2);
+    EXPECT_EQ(IsVelkDeviceProcessed(), 2);
+    EXPECT_EQ(ReturnFalseClear(), 0);
+    EXPECT_EQ(IsVelkDeviceProcessed(), 0);
+}
+
+}  // namespace

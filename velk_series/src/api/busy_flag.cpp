@@ -1,0 +1,21 @@
+// The busy flag: one plain byte that callers use to keep two operations off the device at once.
+#include "core/library_state.h"
+#include "velk_series/velk_series.h"
+
+extern "C" {
+
+uint8_t VELK_CALL IsVelkDeviceProcessed(void) {
+    return velk::libraryState().busy;
+}
+
+uint8_t VELK_CALL SetVelkDeviceProcessed(uint8_t value) {
+    velk::libraryState().busy = value;
+    return value;
+}
+
+VelkBool VELK_CALL ReturnFalseClear(void) {
+    velk::libraryState().busy = 0;
+    return 0;
+}
+
+}  // extern "C"

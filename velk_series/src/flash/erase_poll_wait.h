@@ -1,0 +1,13 @@
+// The one wait the library does: before each erase status poll.
+#pragma once
+
+#include <chrono>
+
+namespace velk {
+
+inline constexpr std::chrono::milliseconds kErasePollInterval{100};
+inline constexpr int kErasePollLimit = 800;
+
+void waitBeforeErasePoll();
+
+}  // namespace velk

@@ -1,0 +1,28 @@
+// Pipes as opened handles. Both pipes of one device share one Connection (a USB interface can
+// be claimed only once), which is released when its last pipe is closed.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "core/library_state.h"
+#include "transport/transport.h"
+
+namespace velk {
+
+// Finds the device afresh (every backend, in order) and opens the named pipe on it; the device
+// path buffer is left holding the path and the pipe name. kInvalidPipe when there is no device,
+// the path is too long or the name is not a pipe of the device.
+PipeHandle openPipe(const char* pipeName);
+
+// Closing an unknown or already closed handle does nothing.
+void closePipe(PipeHandle pipe);
+
+// Transfers on "PIPE01" (out) and "PIPE00" (in); any other handle fails.
+TransferResult pipeOut(PipeHandle pipe, std::span<const std::uint8_t> data);
+TransferResult pipeIn(PipeHandle pipe, std::span<std::uint8_t> buffer);
+
+// Forgets every pipe and connection (tests start from a clean library).
+void closeAllPipes();
+
+}  // namespace velk

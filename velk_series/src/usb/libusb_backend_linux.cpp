@@ -1,0 +1,297 @@
+#include <libusb.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "usb/libusb_backend.h"
+#include "usb/usb_device_ids.h"
+
+namespace velk {
+
+namespace {
+
+constexpr const char* kPathPrefix = "usb:";
+
+// One libusb session, shared by the backend and every connection opened through it.
+class UsbContext {
+  public:
+    static std::shared_ptr<UsbContext> create() {
+        libusb_context* raw = nullptr;
+        if (libusb_init(&raw) != LIBUSB_SUCCESS) {
+            return nullptr;
+        }
+        return std::shared_ptr<UsbContext>(new UsbContext(raw));
+    }
+    ~UsbContext() { libusb_exit(context_); }
+    UsbContext(const UsbContext&) = delete;
+    UsbContext& operator=(const UsbContext&) = delete;
+
+    libusb_context* get() const { return context_; }
+
+  private:
+    explicit UsbContext(libusb_context* context) : context_(context) {}
+    libusb_context* context_;
+};
+
+// The device list of one enumeration, freed with the references it holds.
+class DeviceList {
+  public:
+    explicit DeviceList(libusb_context* context) {
+        const ssize_t count = libusb_get_device_list(context, &list_);
+        count_ = count > 0 ? static_cast<std::size_t>(count) : 0;
+    }
+    ~DeviceList() {
+        if (list_ != nullptr) {
+            libusb_free_device_list(list_, 1);
+        }
+    }
+    DeviceList(const DeviceList&) = delete;
+    DeviceList& operator=(const DeviceList&) = delete;
+
+    std::size_t size() const { return count_; }
+    libusb_device* operator[](std::size_t index) const { return list_[index]; }
+
+  private:
+    libusb_device** list_ = nullptr;
+    std::size_t count_ = 0;
+};
+
+struct HandleCloser {
+    void operator()(libusb_device_handle* handle) const { libusb_close(handle); }
+};
+using DeviceHandlePtr = std::unique_ptr<libusb_device_handle, HandleCloser>;
+
+struct ConfigFreer {
+    void operator()(libusb_config_descriptor* config) const {
+        libusb_free_config_descriptor(config);
+    }
+};
+
+struct BulkInterface {
+    int number = -1;
+    std::uint8_t inEndpoint = 0;
+    std::uint8_t outEndpoint = 0;
+    std::size_t inPacketSize = 64;
+};
+
+void reportOpenFailure(const std::string& path, const char* step, int error) {
+    std::fprintf(
+        stderr, "velk_series: cannot open %s: %s failed (%s)%s\n", path.c_str(), step,
+        libusb_error_name(error),
+        error == LIBUSB_ERROR_ACCESS ? "; is the udev rule 70-velk-series.rules installed?" : "");
+}
+
+bool isVelk(libusb_device* device) {
+    libusb_device_descriptor descriptor{};
+    return libusb_get_device_descriptor(device, &descriptor) == LIBUSB_SUCCESS &&
+           isVelkUsbDevice(descriptor.idVendor, descriptor.idProduct);
+}
+
+std::string pathOf(libusb_device* device) {
+    std::string path = kPathPrefix + std::to_string(libusb_get_bus_number(device));
+    std::array<std::uint8_t, 8> ports{};
+    const int depth = libusb_get_port_numbers(device, ports.data(), static_cast<int>(ports.size()));
+    if (depth <= 0) {
+        return path + "@" + std::to_string(libusb_get_device_address(device));
+    }
+    for (int i = 0; i < depth; ++i) {
+        path += (i == 0 ? '-' : '.');
+        path += std::to_string(ports[static_cast<std::size_t>(i)]);
+    }
+    return path;
+}
+
+// The first interface of the active configuration with both a bulk IN and a bulk OUT endpoint.
+std::optional<BulkInterface> findBulkInterface(libusb_device* device) {
+    libusb_config_descriptor* raw = nullptr;
+    if (libusb_get_active_config_descriptor(device, &raw) != LIBUSB_SUCCESS) {
+        return std::nullopt;
+    }
+    std::unique_ptr<libusb_config_descriptor, ConfigFreer> config(raw);
+    for (int i = 0; i < config->bNumInterfaces; ++i) {
+        const libusb_interface& interface = config->interface[i];
+        if (interface.num_altsetting < 1) {
+            continue;
+        }
+        const libusb_interface_descriptor& setting = interface.altsetting[0];
+        BulkInterface found;
+        bool haveIn = false;
+        bool haveOut = false;
+        for (int e = 0; e < setting.bNumEndpoints; ++e) {
+            const libusb_endpoint_descriptor& endpoint = setting.endpoint[e];
+            if ((endpoint.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK) != LIBUSB_TRANSFER_TYPE_BULK) {
+                continue;
+            }
+            if ((endpoint.bEndpointAddress & LIBUSB_ENDPOINT_DIR_MASK) == LIBUSB_ENDPOINT_IN) {
+                if (!haveIn) {
+                    found.inEndpoint = endpoint.bEndpointAddress;
+                    found.inPacketSize = std::max<std::size_t>(endpoint.wMaxPacketSize, 1);
+                    haveIn = true;
+                }
+            } else if (!haveOut) {
+                found.outEndpoint = endpoint.bEndpointAddress;
+                haveOut = true;
+            }
+        }
+        if (haveIn && haveOut) {
+            found.number = setting.bInterfaceNumber;
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+TransferStatus statusOf(int error) {
+    switch (error) {
+        case LIBUSB_SUCCESS:
+            return TransferStatus::Ok;
+        case LIBUSB_ERROR_TIMEOUT:
+            return TransferStatus::TimedOut;
+        case LIBUSB_ERROR_NO_DEVICE:
+            return TransferStatus::NoDevice;
+        default:
+            return TransferStatus::Failed;
+    }
+}
+
+// An opened device with its bulk interface claimed; released in reverse order on destruction.
+class UsbConnection final : public Connection {
+  public:
+    UsbConnection(std::shared_ptr<UsbContext> context, DeviceHandlePtr handle,
+                  BulkInterface interface)
+        : context_(std::move(context)), handle_(std::move(handle)), interface_(interface) {}
+
+    ~UsbConnection() override { libusb_release_interface(handle_.get(), interface_.number); }
+
+    TransferResult bulkOut(std::span<const std::uint8_t> data,
+                           std::chrono::milliseconds timeout) override {
+        int sent = 0;
+        // libusb takes a non-const buffer for both directions; an OUT transfer only reads it.
+        const int error = libusb_bulk_transfer(
+            handle_.get(), interface_.outEndpoint, const_cast<unsigned char*>(data.data()),
+            static_cast<int>(data.size()), &sent, timeoutOf(timeout));
+        return {statusOf(error), static_cast<std::size_t>(std::max(sent, 0))};
+    }
+
+    TransferResult bulkIn(std::span<std::uint8_t> buffer,
+                          std::chrono::milliseconds timeout) override {
+        // A request that is not a whole number of packets is read through a rounded-up buffer,
+        // so a device that answers with a full packet does not overflow it; only the bytes
+        // asked for are handed back.
+        const std::size_t packet = interface_.inPacketSize;
+        const std::size_t rounded = (buffer.size() + packet - 1) / packet * packet;
+        std::uint8_t* target = buffer.data();
+        if (rounded != buffer.size()) {
+            bounce_.assign(rounded, 0);
+            target = bounce_.data();
+        }
+        int received = 0;
+        const int error =
+            libusb_bulk_transfer(handle_.get(), interface_.inEndpoint, target,
+                                 static_cast<int>(rounded), &received, timeoutOf(timeout));
+        const std::size_t count =
+            std::min(static_cast<std::size_t>(std::max(received, 0)), buffer.size());
+        if (target != buffer.data()) {
+            std::memcpy(buffer.data(), target, count);
+        }
+        return {statusOf(error), count};
+    }
+
+  private:
+    static unsigned int timeoutOf(std::chrono::milliseconds timeout) {
+        return static_cast<unsigned int>(
+            std::max<std::chrono::milliseconds::rep>(timeout.count(), 1));
+    }
+
+    std::shared_ptr<UsbContext> context_;
+    DeviceHandlePtr handle_;
+    BulkInterface interface_;
+    std::vector<std::uint8_t> bounce_;
+};
+
+class LibusbBackend final : public Backend {
+  public:
+    std::vector<std::string> enumerate() override {
+        std::vector<std::string> paths;
+        UsbContext* context = session();
+        if (context == nullptr) {
+            return paths;
+        }
+        DeviceList devices(context->get());
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            if (isVelk(devices[i])) {
+                paths.push_back(pathOf(devices[i]));
+            }
+        }
+        return paths;
+    }
+
+    std::unique_ptr<Connection> open(const std::string& path) override {
+        UsbContext* context = session();
+        if (context == nullptr) {
+            return nullptr;
+        }
+        DeviceList devices(context->get());
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            libusb_device* device = devices[i];
+            if (isVelk(device) && pathOf(device) == path) {
+                return openDevice(device, path);
+            }
+        }
+        return nullptr;  // unplugged since the enumeration
+    }
+
+  private:
+    // Started on first use and kept; a machine without USB device nodes (a container, CI) has
+    // nothing to find, and libusb is not even started there.
+    UsbContext* session() {
+        if (!context_) {
+            if (::access("/dev/bus/usb", F_OK) != 0) {
+                return nullptr;
+            }
+            context_ = UsbContext::create();
+        }
+        return context_.get();
+    }
+
+    std::unique_ptr<Connection> openDevice(libusb_device* device, const std::string& path) {
+        const std::optional<BulkInterface> interface = findBulkInterface(device);
+        if (!interface) {
+            std::fprintf(stderr, "velk_series: %s has no interface with bulk IN and OUT pipes\n",
+                         path.c_str());
+            return nullptr;
+        }
+        libusb_device_handle* raw = nullptr;
+        int error = libusb_open(device, &raw);
+        if (error != LIBUSB_SUCCESS) {
+            reportOpenFailure(path, "libusb_open", error);
+            return nullptr;
+        }
+        DeviceHandlePtr handle(raw);
+        libusb_set_auto_detach_kernel_driver(handle.get(), 1);  // unsupported: nothing to detach
+        error = libusb_claim_interface(handle.get(), interface->number);
+        if (error != LIBUSB_SUCCESS) {
+            reportOpenFailure(path, "libusb_claim_interface", error);
+            return nullptr;
+        }
+        return std::make_unique<UsbConnection>(context_, std::move(handle), *interface);
+    }
+
+    std::shared_ptr<UsbContext> context_;
+};
+
+}  // namespace
+
+Backend* libusbBackend() {
+    static LibusbBackend backend;
+    return &backend;
+}
+
+}  // namespace velk
