@@ -5,9 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include <velk_series/velk_series.h>
-
-#include "genesis/device_session.h"
 #include "genesis/rom_image.h"
 
 namespace nuvrel {
@@ -22,9 +19,6 @@ constexpr std::size_t kCartridgeType = 0x80;
 constexpr std::size_t kChecksum = 0x8E;
 constexpr std::size_t kRomStart = 0xA0;
 constexpr std::size_t kRamStart = 0xA8;
-
-constexpr std::uint32_t kHeaderWordAddress = kGenesisHeaderOffset / 2;
-constexpr std::uint8_t kHeaderReadUnits = 3;  // 192 bytes
 
 std::string HeaderText(const GenesisHeaderBytes& header, std::size_t at, std::size_t length) {
     const char* bytes = reinterpret_cast<const char*>(header.data() + at);
@@ -88,32 +82,6 @@ std::optional<GenesisHeaderBytes> ReadGenesisHeaderFromFile(const std::string& p
         return std::nullopt;
     }
     return header;
-}
-
-DeviceHeaderRead ReadGenesisHeaderFromDevice() {
-    DeviceHeaderRead read;
-    DeviceSession device;
-    if (!device.opened()) {
-        return read;
-    }
-    read.deviceFound = true;
-    if (IsVelkBrivo(device.get()) != 0) {
-        Compatibility(device.get(), VELK_COMPAT_ROM_MODE);
-    }
-
-    char name[VELK_FILE_NAME_SIZE] = {};
-    ReadFileName(device.get(), name, VELK_SLOT_ROM_NAME);
-    const std::size_t nameLength = strnlen(name, sizeof name);
-    read.fileName = nameLength != 0 ? std::string(name, nameLength) : kNotApplicable;
-
-    std::uint8_t bytes[kHeaderReadUnits * VELK_UNIT_BYTES] = {};
-    if (ReadSector(device.get(), bytes, kHeaderWordAddress, kHeaderReadUnits) == 0) {
-        return read;
-    }
-    GenesisHeaderBytes header{};
-    std::memcpy(header.data(), bytes, header.size());
-    read.header = header;
-    return read;
 }
 
 }  // namespace nuvrel

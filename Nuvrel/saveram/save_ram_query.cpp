@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <cstring>
 
 #include <velk_series/velk_series.h>
@@ -36,16 +35,6 @@ SaveRamInfo QuerySaveRamForRead(bool showMessage) {
     const bool sized = GetMaxSize(device.get(), &value, showMessage ? 1 : 0) != 0;
     info.readLength = sized ? 2 * value : 0;
     return info;
-}
-
-std::string SaveTooLargeMessage(std::uint32_t ramSize, std::uint32_t fileSize) {
-    const std::uint32_t fileKilobytes = fileSize / 1024 + (fileSize % 1024 != 0 ? 1u : 0u);
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "File Size is to large for attached device!\nDevice Rom Size: %dKbytes\nFile "
-                  "Size: %dKbytes",
-                  static_cast<int>(ramSize / 1024), static_cast<int>(fileKilobytes));
-    return text;
 }
 
 }  // namespace nuvrel

@@ -1,0 +1,118 @@
+#include "genesis/rom_image.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "temp_folder.h"
+
+namespace nuvrel {
+namespace {
+
+using testing::TempFolder;
+
+std::vector<std::uint8_t> ImageWithDomesticName(std::size_t size, const std::string& name) {
+    std::vector<std::uint8_t> image(size, 0x4E);
+    std::memset(image.data() + 0x120, ' ', 48);
+    std::memcpy(image.data() + 0x120, name.data(), name.size());
+    return image;
+}
+
+TEST(CheckInputImage, MeasuresTheImageAndRemovesTrailingSpacesFromTheDomesticName) {
+    TempFolder folder;
+    const auto path =
+        folder.write("sonic.bin", ImageWithDomesticName(0x80000, "SONIC  THE HEDGEHOG"));
+    const ImageCheck check = CheckInputImage(path);
+    EXPECT_TRUE(check.usable);
+    EXPECT_EQ(check.size, 0x80000u);
+    EXPECT_EQ(check.sizeText, "4MBit");
+    EXPECT_EQ(check.domesticName, "SONIC  THE HEDGEHOG");
+}
+
+TEST(CheckInputImage, RoundsTheSizeUpToWholeMegabits) {
+    TempFolder folder;
+    EXPECT_EQ(CheckInputImage(folder.write("a.bin", ImageWithDomesticName(131072, "A"))).sizeText,
+              "1MBit");
+    EXPECT_EQ(CheckInputImage(folder.write("b.bin", ImageWithDomesticName(131073, "B"))).sizeText,
+              "2MBit");
+}
+
+TEST(CheckInputImage, KeepsAllFortyEightCharactersOfAFullName) {
+    TempFolder folder;
+    const std::string name(48, 'X');
+    std::vector<std::uint8_t> image = ImageWithDomesticName(0x200, name);
+    image[0x150] = 'Y';  // the overseas name right after must not leak in
+    const ImageCheck check = CheckInputImage(folder.write("full.bin", image));
+    EXPECT_EQ(check.domesticName, name);
+}
+
+TEST(CheckInputImage, ImageShorterThanTheNameFieldShowsWhatItHolds) {
+    TempFolder folder;
+    std::vector<std::uint8_t> image(0x124, ' ');
+    std::memcpy(image.data() + 0x120, "AB  ", 4);
+    const ImageCheck check = CheckInputImage(folder.write("tiny.bin", image));
+    EXPECT_TRUE(check.usable);
+    EXPECT_EQ(check.size, 0x124u);
+    EXPECT_EQ(check.domesticName, "AB");
+
+    const ImageCheck empty = CheckInputImage(folder.write("empty.bin", {}));
+    EXPECT_TRUE(empty.usable);
+    EXPECT_EQ(empty.sizeText, "0MBit");
+    EXPECT_EQ(empty.domesticName, "");
+}
+
+TEST(CheckInputImage, MissingFileOrFolderIsUnusableAndChangesNothing) {
+    TempFolder folder;
+    for (const std::string& path :
+         {folder.file("missing.bin").string(), folder.file("").string()}) {
+        const ImageCheck check = CheckInputImage(path);
+        EXPECT_FALSE(check.usable) << path;
+        EXPECT_FALSE(check.size.has_value()) << path;
+        EXPECT_FALSE(check.sizeText.has_value()) << path;
+        EXPECT_FALSE(check.domesticName.has_value()) << path;
+    }
+}
+
+TEST(MakeStoredName, TakesTheNameAfterTheLastSlashOrBackslash) {
+    EXPECT_EQ(MakeStoredName("/home/user/roms/Sonic.bin"), "Sonic.bin");
+    EXPECT_EQ(MakeStoredName("C:\\Games\\Genesis\\Sonic.gen"), "Sonic.gen");
+    EXPECT_EQ(MakeStoredName("C:\\Games/mixed\\last/Name.bin"), "Name.bin");
+    EXPECT_EQ(MakeStoredName("/mnt/share\\Win.bin"), "Win.bin");
+    EXPECT_EQ(MakeStoredName("plain.bin"), "plain.bin");
+}
+
+TEST(MakeStoredName, KeepsNamesOfUpTo63CharactersAndShortensLongerOnes) {
+    const std::string name63 = std::string(59, 'a') + ".bin";
+    EXPECT_EQ(MakeStoredName("/roms/" + name63), name63);
+
+    const std::string name64 = "Phantasy" + std::string(52, 'z') + ".bin";
+    ASSERT_EQ(name64.size(), 64u);
+    EXPECT_EQ(MakeStoredName("/roms/" + name64), "Phanta~1.bin");
+
+    const std::string save70 = std::string(70, 'q') + ".srm";
+    EXPECT_EQ(MakeStoredName("C:\\saves\\" + save70), "qqqqqq~1.srm");
+    EXPECT_EQ(MakeStoredName("C:\\saves\\" + save70).size(), 12u);
+}
+
+TEST(RomSizeMessage, NamesTheCapacityRoundedDownAndTheImageRoundedUp) {
+    EXPECT_EQ(RomTooLargeMessage(0x200000, 0x200001),
+              "File Size is to large for attached device!\nDevice Rom Size: 16MBit\nFile Size: "
+              "17MBit");
+    EXPECT_EQ(RomTooLargeMessage(0, 0x80000),
+              "File Size is to large for attached device!\nDevice Rom Size: 0MBit\nFile Size: "
+              "4MBit");
+    EXPECT_EQ(DeviceSizeMBitText(0x400001), "32MBit");
+    EXPECT_EQ(FileSizeMBitText(0x400001), "33MBit");
+}
+
+TEST(RomSizeMessage, AnImageAsLargeAsTheCapacityFitsAndOneByteMoreDoesNot) {
+    EXPECT_TRUE(ImageFitsDevice(0x200000, 0x200000));
+    EXPECT_FALSE(ImageFitsDevice(0x200000, 0x200001));
+    EXPECT_TRUE(ImageFitsDevice(0x400001, 0x400001));
+    EXPECT_FALSE(ImageFitsDevice(0, 1));
+}
+
+}  // namespace
+}  // namespace nuvrel
