@@ -1,0 +1,21 @@
+// The command groups of nuvrel-cli. Each Add function registers its subcommands on the app and,
+// when one of them is chosen, stores the action to run after parsing in `action`.
+#pragma once
+
+#include <functional>
+
+namespace CLI {
+class App;
+}
+
+namespace nuvrel::cli {
+
+using CommandAction = std::function<int()>;
+
+void AddInfoCommand(CLI::App& app, CommandAction& action);
+void AddCompatCommand(CLI::App& app, CommandAction& action);
+void AddGameGenieCommands(CLI::App& app, CommandAction& action);
+void AddRomCommands(CLI::App& app, CommandAction& action);
+void AddSaveRamCommands(CLI::App& app, CommandAction& action);
+
+}  // namespace nuvrel::cli

@@ -1,0 +1,41 @@
+// What nuvrel-cli does around every use of the device: library messages as stderr lines, the
+// busy flag, and an open device that is closed on every path.
+#pragma once
+
+#include <velk_series/velk_series.h>
+
+namespace nuvrel::cli {
+
+inline constexpr const char* kDeviceNotDetected = "Device Not Detected!";
+inline constexpr const char* kDeviceBusy = "Velk Device is Busy!";
+
+// Routes the library's message boxes to stderr, one line each.
+void InstallLibraryMessageHandler();
+
+// Fails with exit code 3 when another operation holds the busy flag.
+void RequireDeviceIdle();
+
+// Holds the busy flag for one long operation: refuses when it is already set, sets it, and clears
+// it when the operation ends, whichever way it ends.
+class BusyFlagHold {
+  public:
+    BusyFlagHold();
+    ~BusyFlagHold();
+    BusyFlagHold(const BusyFlagHold&) = delete;
+    BusyFlagHold& operator=(const BusyFlagHold&) = delete;
+};
+
+// An open device for short queries; fails with exit code 3 when none can be opened.
+class OpenDevice {
+  public:
+    OpenDevice();
+    ~OpenDevice();
+    OpenDevice(const OpenDevice&) = delete;
+    OpenDevice& operator=(const OpenDevice&) = delete;
+    DeviceHandle handle() const { return handle_; }
+
+  private:
+    DeviceHandle handle_;
+};
+
+}  // namespace nuvrel::cli

@@ -1,0 +1,63 @@
+// nuvrel-cli: the Velk series device from the command line, over the same engines as Nuvrel.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+
+#include "cli_failure.h"
+#include "commands.h"
+#include "device_access.h"
+
+namespace {
+
+// Errors are one line: multi-line texts (the size messages) are joined with spaces.
+void PrintError(const std::string& message) {
+    std::string line = message;
+    for (char& c : line) {
+        if (c == '\n') {
+            c = ' ';
+        }
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace nuvrel::cli;
+    CLI::App app("Program, read and inspect Velk series cartridge storage devices", "nuvrel-cli");
+    app.require_subcommand(1);
+    CommandAction action;
+    AddInfoCommand(app, action);
+    AddRomCommands(app, action);
+    AddSaveRamCommands(app, action);
+    AddCompatCommand(app, action);
+    AddGameGenieCommands(app, action);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::CallForAllHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::ParseError& error) {
+        PrintError(std::string("nuvrel-cli: ") + error.what() + " (see nuvrel-cli --help)");
+        return kExitBadInput;
+    }
+
+    InstallLibraryMessageHandler();
+    try {
+        std::fflush(stdout);
+        const int code = action ? action() : static_cast<int>(kExitBadInput);
+        std::fflush(stdout);
+        return code;
+    } catch (const CliFailure& failure) {
+        std::fflush(stdout);
+        PrintError(failure.what());
+        return failure.code();
+    } catch (const std::exception& error) {
+        std::fflush(stdout);
+        PrintError(std::string("nuvrel-cli: ") + error.what());
+        return kExitFailed;
+    }
+}

@@ -1,0 +1,21 @@
+// Turning an engine's outcome into what the user sees and the exit code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "console_progress.h"
+#include "genesis/operation_outcome.h"
+
+namespace nuvrel::cli {
+
+// A progress display on stdout: live when stdout is a terminal, plain lines otherwise.
+ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes);
+
+// Ends the progress display, prints the elapsed time and the outcome's status text (stdout on
+// success) and returns 0, or throws CliFailure with the status text and the matching exit code.
+// path names the file for the quiet "file could not be opened" end.
+int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
+                  const std::string& path);
+
+}  // namespace nuvrel::cli
