@@ -1,0 +1,78 @@
+#include "child_process.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+extern char** environ;
+
+namespace clitest {
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+CliRun RunCli(const std::vector<std::string>& arguments) {
+    char pattern[] = "/tmp/nuvrel-cli-run-XXXXXX";
+    const char* folder = mkdtemp(pattern);
+    if (folder == nullptr) {
+        return {};
+    }
+    const std::filesystem::path outPath = std::filesystem::path(folder) / "out";
+    const std::filesystem::path errPath = std::filesystem::path(folder) / "err";
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+
+    std::vector<std::string> argv_storage;
+    argv_storage.emplace_back(NUVREL_CLI_PATH);
+    argv_storage.insert(argv_storage.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : argv_storage) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+
+    CliRun run;
+    pid_t child = 0;
+    if (posix_spawn(&child, NUVREL_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        if (waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+            run.exitCode = WEXITSTATUS(status);
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = ReadAll(outPath);
+    run.err = ReadAll(errPath);
+    std::filesystem::remove_all(folder);
+    return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+}  // namespace clitest

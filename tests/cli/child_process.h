@@ -1,0 +1,21 @@
+// Runs the built nuvrel-cli as a child process and collects what it printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// The child inherits this process's environment, XDG_RUNTIME_DIR included.
+CliRun RunCli(const std::vector<std::string>& arguments);
+
+// The lines of a text without their line ends.
+std::vector<std::string> Lines(const std::string& text);
+
+}  // namespace clitest

@@ -1,0 +1,150 @@
+// nuvrel-cli rom write / read / header against a virtual device: what the device holds afterwards,
+// what the user sees, and the exit code.
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "cli_fixture.h"
+
+namespace clitest {
+namespace {
+
+using CliRom = CliTest;
+
+TEST_F(CliRom, WriteWithVerifyAndPatchesProgramsThePatchedImage) {
+    velksim::SimServer& sim = StartDevice();
+    std::vector<std::uint8_t> image = MakeGenesisImage(0x30000, "PATCHED GAME");
+    WriteBytes(Path("game.bin"), image);
+    {
+        std::ofstream patches(Path("patches.txt"), std::ios::binary);
+        patches << "001001:1234\r\n";
+    }
+    const CliRun run =
+        RunCli({"rom", "write", Path("game.bin"), "--verify", "--patch", "000200:ABCD", "--patch",
+                "1RZA-AAEA", "--patch-file", Path("patches.txt")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(LastLine(run.out), "Write Complite");
+
+    std::vector<std::uint8_t> expected = image;
+    expected[0x200] = 0xAB;
+    expected[0x201] = 0xCD;
+    expected[0xAA80] = 0x00;
+    expected[0xAA81] = 0xBB;
+    expected[0x1001] = 0x12;
+    expected[0x1002] = 0x34;
+    EXPECT_EQ(sim.romBytes(0, image.size()), expected);
+    EXPECT_EQ(sim.fileName(0), "game.bin");
+    // The file on disk keeps its content.
+    EXPECT_EQ(ReadBytes(Path("game.bin")), image);
+}
+
+TEST_F(CliRom, PlainOutputListsTheStepsBeforeTheOutcome) {
+    StartDevice();
+    WriteBytes(Path("game.bin"), MakeGenesisImage(0x8000, "STEPS"));
+    const CliRun run = RunCli({"rom", "write", Path("game.bin")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto lines = Lines(run.out);
+    const auto has = [&lines](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+    EXPECT_TRUE(has("Analizing file")) << run.out;
+    EXPECT_TRUE(has("Writing")) << run.out;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Write Complite"), 1) << run.out;
+    EXPECT_EQ(lines.back(), "Write Complite");
+}
+
+TEST_F(CliRom, VerifyFailureAtAWeakCellExitsOneWithTheOffset) {
+    velksim::DeviceConfig config;
+    config.faults.weakCellByteAddress = 0x200;
+    velksim::SimServer& sim = StartDevice(config);
+    std::vector<std::uint8_t> image = MakeGenesisImage(0x4000, "WEAK");
+    image[0x200] = 0x00;  // a cell that stays erased can never hold this
+    WriteBytes(Path("game.bin"), image);
+    const CliRun run = RunCli({"rom", "write", Path("game.bin"), "--verify"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(LastLine(run.err), "Verify error at: 0x000200") << run.err;
+    EXPECT_EQ(sim.fileName(0), " ");
+    EXPECT_EQ(sim.romBytes(0x400, 16), std::vector<std::uint8_t>(16, 0xFF));
+}
+
+TEST_F(CliRom, ImageLargerThanTheDeviceIsRefusedBeforeAnyWrite) {
+    velksim::DeviceConfig config;
+    config.model = 'e';  // 2 MiB
+    velksim::SimServer& sim = StartDevice(config);
+    WriteBytes(Path("big.bin"), MakeGenesisImage(0x200001, "BIG"));
+    const CliRun run = RunCli({"rom", "write", Path("big.bin")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(LastLine(run.err),
+              "File Size is to large for attached device! Device Rom Size: 16MBit File Size: "
+              "17MBit");
+    EXPECT_EQ(sim.programmedBlocks(), 0u);
+    EXPECT_EQ(sim.chipEraseCount(0), 0u);
+}
+
+TEST_F(CliRom, BadPatchesAreRefusedBeforeTheDeviceIsTouched) {
+    velksim::SimServer& sim = StartDevice();
+    WriteBytes(Path("game.bin"), MakeGenesisImage(0x1000, "SMALL"));
+    {
+        std::ofstream patches(Path("bad.txt"), std::ios::binary);
+        patches << "000010:0001\r\n\r\n";
+    }
+    struct Case {
+        std::vector<std::string> extra;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"--patch", "001000:0001"}, "Address not in ROM data Area! (001000:0001)"},
+        {{"--patch", "10:zz"}, ""},
+        {{"--patch", "NWFC-YAGW"}, "Address not in ROM data Area! (NWFC-YAGW)"},
+        {{"--patch-file", Path("bad.txt")}, "Wrong file format! (" + Path("bad.txt") + ")"},
+        {{"--patch-file", Path("none.txt")},
+         "Can't create file for reading! (" + Path("none.txt") + ")"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"rom", "write", Path("game.bin")};
+        arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+        const CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.exitCode, 2) << c.extra[1];
+        EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
+        if (!c.message.empty()) {
+            EXPECT_EQ(LastLine(run.err), c.message);
+        }
+    }
+    EXPECT_EQ(sim.programmedBlocks(), 0u);
+}
+
+TEST_F(CliRom, ReadBackWritesTheWholeRomRoundedToKilobytes) {
+    velksim::SimServer& sim = StartDevice();  // model c: 0x400001 bytes
+    const std::vector<std::uint8_t> image = MakeGenesisImage(0x20000, "READ BACK");
+    sim.setRomBytes(0, image);
+    const CliRun run = RunCli({"rom", "read", Path("dump.bin")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(LastLine(run.out), "Read Complite");
+    const std::vector<std::uint8_t> dump = ReadBytes(Path("dump.bin"));
+    ASSERT_EQ(dump.size(), 0x400000u);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), dump.begin()));
+}
+
+TEST_F(CliRom, ReadBackIntoAMissingFolderFailsAndCreatesNothing) {
+    StartDevice();
+    const CliRun run = RunCli({"rom", "read", Path("no/such/dump.bin")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(Path("no")));
+}
+
+TEST_F(CliRom, DeviceHeaderShowsTheProgrammedImage) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> image = MakeGenesisImage(0x10000, "DEVICE HEADER");
+    sim.setRomBytes(0, image);
+    const CliRun run = RunCli({"rom", "header", "--device", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const nlohmann::json json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["systemName"], "SEGA MEGA DRIVE ");
+    EXPECT_EQ(json["fileSize"], "Not applicable");
+    EXPECT_EQ(json["romRange"], "0x000000(0)::0x00ffff(65535)");
+    EXPECT_EQ(json["domesticName"].get<std::string>().substr(0, 13), "DEVICE HEADER");
+}
+
+}  // namespace
+}  // namespace clitest
