@@ -1,0 +1,11 @@
+// The device through its Windows driver: found by device-interface class with SetupDi, its pipes
+// opened as files named by the interface path plus "\PIPE00" or "\PIPE01".
+#pragma once
+
+#include "transport/transport.h"
+
+namespace velk {
+
+Backend* setupDiBackend();
+
+}  // namespace velk
