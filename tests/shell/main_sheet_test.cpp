@@ -1,0 +1,150 @@
+// The main sheet: its tabs, its one button and the exit guard.
+#include <velk_series/velk_series.h>
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QtTest>
+#include <future>
+
+#include "shell/dialog_units.h"
+#include "shell/nuvrel_sheet.h"
+#include "support/gui_test_main.h"
+#include "support/recording_prompts.h"
+
+using namespace nuvrel;
+using nuvrel::testing::RecordingPrompts;
+
+namespace {
+
+const QString kRefused = QStringLiteral("You can't exit from programm while device s processed!");
+
+}  // namespace
+
+class MainSheetTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() { SetVelkDeviceProcessed(0); }
+
+    void tabs_come_in_order_with_their_captions_and_the_first_selected() {
+        CNuvrelSheet sheet;
+        QCOMPARE(sheet.windowTitle(), QStringLiteral("Velk Series storage loader"));
+        QTabWidget* tabs = sheet.tabs();
+        QStringList captions;
+        for (int i = 0; i < tabs->count(); ++i) {
+            captions << tabs->tabText(i);
+        }
+        QCOMPARE(captions,
+                 QStringList({"ROM memory", "RAM memory", "Extended ROM info", "Game ROM Patches",
+                              "Velk Device Info", "Compatibility setup"}));
+        QCOMPARE(tabs->currentIndex(), 0);
+        QCOMPARE(tabs->widget(0), &sheet.romPage());
+        QCOMPARE(tabs->widget(3), &sheet.ggCodesPage());
+        QCOMPARE(tabs->widget(4), &sheet.devInfoPage());
+        QCOMPARE(tabs->widget(5), &sheet.compatibilityPage());
+    }
+
+    void every_page_has_the_common_page_size() {
+        CNuvrelSheet sheet;
+        const QSize expected = dialogUnitsToPixels(sheet.font(), 303, 163);
+        QVERIFY(expected.width() > 303 && expected.height() > 163);
+        for (int i = 0; i < sheet.tabs()->count(); ++i) {
+            QCOMPARE(sheet.tabs()->widget(i)->minimumSize(), expected);
+        }
+    }
+
+    void the_only_button_outside_the_pages_is_exit_at_the_bottom_right() {
+        CNuvrelSheet sheet;
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        QList<QAbstractButton*> outside;
+        for (QAbstractButton* button : sheet.findChildren<QAbstractButton*>()) {
+            if (button->isVisible() && !sheet.tabs()->isAncestorOf(button)) {
+                outside << button;
+            }
+        }
+        QCOMPARE(outside.size(), 1);
+        QCOMPARE(outside[0]->text(), QStringLiteral("E&xit"));
+        QCOMPARE(outside[0], sheet.exitButton());
+        const QRect exitRect(outside[0]->mapTo(&sheet, QPoint(0, 0)), outside[0]->size());
+        QVERIFY(exitRect.right() > sheet.width() * 3 / 4);
+        QVERIFY(exitRect.top() > sheet.tabs()->geometry().bottom());
+        QVERIFY(sheet.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        sheet.hide();
+    }
+
+    void closing_while_busy_shows_the_guard_and_keeps_the_sheet_open() {
+        CNuvrelSheet sheet;
+        RecordingPrompts prompts;
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        SetVelkDeviceProcessed(1);
+
+        QVERIFY(!sheet.close());
+        QVERIFY(sheet.isVisible());
+        QTest::keyClick(&sheet, Qt::Key_Escape);
+        QVERIFY(sheet.isVisible());
+        sheet.exitButton()->click();
+        QVERIFY(sheet.isVisible());
+
+        QCOMPARE(prompts.texts(), QStringList({kRefused, kRefused, kRefused}));
+        for (const auto& message : prompts.messages) {
+            QCOMPARE(message.caption, QStringLiteral("Nuvrel"));
+            QCOMPARE(message.icon, PromptIcon::None);
+            QCOMPARE(message.buttons, PromptButtons::Ok);
+        }
+
+        // After the operation the same request closes the sheet without a word.
+        SetVelkDeviceProcessed(0);
+        QVERIFY(sheet.close());
+        QVERIFY(!sheet.isVisible());
+        QCOMPARE(prompts.messages.size(), std::size_t{3});
+    }
+
+    void exit_while_idle_ends_the_modal_sheet() {
+        CNuvrelSheet sheet;
+        RecordingPrompts prompts;
+        QTimer::singleShot(0, &sheet, [&sheet] { sheet.exitButton()->click(); });
+        QCOMPARE(sheet.exec(), int(QDialog::Accepted));
+        QVERIFY(prompts.messages.empty());
+    }
+
+    void a_live_worker_keeps_the_sheet_open_after_the_library_cleared_busy() {
+        CNuvrelSheet sheet;
+        RecordingPrompts prompts;
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        QVERIFY(sheet.runner().BeginDeviceOperation({}, [released](OperationSink&) {
+            SetVelkDeviceProcessed(0);
+            released.wait();
+        }));
+        QTRY_COMPARE(IsVelkDeviceProcessed(), 0);
+        QVERIFY(!sheet.close());
+        QCOMPARE(prompts.texts(), QStringList{kRefused});
+        release.set_value();
+        sheet.runner().waitUntilIdle();
+        QVERIFY(sheet.close());
+    }
+
+    void switching_tabs_runs_the_page_refresh() {
+        CNuvrelSheet sheet;
+        sheet.show();
+        SetVelkDeviceProcessed(1);
+        sheet.tabs()->setCurrentWidget(&sheet.devInfoPage());
+        QCOMPARE(sheet.devInfoPage().field(CDevInfo::EraseCount)->text(),
+                 QStringLiteral("Device is busy"));
+        sheet.tabs()->setCurrentWidget(&sheet.compatibilityPage());
+        QVERIFY(!sheet.compatibilityPage().setButton()->isEnabled());
+        QVERIFY(sheet.compatibilityPage().refreshButton()->isEnabled());
+        SetVelkDeviceProcessed(0);
+        sheet.hide();
+    }
+};
+
+NUVREL_GUI_TEST_MAIN(MainSheetTest)
+#include "main_sheet_test.moc"

@@ -1,0 +1,59 @@
+#include "recording_prompts.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace nuvrel::testing {
+
+RecordingPrompts::RecordingPrompts() {
+    setUserPrompts(this);
+}
+
+RecordingPrompts::~RecordingPrompts() {
+    setUserPrompts(nullptr);
+}
+
+PromptAnswer RecordingPrompts::message(QWidget*, const QString& caption, const QString& text,
+                                       PromptIcon icon, PromptButtons buttons) {
+    const bool onUi = QThread::currentThread() == QCoreApplication::instance()->thread();
+    messages.push_back({caption, text, icon, buttons, onUi});
+    if (whileShown) {
+        whileShown(messages.back());
+    }
+    if (answers.empty()) {
+        return PromptAnswer::Ok;
+    }
+    const PromptAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+QString RecordingPrompts::openFile(QWidget*, const QString& startFolder, const QString& filter) {
+    dialogs.push_back({false, startFolder, filter});
+    if (paths.empty()) {
+        return QString();
+    }
+    const QString path = paths.front();
+    paths.pop_front();
+    return path;
+}
+
+QString RecordingPrompts::saveFile(QWidget*, const QString& startPath, const QString& filter) {
+    dialogs.push_back({true, startPath, filter});
+    if (paths.empty()) {
+        return QString();
+    }
+    const QString path = paths.front();
+    paths.pop_front();
+    return path;
+}
+
+QStringList RecordingPrompts::texts() const {
+    QStringList result;
+    for (const auto& message : messages) {
+        result << message.text;
+    }
+    return result;
+}
+
+}  // namespace nuvrel::testing
