@@ -47,7 +47,7 @@ bool isGone(int error) {
 }
 
 class SocketConnection final : public Connection {
-public:
+  public:
     explicit SocketConnection(int fd) : fd_(fd) {}
     ~SocketConnection() override { ::close(fd_); }
     SocketConnection(const SocketConnection&) = delete;
@@ -85,7 +85,7 @@ public:
         return {TransferStatus::Ok, count};
     }
 
-private:
+  private:
     TransferStatus exchange(const std::vector<std::uint8_t>& frame, vdev::FrameKind expected,
                             std::chrono::milliseconds timeout, std::vector<std::uint8_t>& payload) {
         if (broken_) {
@@ -195,7 +195,7 @@ private:
 };
 
 class SocketDevices final : public Backend {
-public:
+  public:
     std::vector<std::string> enumerate() override {
         std::vector<std::string> sockets;
         const std::string folder = vdev::socketFolder();
