@@ -49,6 +49,7 @@ class RomWriterTest : public testing::VirtualDeviceTest {
     std::string imagePath_;
     std::vector<std::chrono::milliseconds> pauses_;
     std::function<void(std::uint8_t*, std::uint32_t)> applyPatches_;
+    bool unplugged_ = false;
 };
 
 TEST_F(RomWriterTest, FourMebibyteImageIsProgrammedSectorBySectorAndVerified) {
