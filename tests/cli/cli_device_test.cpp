@@ -74,7 +74,9 @@ TEST_F(CliDevice, SaveRamRoundTripKeepsEverySaveByte) {
 }
 
 TEST_F(CliDevice, SaveFileLargerThanTheWindowIsRefused) {
-    velksim::SimServer& sim = StartDevice();
+    velksim::DeviceConfig config;
+    config.model = 'e';  // save-RAM value 32768: a window of 65536 bytes
+    velksim::SimServer& sim = StartDevice(config);
     WriteBytes(Path("big.srm"), std::vector<std::uint8_t>(65537, 1));
     const CliRun run = RunCli({"sram", "write", Path("big.srm")});
     EXPECT_EQ(run.exitCode, 2);
