@@ -105,6 +105,42 @@ TEST_F(SaveRamTest, EvenBytesOfTheFileAreNotSaveDataAndDoNotFailTheVerify) {
     }
 }
 
+// Bytes past the end of the window are not kept by the device: there the read-back shows 0xFF.
+// A block whose only save byte that differs is its first one (offset 1) must still fail.
+std::vector<std::uint8_t> FileOverhangingTheWindowByTwoBlocks() {
+    auto file = SaveFileOf(std::vector<std::uint8_t>(velksim::kSaveRamBytes, 0x3C));
+    std::vector<std::uint8_t> overhang(512, 0xFF);
+    overhang[1] = 0x00;
+    file.insert(file.end(), overhang.begin(), overhang.end());
+    return file;
+}
+
+TEST_F(SaveRamTest, VerifyComparesTheFirstSaveByteOfABlockToo) {
+    velksim::DeviceConfig config;
+    config.model = 'e';
+    plug(config);
+
+    const OperationOutcome outcome = write(FileOverhangingTheWindowByTwoBlocks(), true);
+
+    EXPECT_EQ(outcome.result, OperationResult::VerifyFailed);
+    EXPECT_EQ(outcome.failingOffset, 0x10000u);
+    EXPECT_EQ(outcome.status, "Verify error at: 0x010000");
+    EXPECT_EQ(sink_.statuses().back(), "Verify error at: 0x010000");
+    EXPECT_EQ(ramWrites().size(), 257u);  // the block after the failing one is not sent
+    EXPECT_EQ(sim().fileName(2), " ");
+    EXPECT_EQ(sink_.positions().back(), 0u);
+}
+
+TEST_F(SaveRamTest, WithoutVerifyTheSameRunCompletes) {
+    velksim::DeviceConfig config;
+    config.model = 'e';
+    plug(config);
+    const OperationOutcome outcome = write(FileOverhangingTheWindowByTwoBlocks(), false);
+    EXPECT_EQ(outcome.status, "Write Complite");
+    EXPECT_EQ(ramWrites().size(), 258u);
+    EXPECT_EQ(commands("ReadSector").size(), 1u);  // only the read before the transfer
+}
+
 TEST_F(SaveRamTest, ClearZeroesTheWholeWindowAndClearsTheStoredName) {
     plug();
     sim().setSaveRam(std::vector<std::uint8_t>(velksim::kSaveRamBytes, 0x77));
