@@ -1,0 +1,176 @@
+// The "Compatibility setup" page against a virtual device: what it shows and what it sends.
+#include <velk_series/velk_series.h>
+#include <velk_sim/sim_harness.h>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "devinfo/compatibility_page.h"
+#include "support/gui_test_main.h"
+
+using nuvrel::CCompatibility;
+
+namespace {
+
+velksim::DeviceConfig brivo(std::uint8_t storedSet) {
+    velksim::DeviceConfig config;
+    config.model = 'c';
+    config.compatibilitySet = storedSet;
+    return config;
+}
+
+// Compatibility values the device received, in order.
+std::vector<int> compatibilityValuesSent(const velksim::SimServer& sim) {
+    std::vector<int> values;
+    for (const auto& command : sim.commandLog()) {
+        if (command.name == "Compatibility") {
+            values.push_back(command.parameter);
+        }
+    }
+    return values;
+}
+
+bool setsEnabled(const CCompatibility& page) {
+    bool all = true;
+    for (int i = 0; i < CCompatibility::SetCount; ++i) {
+        const auto set = static_cast<CCompatibility::Set>(i);
+        all = all && page.frame(set)->isEnabled() && page.radio(set)->isEnabled();
+    }
+    return all && page.setButton()->isEnabled();
+}
+
+bool setsDisabled(const CCompatibility& page) {
+    bool none = true;
+    for (int i = 0; i < CCompatibility::SetCount; ++i) {
+        const auto set = static_cast<CCompatibility::Set>(i);
+        none = none && !page.frame(set)->isEnabled() && !page.radio(set)->isEnabled();
+    }
+    return none && !page.setButton()->isEnabled();
+}
+
+QList<bool> checked(const CCompatibility& page) {
+    return {page.radio(CCompatibility::Set16US)->isChecked(),
+            page.radio(CCompatibility::Set32U)->isChecked(),
+            page.radio(CCompatibility::Set32UF)->isChecked()};
+}
+
+}  // namespace
+
+class CompatibilityPageTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() { SetVelkDeviceProcessed(0); }
+
+    void captions_are_the_three_sets() {
+        CCompatibility page;
+        QCOMPARE(page.caption(), QStringLiteral("Compatibility setup"));
+        QCOMPARE(page.radio(CCompatibility::Set16US)->text(),
+                 QStringLiteral("16Velk+US compatibility set"));
+        QCOMPARE(page.radio(CCompatibility::Set32U)->text(),
+                 QStringLiteral("32Velk+U compatibility set"));
+        QCOMPARE(page.radio(CCompatibility::Set32UF)->text(),
+                 QStringLiteral("32Velk+UF compatibility set"));
+        QCOMPARE(checked(page), QList<bool>({false, false, false}));
+    }
+
+    void refresh_selects_the_stored_set_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QList<bool>>("expected");
+        QTest::newRow("32Velk+U") << 1 << QList<bool>{false, true, false};
+        QTest::newRow("32Velk+UF") << 2 << QList<bool>{false, false, true};
+        QTest::newRow("16Velk+US") << 3 << QList<bool>{true, false, false};
+        QTest::newRow("none stored") << 0 << QList<bool>{false, false, false};
+    }
+
+    void refresh_selects_the_stored_set() {
+        QFETCH(int, stored);
+        QFETCH(QList<bool>, expected);
+        velksim::SimServer sim(brivo(static_cast<std::uint8_t>(stored)));
+        QVERIFY(sim.start());
+        CCompatibility page;
+        sim.clearCommandLog();
+        page.onSetActive();
+        QVERIFY(setsEnabled(page));
+        QCOMPARE(checked(page), expected);
+        QCOMPARE(compatibilityValuesSent(sim), std::vector<int>{0x80});
+    }
+
+    void set_stores_the_selected_set_in_the_device() {
+        velksim::SimServer sim(brivo(1));
+        QVERIFY(sim.start());
+        CCompatibility page;
+        page.refresh();
+        page.radio(CCompatibility::Set16US)->click();
+        QCOMPARE(checked(page), QList<bool>({true, false, false}));
+        sim.clearCommandLog();
+        page.setButton()->click();
+        QCOMPARE(compatibilityValuesSent(sim), std::vector<int>{0x43});
+        QCOMPARE(sim.compatibilitySet(), 3);
+
+        page.radio(CCompatibility::Set32UF)->click();
+        sim.clearCommandLog();
+        page.setButton()->click();
+        QCOMPARE(compatibilityValuesSent(sim), std::vector<int>{0x42});
+        QCOMPARE(sim.compatibilitySet(), 2);
+
+        // The stored set shows after "Refresh".
+        page.radio(CCompatibility::Set32U)->click();
+        page.refreshButton()->click();
+        QCOMPARE(checked(page), QList<bool>({false, false, true}));
+    }
+
+    void set_with_nothing_selected_sends_0x40() {
+        velksim::SimServer sim(brivo(0));
+        QVERIFY(sim.start());
+        CCompatibility page;
+        page.refresh();
+        sim.clearCommandLog();
+        page.setButton()->click();
+        QCOMPARE(compatibilityValuesSent(sim), std::vector<int>{0x40});
+    }
+
+    void while_busy_only_refresh_stays_usable_and_nothing_is_sent() {
+        velksim::SimServer sim(brivo(2));
+        QVERIFY(sim.start());
+        CCompatibility page;
+        sim.clearCommandLog();
+        SetVelkDeviceProcessed(1);
+        page.refresh();
+        QVERIFY(setsDisabled(page));
+        QVERIFY(page.refreshButton()->isEnabled());
+        page.store();
+        QVERIFY(sim.commandLog().empty());
+
+        SetVelkDeviceProcessed(0);
+        page.refreshButton()->click();
+        QVERIFY(setsEnabled(page));
+        QCOMPARE(checked(page), QList<bool>({false, false, true}));
+    }
+
+    void another_model_keeps_the_page_disabled_and_sends_no_compatibility_command() {
+        velksim::DeviceConfig config = brivo(1);
+        config.model = 'e';
+        config.dataBusFirmware.suffix = 'e';
+        velksim::SimServer sim(config);
+        QVERIFY(sim.start());
+        CCompatibility page;
+        sim.clearCommandLog();
+        page.refresh();
+        QVERIFY(setsDisabled(page));
+        page.store();
+        QVERIFY(compatibilityValuesSent(sim).empty());
+        QCOMPARE(sim.compatibilitySet(), 1);
+    }
+
+    void without_a_device_the_page_is_disabled() {
+        CCompatibility page;
+        page.refresh();
+        QVERIFY(setsDisabled(page));
+        QVERIFY(page.refreshButton()->isEnabled());
+    }
+};
+
+NUVREL_GUI_TEST_MAIN(CompatibilityPageTest)
+#include "compatibility_page_test.moc"
