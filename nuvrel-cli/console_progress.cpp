@@ -43,6 +43,11 @@ void ConsoleProgress::setProgressPosition(std::uint32_t position) {
 }
 
 void ConsoleProgress::setStatus(std::string_view text) {
+    // The sector erase repeats its step word for every sector: one phase, one line.
+    if (text == status_) {
+        redraw(false);
+        return;
+    }
     status_ = std::string(text);
     phaseStart_ = Clock::now();
     phaseStartPosition_ = position_;
