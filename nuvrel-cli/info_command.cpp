@@ -10,6 +10,7 @@
 #include "cli_failure.h"
 #include "commands.h"
 #include "device_access.h"
+#include "printable_text.h"
 
 namespace nuvrel::cli {
 namespace {
@@ -61,7 +62,7 @@ std::string CounterText(const DeviceReport& report) {
 
 void PrintText(const DeviceReport& report) {
     const auto line = [](const char* label, const std::string& value) {
-        std::printf("  %-45s %s\n", label, value.c_str());
+        std::printf("  %-45s %s\n", label, Printable(value).c_str());
     };
     std::printf("Internal ROM/RAM info\n");
     line("Erasing rom(s) times (guaranded 1 000 000):", CounterText(report));
@@ -107,7 +108,7 @@ void PrintJson(const DeviceReport& report) {
     json["model"] = ModelLetter(report);
     json["romCapacity"] = report.romCapacity;
     json["saveRamValue"] = report.saveRamValue;
-    std::printf("%s\n", json.dump(2).c_str());
+    std::printf("%s\n", json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
 }
 
 }  // namespace

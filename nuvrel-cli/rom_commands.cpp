@@ -23,6 +23,7 @@
 #include "patches/patch_file.h"
 #include "patches/patch_list.h"
 #include "patches/patch_messages.h"
+#include "printable_text.h"
 
 namespace nuvrel::cli {
 namespace {
@@ -92,7 +93,8 @@ int RunWrite(const WriteOptions& options) {
     }
 
     std::printf("Image: %s, %s, \"%s\"\n", options.image.c_str(),
-                FileSizeMBitText(imageSize).c_str(), check.domesticName.value_or("").c_str());
+                FileSizeMBitText(imageSize).c_str(),
+                Printable(check.domesticName.value_or("")).c_str());
     if (!patches.empty()) {
         std::printf("Patches applied to the image in memory: %zu\n", patches.size());
     }
@@ -124,7 +126,7 @@ int RunRead(const std::string& output) {
         throw CliFailure(kExitNoDevice, kDeviceNotDetected);
     }
     std::printf("Device ROM: %s, stored name \"%s\", \"%s\"\n", info.sizeText.c_str(),
-                info.storedName.c_str(), info.domesticName.c_str());
+                Printable(info.storedName).c_str(), Printable(info.domesticName).c_str());
     std::fflush(stdout);
     ConsoleProgress progress = MakeConsoleProgress(1024);
     OperationOutcome outcome;
@@ -169,7 +171,7 @@ void PrintHeader(const std::string& fileName, const std::string& fileSize,
         return;
     }
     for (const auto& [label, value] : rows) {
-        std::printf("%-44s %s\n", label, value->c_str());
+        std::printf("%-44s %s\n", label, Printable(*value).c_str());
     }
 }
 

@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "device_access.h"
 #include "operation_report.h"
+#include "printable_text.h"
 #include "saveram/save_ram.h"
 
 namespace nuvrel::cli {
@@ -45,7 +46,7 @@ int RunRead(const std::string& output) {
         throw CliFailure(kExitNoDevice, kDeviceNotDetected);
     }
     std::printf("Save RAM: %uKbytes, stored name \"%s\"\n", info.ramSize / 1024,
-                info.storedName.c_str());
+                Printable(info.storedName).c_str());
     std::fflush(stdout);
     ConsoleProgress progress = MakeConsoleProgress(1024);
     OperationOutcome outcome;

@@ -104,3 +104,24 @@ TEST_F(CliUsage, HeaderOfAFileTooShortIsBadInput) {
 
 }  // namespace
 }  // namespace clitest
+
+namespace clitest {
+namespace {
+
+TEST_F(CliUsage, ControlCharactersFromAHeaderNeverReachTheTerminal) {
+    std::vector<std::uint8_t> image = MakeGenesisImage(0x1000, "EVIL");
+    const std::string escape = "\x1b]0;owned\x07\x1b[2J";
+    std::copy(escape.begin(), escape.end(), image.begin() + 0x124);
+    WriteBytes(Path("evil.bin"), image);
+    CliRun run = RunCli({"rom", "header", Path("evil.bin")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(run.out.find('\x07'), std::string::npos);
+    EXPECT_NE(run.out.find("EVIL.]0;owned..[2J"), std::string::npos) << run.out;
+    run = RunCli({"rom", "header", Path("evil.bin"), "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace clitest
