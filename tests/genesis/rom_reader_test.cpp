@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -130,6 +133,43 @@ TEST_F(RomReaderTest, UnpluggingInMidReadKeepsTheOldFileUntouched) {
     EXPECT_EQ(folder_.entries(), std::vector<std::string>{"keep.bin"});  // no leftovers
     EXPECT_EQ(sink_.positions().back(), 0u);
     EXPECT_EQ(sink_.count(Kind::TimerStop), 1u);
+}
+
+// Files of this process may not grow past a limit, as if the disk were full.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, SIG_IGN);  // a failing write instead of a signal
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous_); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit previous_{};
+};
+
+TEST_F(RomReaderTest, FullDiskFailsTheReadBackAndKeepsTheOldFile) {
+    plug();
+    const auto out = folder_.file("dump.bin");
+    const std::vector<std::uint8_t> old(100, 0x42);
+    folder_.write("dump.bin", old);
+
+    OperationOutcome outcome;
+    {
+        FileSizeLimit limit(16 * 1024);
+        outcome = ReadRom({out.string(), 0x40000}, sink_);
+    }
+
+    EXPECT_EQ(outcome.result, OperationResult::FileWriteFailed);
+    EXPECT_EQ(outcome.status, "Can't write file!");
+    EXPECT_EQ(sink_.statuses().back(), "Can't write file!");
+    EXPECT_EQ(ReadWholeFile(out), old);
+    EXPECT_EQ(folder_.entries(), std::vector<std::string>{"dump.bin"});
 }
 
 TEST_F(RomReaderTest, OutputThatCannotBeCreatedEndsQuietly) {
