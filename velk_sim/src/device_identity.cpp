@@ -64,15 +64,12 @@ std::vector<std::uint8_t> informationReply(const DeviceConfig& config, std::uint
         texts = {config.addressBusCrystal, config.sciVersion};
     }
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        for (char c : texts[i]) {
-            if (reply.size() + 1 >= kReplyLimit) {
-                break;  // keep room for the ending byte
-            }
-            reply.push_back(static_cast<std::uint8_t>(c));
-        }
-        if (reply.size() < kReplyLimit) {
-            reply.push_back(i + 1 < texts.size() ? 0x01 : 0x00);
-        }
+        reply.insert(reply.end(), texts[i].begin(), texts[i].end());
+        reply.push_back(i + 1 < texts.size() ? 0x01 : 0x00);
+    }
+    if (reply.size() > kReplyLimit) {
+        reply.resize(kReplyLimit);  // what does not fit is cut; the reply still ends with 0
+        reply.back() = 0x00;
     }
     return reply;
 }

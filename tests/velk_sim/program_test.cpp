@@ -1,0 +1,146 @@
+// The velk-sim program as a user runs it: a child process the library finds by its socket.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim_fixture.h"
+
+namespace velksim_test {
+namespace {
+
+// A running velk-sim whose standard output is read line by line.
+class ChildSimulator {
+  public:
+    explicit ChildSimulator(std::vector<std::string> arguments) {
+        int out[2];
+        if (::pipe(out) != 0) {
+            return;
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            ::close(out[1]);
+            std::vector<char*> argv;
+            std::string program = VELK_SIM_PROGRAM;
+            argv.push_back(program.data());
+            for (std::string& argument : arguments) {
+                argv.push_back(argument.data());
+            }
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        output_ = ::fdopen(out[0], "r");
+    }
+    ~ChildSimulator() {
+        if (pid_ > 0 && !waited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (output_ != nullptr) {
+            std::fclose(output_);
+        }
+    }
+    // The next line of output, empty at end of output (the read blocks until the child writes
+    // or exits, so it is bounded by the child's life).
+    std::string line() {
+        char text[512];
+        if (output_ == nullptr || std::fgets(text, sizeof(text), output_) == nullptr) {
+            return {};
+        }
+        return text;
+    }
+    int terminate() {
+        ::kill(pid_, SIGTERM);
+        return wait();
+    }
+    int wait() {
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        waited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    FILE* output_ = nullptr;
+    bool waited_ = false;
+};
+
+class Program : public ::testing::Test {
+  protected:
+    void SetUp() override { velk::resetLibraryForTesting(); }
+    void TearDown() override { velk::resetLibraryForTesting(); }
+    velksim::ScopedRuntimeDir runtime_;
+};
+
+TEST_F(Program, ChildDeviceIsFoundKeepsItsStateAndRemovesItsSocketOnSigterm) {
+    const auto state = runtime_.path() / "state";
+    ChildSimulator child({"--name", "child", "--model", "e", "--state", state.string()});
+    const std::string banner = child.line();
+    const std::string socket = velksim::defaultSocketPath("child").string();
+    ASSERT_NE(banner.find(socket), std::string::npos) << banner;
+
+    const DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    std::uint32_t save = 0;
+    EXPECT_EQ(GetMaxSize(device, &save, 0), 0x200000u);
+    EXPECT_EQ(save, 0x8000u);
+    char name[64] = "from the child.bin";
+    EXPECT_TRUE(WriteFileName(device, name, 0));
+    CloseVelkDevice(device);
+
+    EXPECT_EQ(child.terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(socket));
+    std::ifstream file(state / "state.txt");
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_NE(text.str().find("name0=from the child.bin"), std::string::npos) << text.str();
+}
+
+TEST_F(Program, TraceShowsEachCommandDecoded) {
+    ChildSimulator child({"--name", "traced", "--trace", "--chips", "01004922,C2004922"});
+    ASSERT_NE(child.line().find("traced.sock"), std::string::npos);
+    const DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    EXPECT_EQ(ReadRomID(device, 1, nullptr), 0xC2004922u);
+    std::uint8_t buffer[192];
+    EXPECT_TRUE(ReadSector(device, buffer, 0x80, 3));
+    CloseVelkDevice(device);
+    std::string trace;
+    for (int i = 0; i < 4; ++i) {
+        trace += child.line();
+    }
+    EXPECT_NE(trace.find("ReadRomID"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("ReadSector       code=0x52 address=0x000080 count=3"), std::string::npos)
+        << trace;
+    EXPECT_EQ(child.terminate(), 0);
+}
+
+TEST_F(Program, BadOptionsAreRefusedWithoutStartingADevice) {
+    ChildSimulator badModel({"--model", "z"});
+    EXPECT_NE(badModel.wait(), 0);
+    ChildSimulator badChip({"--chips", "xyz"});
+    EXPECT_NE(badChip.wait(), 0);
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+}
+
+TEST_F(Program, SecondInstanceOnTheSameNameExitsWithAnError) {
+    ChildSimulator first({"--name", "twin"});
+    ASSERT_NE(first.line().find("twin.sock"), std::string::npos);
+    ChildSimulator second({"--name", "twin"});
+    EXPECT_EQ(second.wait(), 1);
+    EXPECT_TRUE(std::filesystem::exists(velksim::defaultSocketPath("twin")));
+    EXPECT_EQ(first.terminate(), 0);
+}
+
+}  // namespace
+}  // namespace velksim_test

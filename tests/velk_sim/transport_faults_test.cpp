@@ -1,0 +1,173 @@
+// Unplugging, stalls and short replies as the library sees them through the socket backend.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <array>
+#include <thread>
+
+#include "sim_fixture.h"
+#include "transport/virtual_device_protocol.h"
+
+namespace velksim_test {
+namespace {
+
+using velksim::DeviceConfig;
+using velksim::FaultOptions;
+
+class Unplugging : public SimTest {};
+
+TEST_F(Unplugging, UnplugInTheMiddleOfAReadFailsClearsBusyAndTheDeviceIsFoundAgain) {
+    plugIn();
+    FaultOptions faults;
+    faults.disconnectAfterTransfers = 5;  // two and a half ReadSector exchanges
+    sim().setFaults(faults);
+    SetVelkDeviceProcessed(1);
+    Bytes buffer(1024);
+    bool failed = false;
+    for (int i = 0; i < 4 && !failed; ++i) {
+        failed = !ReadSector(device(), buffer.data(), static_cast<std::uint32_t>(i * 512), 16);
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(IsVelkDeviceProcessed(), 0);
+    EXPECT_FALSE(sim().plugged());
+    EXPECT_FALSE(std::filesystem::exists(sim().socketPath()));
+    CloseVelkDevice(device_);
+    device_ = nullptr;
+
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);  // nothing there now
+    ASSERT_TRUE(sim().start());
+    device_ = OpenVelkDevice();
+    ASSERT_NE(device_, VELK_INVALID_DEVICE);
+    EXPECT_TRUE(ReadSector(device(), buffer.data(), 0, 16));
+}
+
+TEST_F(Unplugging, DeviceComesBackByItselfAfterTheReplugDelay) {
+    plugIn();
+    FaultOptions faults;
+    faults.disconnectAfterTransfers = 1;
+    faults.replugAfter = std::chrono::milliseconds(100);
+    sim().setFaults(faults);
+    std::uint32_t counter = 0;
+    ReadErasingCount(device(), &counter, 0);  // block sent, then the device is gone
+    CloseVelkDevice(device_);
+    device_ = nullptr;
+
+    // Bounded wait for the device to reappear.
+    for (int attempt = 0; attempt < 200 && device_ == nullptr; ++attempt) {
+        const DeviceHandle handle = OpenVelkDevice();
+        if (handle != VELK_INVALID_DEVICE) {
+            device_ = handle;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    ASSERT_NE(device_, nullptr);
+    DeviceInfoRecord record;
+    EXPECT_TRUE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+}
+
+TEST_F(Unplugging, StoppedDeviceIsNotFoundAndItsSocketIsGone) {
+    plugIn();
+    CloseVelkDevice(device_);
+    device_ = nullptr;
+    sim().stop();
+    EXPECT_FALSE(std::filesystem::exists(sim().socketPath()));
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+}
+
+class Discovery : public SimTest {};
+
+TEST_F(Discovery, SocketFileWithoutListenerIsSkipped) {
+    const std::filesystem::path folder = velk::vdev::socketFolder();
+    std::filesystem::create_directories(folder);
+    // "a-stale.sock" sorts before the device's socket; nobody listens on it.
+    const std::string stale = (folder / "a-stale.sock").string();
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", stale.c_str());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ::close(fd);  // the file stays, the listener is gone
+    ASSERT_TRUE(std::filesystem::exists(stale));
+
+    plugIn();
+    DeviceInfoRecord record;
+    EXPECT_TRUE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+}
+
+TEST_F(Discovery, DevicesAreTriedInNameOrder) {
+    velksim::DeviceConfig second;
+    second.model = 'g';
+    velksim::ServerOptions secondName;
+    secondName.name = "b-second";
+    velksim::SimServer other(second, secondName);
+    ASSERT_TRUE(other.start());
+    velksim::ServerOptions firstName;
+    firstName.name = "a-first";
+    plugIn({}, firstName);  // model c
+    EXPECT_EQ(GetMaxSize(device(), nullptr, 0), 0x400001u);
+}
+
+TEST_F(Discovery, SecondSimulatorOnTheSameSocketIsRefused) {
+    plugIn();
+    velksim::SimServer twin;
+    std::string error;
+    EXPECT_FALSE(twin.start(&error));
+    EXPECT_NE(error.find("already listening"), std::string::npos) << error;
+    DeviceInfoRecord record;
+    EXPECT_TRUE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+}
+
+class TransferFaults : public SimTest {};
+
+TEST_F(TransferFaults, StalledTransferTimesOutAndTheNextCommandWorks) {
+    plugIn();
+    FaultOptions faults;
+    faults.stallTransfer = 2;  // the reply request of the first command
+    sim().setFaults(faults);
+    SetVelkDeviceProcessed(1);
+    DeviceInfoRecord record;
+    EXPECT_FALSE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+    EXPECT_EQ(IsVelkDeviceProcessed(), 0);
+    EXPECT_TRUE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+    EXPECT_STREQ(record.firmwareVersion, "02.06.09c");
+}
+
+TEST_F(TransferFaults, ShortReplyDeliversFewerBytes) {
+    plugIn();
+    FaultOptions faults;
+    faults.shortReplyLength = 10;
+    faults.shortReplyCommand = 0x52;
+    sim().setFaults(faults);
+    Bytes request{'U', 'S', 'B', 'C', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x67, 0x52, 0, 0, 0, 1};
+    request.resize(31, 0);
+    std::uint32_t count = 0;
+    ASSERT_NE(Write(device(), request.data(), 31, &count, nullptr), 0);
+    std::array<std::uint8_t, 64> buffer{};
+    ASSERT_NE(Read(device(), buffer.data(), 64, &count, nullptr), 0);
+    EXPECT_EQ(count, 10u);
+    // Other commands are answered in full.
+    DeviceInfoRecord record;
+    EXPECT_TRUE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+    EXPECT_STREQ(record.text1, "12.000MHz");
+}
+
+TEST_F(TransferFaults, FullSpeedModelAccountsWireTimePerFrame) {
+    DeviceConfig config;
+    config.speed = velksim::Speed::FullSpeed;
+    plugIn(config);
+    const auto before = sim().wireTime();
+    Bytes buffer(1024);
+    ASSERT_TRUE(ReadSector(device(), buffer.data(), 0, 16));
+    // A 31-byte block: one frame. 1024 bytes = 16 packets: one frame.
+    EXPECT_EQ(sim().wireTime() - before, std::chrono::microseconds(2000));
+    Bytes big(16320);
+    const auto mid = sim().wireTime();
+    ASSERT_TRUE(ReadSector(device(), big.data(), 0, 255));
+    // 255 packets at 19 per frame: 14 frames, plus the block's frame.
+    EXPECT_EQ(sim().wireTime() - mid, std::chrono::microseconds(15000));
+}
+
+}  // namespace
+}  // namespace velksim_test
