@@ -269,6 +269,26 @@ TEST_F(RomWriterTest, UnpluggingDuringVerifyReportsAReadError) {
     EXPECT_EQ(sink_.statuses().back(), "Read error at: 0x000600");
 }
 
+TEST_F(RomWriterTest, FailedReadBackLeavesASpaceAsTheStoredName) {
+    plug();
+    program(RandomBytes(0x800, 21), false, false, "old.bin");
+    ASSERT_EQ(sim().fileName(0), "old.bin");
+    sink_ = RecordingSink();
+    sink_.onEvent = [this](const SinkEvent& event) {
+        if (event.kind == Kind::Status && event.text == "Writing") {
+            velksim::FaultOptions faults;
+            faults.stallTransfer = 4 * 3 + 4;  // block 3's read-back never comes
+            sim().setFaults(faults);
+        }
+    };
+
+    const OperationOutcome outcome = program(RandomBytes(0x8000, 22), true, false, "new.bin");
+
+    EXPECT_EQ(outcome.result, OperationResult::ReadFailed);
+    EXPECT_EQ(outcome.status, "Read error at: 0x000600");
+    EXPECT_EQ(sim().fileName(0), " ");
+}
+
 TEST_F(RomWriterTest, UnpluggingDuringTheEraseStopsBeforeAnyWrite) {
     plug();
     sink_.onEvent = [this](const SinkEvent& event) {
