@@ -27,6 +27,9 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("pages"));
+    // Every tab stays in view, as on a property sheet.
+    m_tabs->setUsesScrollButtons(false);
+    m_tabs->setElideMode(Qt::ElideNone);
     const QSize pageSize = dialogUnitsToPixels(font(), kPageWidthUnits, kPageHeightUnits);
     for (CSheetPage* page :
          {static_cast<CSheetPage*>(&m_romPage), static_cast<CSheetPage*>(&m_ramPage),

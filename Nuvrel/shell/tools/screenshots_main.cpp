@@ -1,0 +1,63 @@
+// Grabs the finished pages of the main sheet against an in-process virtual device, for the
+// documentation: nuvrel-screenshots <output folder>. Run it with QT_QPA_PLATFORM=offscreen.
+#include <velk_sim/sim_harness.h>
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <cstdio>
+#include <string>
+
+#include "shell/nuvrel_sheet.h"
+#include "shell/resources.h"
+
+namespace {
+
+bool grabPage(nuvrel::CNuvrelSheet& sheet, QWidget& page, const QDir& folder, const QString& name) {
+    sheet.tabs()->setCurrentWidget(&page);
+    QApplication::processEvents();
+    const QString path = folder.filePath(name + QStringLiteral(".png"));
+    if (!sheet.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    velksim::ScopedRuntimeDir runtime;
+    QApplication app(argc, argv);
+    nuvrel::initResources();
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: nuvrel-screenshots <output folder>\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!folder.exists() && !QDir().mkpath(folder.path())) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+
+    velksim::DeviceConfig config;
+    config.eraseCounterStart = 37;
+    config.compatibilitySet = 2;
+    velksim::SimServer sim(config);
+    std::string error;
+    if (!sim.start(&error)) {
+        std::fprintf(stderr, "velk-sim: %s\n", error.c_str());
+        return 1;
+    }
+
+    nuvrel::CNuvrelSheet sheet;
+    sheet.show();
+    QApplication::processEvents();
+    const bool ok =
+        grabPage(sheet, sheet.devInfoPage(), folder, QStringLiteral("device_info")) &&
+        grabPage(sheet, sheet.compatibilityPage(), folder, QStringLiteral("compatibility"));
+    sheet.hide();
+    return ok ? 0 : 1;
+}
