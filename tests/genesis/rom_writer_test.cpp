@@ -117,6 +117,24 @@ TEST_F(RomWriterTest, OddSizedImageLeavesItsPartialLastBlockAndLaterSectorsAlone
     EXPECT_EQ(std::find(sectors.begin(), sectors.end(), "SBB06  "), sectors.end());
 }
 
+TEST_F(RomWriterTest, TopBootChipHasItsSmallSectorsErasedAtTheEnd) {
+    velksim::DeviceConfig config;
+    config.chips = {velksim::kChip32MbitTop, velksim::kNoChip};
+    plug(config);
+    sim().setRomBytes(0x3F0000, std::vector<std::uint8_t>(0x10000, 0x00));
+    const auto image = RandomBytes(0x400000, 23);
+
+    const OperationOutcome outcome = program(image, true, false);
+
+    ASSERT_EQ(outcome.result, OperationResult::Completed);
+    EXPECT_EQ(sim().rom(), image);
+    EXPECT_EQ(sim().sectorEraseCount(0x3F0000), 1u);  // SA63, 8 KiB
+    EXPECT_EQ(sim().sectorEraseCount(0x3FE000), 1u);  // SA70, the last one
+    const auto sectors = sink_.sectors();
+    EXPECT_NE(std::find(sectors.begin(), sectors.end(), "SA70   "), sectors.end());
+    EXPECT_EQ(commands("EraseSector").size(), 71u);
+}
+
 TEST_F(RomWriterTest, ImageSmallerThanOneBlockWritesNothingButStillCompletes) {
     plug();
     const OperationOutcome outcome = program(RandomBytes(300, 4), true, false, "tiny.bin");
