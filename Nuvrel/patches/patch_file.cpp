@@ -39,22 +39,44 @@ std::string_view PatchFileMessage(PatchFileResult result) {
     return {};
 }
 
-PatchFileResult SavePatchFile(const std::filesystem::path& path, const PatchList& list) {
-    // Binary mode, so the CR LF written here is what ends up on disk on every platform.
+namespace {
+
+// Binary mode, so the CR LF written here is what ends up on disk on every platform.
+bool WriteRows(const std::filesystem::path& path, const PatchList& list) {
     File file = OpenFile(path, "wb");
     if (!file) {
-        return PatchFileResult::CannotWrite;
+        return false;
     }
     for (const PatchRow& row : list.rows()) {
         if (std::fprintf(file.get(), "%s:%s\r\n", row.address.c_str(), row.data.c_str()) < 0) {
-            return PatchFileResult::CannotWrite;
+            return false;
         }
     }
     // A full disk shows up only when the buffered data is flushed.
-    if (std::fclose(file.release()) != 0) {
+    return std::fclose(file.release()) == 0;
+}
+
+}  // namespace
+
+PatchFileResult SavePatchFile(const std::filesystem::path& path, const PatchList& list) {
+    // The rows go to a file beside the destination that replaces it only once complete, so a
+    // failed save (a full disk) never leaves a half-written list where a good one was.
+    std::filesystem::path partial = path;
+    partial += ".saving";
+    if (WriteRows(partial, list)) {
+        std::error_code error;
+        std::filesystem::rename(partial, path, error);
+        if (!error) {
+            return PatchFileResult::Ok;
+        }
+    }
+    std::error_code ignored;
+    const bool partialExisted = std::filesystem::remove(partial, ignored);
+    if (partialExisted) {
         return PatchFileResult::CannotWrite;
     }
-    return PatchFileResult::Ok;
+    // The folder does not take new files, but the destination itself may still be writable.
+    return WriteRows(path, list) ? PatchFileResult::Ok : PatchFileResult::CannotWrite;
 }
 
 PatchFileResult LoadPatchFile(const std::filesystem::path& path, std::uint32_t romSize,

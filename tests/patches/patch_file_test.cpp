@@ -150,13 +150,28 @@ TEST_F(PatchFile, UnwritablePathReportsCannotWrite) {
     EXPECT_EQ(PatchFileMessage(PatchFileResult::CannotWrite), "Can't create file for writing!");
 }
 
-TEST_F(PatchFile, FullDiskIsReportedAsAFailedWrite) {
-    if (!std::filesystem::exists("/dev/full")) {
-        GTEST_SKIP() << "no /dev/full on this system";
-    }
+TEST_F(PatchFile, FailedSaveLeavesNoPartialFileBehind) {
+    // A destination that cannot be replaced (a folder) fails after the rows were written.
+    const std::filesystem::path taken = folder_ / "taken.txt";
+    std::filesystem::create_directory(taken);
     PatchList list;
     list.AppendPatchRow(1, 2, "");
-    EXPECT_EQ(SavePatchFile("/dev/full", list), PatchFileResult::CannotWrite);
+    EXPECT_EQ(SavePatchFile(taken, list), PatchFileResult::CannotWrite);
+    EXPECT_TRUE(std::filesystem::is_directory(taken));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(PatchFile, SaveReplacesAnOlderFileCompletely) {
+    WriteFile("000001:0001\r\n000002:0002\r\n000003:0003\r\n");
+    PatchList list;
+    list.AppendPatchRow(0x10, 0x20, "");
+    ASSERT_EQ(SavePatchFile(path_, list), PatchFileResult::Ok);
+    EXPECT_EQ(ReadFile(), "000010:0020\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 }  // namespace
