@@ -180,3 +180,20 @@ TEST_F(CliRom, UnplugDuringWriteIsAFailureNotASuccess) {
 
 }  // namespace
 }  // namespace clitest
+
+namespace clitest {
+namespace {
+
+TEST_F(CliRom, FastEraseErasesTheWholeChipOnce) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> image = MakeGenesisImage(0x10000, "FAST");
+    WriteBytes(Path("game.bin"), image);
+    const CliRun run = RunCli({"rom", "write", Path("game.bin"), "--fast-erase"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Erasing ROM0"), std::string::npos) << run.out;
+    EXPECT_EQ(sim.chipEraseCount(0), 1u);
+    EXPECT_EQ(sim.romBytes(0, image.size()), image);
+}
+
+}  // namespace
+}  // namespace clitest
