@@ -56,6 +56,17 @@ TEST_F(DeviceRules, ChipEraseAtAWrongAddressErasesNothing) {
     EXPECT_TRUE(hasError(sim(), "command address"));
 }
 
+TEST_F(DeviceRules, SecondChipCommandAddressOnASingleLargeChipErasesItAgain) {
+    plugIn();  // one 32-Mbit chip spanning both halves
+    ASSERT_TRUE(EraseSector(device(), VELK_CHIP0_COMMAND_ADDRESS, 1, VELK_ERASE_CHIP));
+    const Bytes zeros(512, 0);
+    ASSERT_TRUE(WriteSector(device(), zeros.data(), 0x100000, 8));
+    ASSERT_TRUE(EraseSector(device(), VELK_CHIP1_COMMAND_ADDRESS, 1, VELK_ERASE_CHIP));
+    EXPECT_EQ(sim().chipEraseCount(0), 2u);
+    EXPECT_EQ(sim().romBytes(0x200000, 512), Bytes(512, 0xFF));
+    EXPECT_TRUE(sim().protocolErrors().empty());
+}
+
 TEST_F(DeviceRules, WritingWhileAnEraseRunsIsIgnored) {
     DeviceConfig config;
     config.erasePolls = 2;

@@ -266,7 +266,10 @@ SimServer::~SimServer() {
 bool SimServer::start(std::string* error) {
     std::string reason;
     if (impl_->thread.joinable()) {
-        stop();  // unplugged by a fault, or plugged: start afresh on the same memory
+        if (plugged()) {
+            return true;
+        }
+        stop();  // unplugged by a fault: plug in again on the same memory
     }
     {
         std::lock_guard lock(impl_->mutex);

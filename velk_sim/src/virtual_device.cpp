@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::uint32_t kSecondChipByte = 0x200000;
 constexpr std::uint32_t kChipCommandWord = 0x555;
+constexpr std::uint32_t kCommandAddressMask = 0x7FF;
 constexpr std::uint8_t kEraseSectorCode = 0x00;
 constexpr std::uint8_t kEraseChipCode = 0x10;
 constexpr std::size_t kUnitBytes = 64;
@@ -384,7 +385,9 @@ void VirtualDevice::erase(int connection, const CommandBlock& block) {
         error("EraseSector at " + hex6(word) + ": the chip is still erasing");
         status = 2;
     } else if (eraseCode == kEraseChipCode) {
-        if (word != chip->baseByte() / 2 + kChipCommandWord) {
+        // Like the flash itself, only the low address bits of the command cycles count: on a
+        // single 32-Mbit chip the second chip's command address 0x100555 erases chip 0 again.
+        if (((word - chip->baseByte() / 2) & kCommandAddressMask) != kChipCommandWord) {
             error("chip erase at " + hex6(word) + " instead of the chip's command address " +
                   hex6(chip->baseByte() / 2 + kChipCommandWord) + ": ignored");
             status = 1;

@@ -139,7 +139,7 @@ struct CommandRecord {
     std::uint8_t code = 0;       // byte 16
     std::string name;            // "ReadSector", "WriteSector", "EraseSector", "EraseStatus", ...
     std::uint32_t address = 0;   // word address (bytes 17-19) where the command has one
-    std::uint32_t count = 0;     // 64-byte units for R/W/U, else 0
+    std::uint32_t count = 0;     // 64-byte units (R/W/U), query number (ReadRomID), else 0
     std::uint8_t parameter = 0;  // selector, slot, erase code, compatibility value, chip, mode
 };
 
@@ -155,8 +155,9 @@ class SimServer {
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
 
-    // Plug in: creates the socket and serves it on a background thread. False (with a reason in
-    // *error) when the socket or the state folder cannot be used.
+    // Plug in: creates the socket and serves it on a background thread (nothing happens when it
+    // is plugged in already). False (with a reason in *error) when the socket or the state
+    // folder cannot be used.
     bool start(std::string* error = nullptr);
     // Unplug: drops every connection and removes the socket. The device keeps its memory.
     void stop();
