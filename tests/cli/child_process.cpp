@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <fcntl.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,6 +63,42 @@ CliRun RunCli(const std::vector<std::string>& arguments) {
     run.out = ReadAll(outPath);
     run.err = ReadAll(errPath);
     std::filesystem::remove_all(folder);
+    return run;
+}
+
+CliRun RunCliOnTerminal(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv_storage;
+    argv_storage.emplace_back(NUVREL_CLI_PATH);
+    argv_storage.insert(argv_storage.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : argv_storage) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+
+    CliRun run;
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child < 0) {
+        return run;
+    }
+    if (child == 0) {
+        execv(NUVREL_CLI_PATH, argv.data());
+        _exit(127);
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = read(terminal, buffer, sizeof buffer);
+        if (count <= 0) {
+            break;  // EIO once the child has closed its side
+        }
+        run.out.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(terminal);
+    int status = 0;
+    if (waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+        run.exitCode = WEXITSTATUS(status);
+    }
     return run;
 }
 

@@ -15,6 +15,10 @@ struct CliRun {
 // The child inherits this process's environment, XDG_RUNTIME_DIR included.
 CliRun RunCli(const std::vector<std::string>& arguments);
 
+// The same with stdout and stderr on a pseudo-terminal, as when a user runs it; everything the
+// terminal received ends up in out.
+CliRun RunCliOnTerminal(const std::vector<std::string>& arguments);
+
 // The lines of a text without their line ends.
 std::vector<std::string> Lines(const std::string& text);
 

@@ -197,3 +197,22 @@ TEST_F(CliRom, FastEraseErasesTheWholeChipOnce) {
 
 }  // namespace
 }  // namespace clitest
+
+namespace clitest {
+namespace {
+
+TEST_F(CliRom, OnATerminalProgressIsOneRedrawnLineEndingInTheOutcome) {
+    StartDevice();
+    WriteBytes(Path("game.bin"), MakeGenesisImage(0x20000, "TERMINAL"));
+    const CliRun run = RunCliOnTerminal({"rom", "write", Path("game.bin"), "--verify"});
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    // Redraws return to the start of the line instead of starting new ones.
+    EXPECT_NE(run.out.find("\r\x1b[K"), std::string::npos);
+    EXPECT_NE(run.out.find("Writing"), std::string::npos);
+    EXPECT_NE(run.out.find("100%"), std::string::npos);
+    EXPECT_NE(run.out.find("ETA "), std::string::npos);
+    EXPECT_EQ(LastLine(run.out), "Write Complite\r");  // the terminal turns LF into CR LF
+}
+
+}  // namespace
+}  // namespace clitest
