@@ -27,10 +27,10 @@ constexpr std::chrono::milliseconds kPauseAfterFirstChip{1000};
 class RomWriteRun {
   public:
     RomWriteRun(const RomWriteRequest& request, OperationSink& sink)
-        : imagePath_(request.imagePath),
-          size_(request.imageSize),
-          blocks_(request.imageSize / kBlockBytes),
-          request_(request),
+        : request_(request),
+          imagePath_(request_.imagePath),
+          size_(request_.imageSize),
+          blocks_(request_.imageSize / kBlockBytes),
           sink_(sink) {}
 
     OperationOutcome run();
@@ -47,10 +47,12 @@ class RomWriteRun {
     void pause(std::chrono::milliseconds duration) const;
     void storeName(const std::string& name);
 
-    const std::string imagePath_;  // copied once: a new selection during the run changes nothing
+    // Copied once: a new selection on a page during the run changes neither the data written
+    // nor the name stored.
+    const RomWriteRequest request_;
+    const std::string& imagePath_;
     const std::uint32_t size_;
     const std::uint32_t blocks_;
-    const RomWriteRequest& request_;
     OperationSink& sink_;
 
     DeviceSession device_;
