@@ -23,7 +23,6 @@ class CCompatibility : public CSheetPage {
 
     explicit CCompatibility(QWidget* parent = nullptr);
 
-    void onSetActive() override;
     void refresh();
     void store();
 
@@ -31,6 +30,9 @@ class CCompatibility : public CSheetPage {
     QGroupBox* frame(Set which) const { return m_frames[which]; }
     QPushButton* refreshButton() const { return m_refresh; }
     QPushButton* setButton() const { return m_set; }
+
+  protected:
+    void onSetActive() override;
 
   private:
     void setSetsEnabled(bool enabled);

@@ -36,11 +36,13 @@ class CDevInfo : public CSheetPage {
 
     explicit CDevInfo(QWidget* parent = nullptr);
 
-    void onSetActive() override;
     void refresh();
 
     QLineEdit* field(Field which) const { return m_fields[which]; }
     QPushButton* refreshButton() const { return m_refresh; }
+
+  protected:
+    void onSetActive() override;
 
   private:
     void showEverywhere(const QString& text);

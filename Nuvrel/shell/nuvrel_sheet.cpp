@@ -72,9 +72,17 @@ void CNuvrelSheet::done(int result) {
     QDialog::done(result);
 }
 
+void CNuvrelSheet::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        onCurrentChanged(m_tabs->currentIndex());
+    }
+}
+
 void CNuvrelSheet::onCurrentChanged(int index) {
     if (auto* page = qobject_cast<CSheetPage*>(m_tabs->widget(index))) {
-        page->onSetActive();
+        page->activate();
     }
 }
 

@@ -42,6 +42,9 @@ class CNuvrelSheet : public QDialog {
     // Every way of ending the sheet (close box, Alt+F4, Escape, "E&xit") passes the exit guard.
     void done(int result) override;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void onCurrentChanged(int index);
 
@@ -56,6 +59,7 @@ class CNuvrelSheet : public QDialog {
 
     QTabWidget* m_tabs = nullptr;
     QPushButton* m_exitButton = nullptr;
+    bool m_shownOnce = false;
 };
 
 }  // namespace nuvrel

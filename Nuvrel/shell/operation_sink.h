@@ -9,7 +9,7 @@
 namespace nuvrel {
 
 class OperationSink {
-public:
+  public:
     virtual ~OperationSink() = default;
 
     // Progress bar range 0 ... upper (the bar's range is 16 bits wide).

@@ -1,5 +1,5 @@
-// A page of the main sheet: its tab caption, and a hook run each time its tab is brought to the
-// front.
+// A page of the main sheet: its tab caption, a hook run once when the page is first shown, and a
+// hook run each time its tab is brought to the front.
 #pragma once
 
 #include <QString>
@@ -15,11 +15,17 @@ class CSheetPage : public QWidget {
 
     const QString& caption() const { return m_caption; }
 
-    // Called by the sheet when the page becomes the current tab.
+    // The sheet calls this when the page becomes the current tab (also for the first tab when the
+    // sheet opens): the first time onInitPage() runs, then onSetActive() every time.
+    void activate();
+
+  protected:
+    virtual void onInitPage() {}
     virtual void onSetActive() {}
 
   private:
     QString m_caption;
+    bool m_initialised = false;
 };
 
 }  // namespace nuvrel

@@ -12,10 +12,9 @@ namespace nuvrel {
 class ElapsedTimer;
 
 class WidgetOperationSink final : public OperationSink {
-public:
+  public:
     // uiContext is an object of the user-interface thread; timer drives controls.processTime.
-    WidgetOperationSink(QObject* uiContext, const OperationControls& controls,
-                        ElapsedTimer& timer);
+    WidgetOperationSink(QObject* uiContext, const OperationControls& controls, ElapsedTimer& timer);
 
     void setProgressRange(std::uint16_t upper) override;
     void setProgressPosition(std::uint32_t position) override;
@@ -25,7 +24,7 @@ public:
     void startElapsedTimer() override;
     void stopElapsedTimer() override;
 
-private:
+  private:
     QObject* m_context;
     const OperationControls& m_controls;
     ElapsedTimer& m_timer;

@@ -91,7 +91,7 @@ class CompatibilityPageTest : public QObject {
         QVERIFY(sim.start());
         CCompatibility page;
         sim.clearCommandLog();
-        page.onSetActive();
+        page.activate();
         QVERIFY(setsEnabled(page));
         QCOMPARE(checked(page), expected);
         QCOMPARE(compatibilityValuesSent(sim), std::vector<int>{0x80});

@@ -82,7 +82,7 @@ class DevInfoPageTest : public QObject {
         velksim::SimServer sim(describedDevice());
         QVERIFY(sim.start());
         CDevInfo page;
-        page.onSetActive();
+        page.activate();
         QCOMPARE(page.field(CDevInfo::DataBusCrystal)->text(), QStringLiteral("12.000MHz"));
     }
 

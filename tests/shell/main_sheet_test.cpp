@@ -1,6 +1,9 @@
 // The main sheet: its tabs, its one button and the exit guard.
 #include <velk_series/velk_series.h>
 #include <QAbstractButton>
+#include <QDir>
+#include <QIcon>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -18,6 +21,21 @@ using namespace nuvrel;
 using nuvrel::testing::RecordingPrompts;
 
 namespace {
+
+// Counts the hooks the sheet runs.
+class CountingPage : public CSheetPage {
+  public:
+    CountingPage() : CSheetPage(QStringLiteral("counting")) {}
+    int inits = 0;
+    int activations = 0;
+
+  protected:
+    void onInitPage() override { ++inits; }
+    void onSetActive() override {
+        QCOMPARE(inits, 1);
+        ++activations;
+    }
+};
 
 const QString kRefused = QStringLiteral("You can't exit from programm while device s processed!");
 
@@ -129,6 +147,31 @@ class MainSheetTest : public QObject {
         release.set_value();
         sheet.runner().waitUntilIdle();
         QVERIFY(sheet.close());
+    }
+
+    void a_page_is_initialised_once_and_activated_every_time_it_comes_to_the_front() {
+        CountingPage page;
+        page.activate();
+        page.activate();
+        QCOMPARE(page.inits, 1);
+        QCOMPARE(page.activations, 2);
+    }
+
+    void every_icon_of_the_program_renders() {
+        QDir icons(QStringLiteral(":/icons"));
+        const QStringList names = icons.entryList();
+        QVERIFY(names.size() >= 7);
+        for (const QString& name : names) {
+            const QImage image = QIcon(icons.filePath(name)).pixmap(32, 32).toImage();
+            QVERIFY2(!image.isNull(), qPrintable(name));
+            int opaque = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    opaque += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+                }
+            }
+            QVERIFY2(opaque > 100, qPrintable(name));
+        }
     }
 
     void switching_tabs_runs_the_page_refresh() {

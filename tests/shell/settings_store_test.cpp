@@ -63,6 +63,23 @@ class SettingsStoreTest : public QObject {
         QVERIFY(settingsFilePath().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
     }
 
+    void folders_with_unusual_characters_come_back_unchanged_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("comma and spaces") << QStringLiteral("/home/u/games, old/set 1");
+        QTest::newRow("non-ASCII") << QStringLiteral("/home/ü/Spiele/ゲーム");
+        QTest::newRow("backslashes") << QStringLiteral("C:\\Games\\Genesis");
+        QTest::newRow("equals and semicolon") << QStringLiteral("/a=b;c#d");
+        QTest::newRow("long path") << QStringLiteral("/deep").repeated(80);
+    }
+
+    void folders_with_unusual_characters_come_back_unchanged() {
+        QFETCH(QString, folder);
+        QVERIFY(WriteSettingString(key, QString::fromLatin1(kSaveRomDir), folder));
+        QString buffer;
+        QVERIFY(ReadSettingString(key, QString::fromLatin1(kSaveRomDir), buffer));
+        QCOMPARE(buffer, folder);
+    }
+
     void a_missing_value_leaves_the_buffer_as_it_was() {
         QString buffer = QStringLiteral("suggested.srm");
         QVERIFY(!ReadSettingString(key, QString::fromLatin1(kSaveRamDir), buffer));

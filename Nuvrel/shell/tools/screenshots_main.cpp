@@ -3,6 +3,9 @@
 #include <velk_sim/sim_harness.h>
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -24,6 +27,30 @@ bool grabPage(nuvrel::CNuvrelSheet& sheet, QWidget& page, const QDir& folder, co
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// All icons of the program side by side, at the size the pages use and at twice that.
+bool drawIconSheet(const QDir& folder) {
+    QStringList names;
+    QDirIterator icons(QStringLiteral(":/icons"));
+    while (icons.hasNext()) {
+        names << icons.next();
+    }
+    names.sort();
+    QPixmap sheet(static_cast<int>(names.size()) * 72 + 8, 112);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    int x = 8;
+    for (const QString& name : names) {
+        const QIcon icon(name);
+        painter.drawPixmap(x + 20, 8, icon.pixmap(32, 32));
+        painter.drawPixmap(x, 44, icon.pixmap(64, 64));
+        x += 72;
+    }
+    painter.end();
+    const QString path = folder.filePath(QStringLiteral("icons.png"));
+    std::printf("%s\n", qPrintable(path));
+    return sheet.save(path);
 }
 
 }  // namespace
@@ -57,7 +84,8 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const bool ok =
         grabPage(sheet, sheet.devInfoPage(), folder, QStringLiteral("device_info")) &&
-        grabPage(sheet, sheet.compatibilityPage(), folder, QStringLiteral("compatibility"));
+        grabPage(sheet, sheet.compatibilityPage(), folder, QStringLiteral("compatibility")) &&
+        drawIconSheet(folder);
     sheet.hide();
     return ok ? 0 : 1;
 }
