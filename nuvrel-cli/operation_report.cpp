@@ -14,7 +14,7 @@ ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes) {
 }
 
 int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
-                  const std::string& path) {
+                  const std::string& fileProblem) {
     progress.finish(outcome.status);
     std::printf("Process Time: %s\n", progress.elapsedText().c_str());
     std::fflush(stdout);
@@ -26,7 +26,7 @@ int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
         case OperationResult::NoDevice:
             throw CliFailure(kExitNoDevice, kDeviceNotDetected);
         case OperationResult::FileNotOpened:
-            throw CliFailure(kExitBadInput, "Can't open file: " + path);
+            throw CliFailure(kExitBadInput, fileProblem);
         case OperationResult::FileReadFailed:
             throw CliFailure(kExitBadInput,
                              outcome.status.empty() ? kStatusCantReadFile : outcome.status);

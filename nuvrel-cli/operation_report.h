@@ -14,8 +14,8 @@ ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes);
 
 // Ends the progress display, prints the elapsed time and the outcome's status text (stdout on
 // success) and returns 0, or throws CliFailure with the status text and the matching exit code.
-// path names the file for the quiet "file could not be opened" end.
+// fileProblem is the line for the quiet "file could not be opened or created" end.
 int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
-                  const std::string& path);
+                  const std::string& fileProblem);
 
 }  // namespace nuvrel::cli

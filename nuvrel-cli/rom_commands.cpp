@@ -116,7 +116,7 @@ int RunWrite(const WriteOptions& options) {
         BusyFlagHold busy;
         outcome = WriteRom(request, progress);
     }
-    return ReportOutcome(progress, outcome, options.image);
+    return ReportOutcome(progress, outcome, "Can't open file: " + options.image);
 }
 
 int RunRead(const std::string& output) {
@@ -134,7 +134,7 @@ int RunRead(const std::string& output) {
         BusyFlagHold busy;
         outcome = ReadRom(RomReadRequest{output, info.romSize}, progress);
     }
-    return ReportOutcome(progress, outcome, output);
+    return ReportOutcome(progress, outcome, "Can't create file: " + output);
 }
 
 struct HeaderOptions {

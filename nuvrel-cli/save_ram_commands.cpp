@@ -54,7 +54,7 @@ int RunRead(const std::string& output) {
         BusyFlagHold busy;
         outcome = ReadSaveRam(SaveRamReadRequest{output, info.readLength}, progress);
     }
-    return ReportOutcome(progress, outcome, output);
+    return ReportOutcome(progress, outcome, "Can't create file: " + output);
 }
 
 struct WriteOptions {
@@ -85,7 +85,7 @@ int RunWrite(const WriteOptions& options) {
                                              !options.noVerify},
                          progress);
     }
-    return ReportOutcome(progress, outcome, options.saveFile);
+    return ReportOutcome(progress, outcome, "Can't open file: " + options.saveFile);
 }
 
 int RunClear() {
@@ -97,7 +97,7 @@ int RunClear() {
         BusyFlagHold busy;
         outcome = ClearSaveRam(SaveRamClearRequest{ramSize, true}, progress);
     }
-    return ReportOutcome(progress, outcome, std::string());
+    return ReportOutcome(progress, outcome, kDeviceNotDetected);
 }
 
 }  // namespace
