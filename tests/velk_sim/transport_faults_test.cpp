@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "sim_fixture.h"
+#include "transport/virtual_device_backend.h"
 #include "transport/virtual_device_protocol.h"
 
 namespace velksim_test {
@@ -117,6 +118,59 @@ TEST_F(Discovery, SecondSimulatorOnTheSameSocketIsRefused) {
     EXPECT_NE(error.find("already listening"), std::string::npos) << error;
     DeviceInfoRecord record;
     EXPECT_TRUE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+}
+
+TEST_F(Discovery, FolderOthersMayWriteToIsNotTrusted) {
+    plugIn();
+    CloseVelkDevice(device_);
+    device_ = nullptr;
+    const std::filesystem::path folder = velk::vdev::socketFolder();
+    std::filesystem::permissions(folder, std::filesystem::perms::all);
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+    velksim::ServerOptions options;
+    options.name = "another";
+    velksim::SimServer other({}, options);
+    std::string error;
+    EXPECT_FALSE(other.start(&error));
+    EXPECT_NE(error.find("only this user may write"), std::string::npos) << error;
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    device_ = OpenVelkDevice();
+    EXPECT_NE(device_, VELK_INVALID_DEVICE);
+}
+
+Bytes rawBlock(std::initializer_list<std::uint8_t> fromByte16) {
+    Bytes b(31, 0);
+    const char signature[] = "USBC";
+    std::copy(signature, signature + 4, b.begin());
+    b[15] = 0x67;
+    std::copy(fromByte16.begin(), fromByte16.end(), b.begin() + 16);
+    return b;
+}
+
+TEST_F(Discovery, LateAnswerToATimedOutTransferIsNotTakenForTheNextOne) {
+    plugIn();
+    FaultOptions faults;
+    faults.stallTransfer = 2;
+    faults.stallAnswerAfter = std::chrono::milliseconds(300);
+    sim().setFaults(faults);
+    velk::Backend* backend = velk::virtualDeviceBackend();
+    const auto paths = backend->enumerate();
+    ASSERT_EQ(paths.size(), 1u);
+    auto connection = backend->open(paths[0]);
+    ASSERT_TRUE(connection);
+    using std::chrono::milliseconds;
+    std::array<std::uint8_t, 64> reply{};
+
+    const Bytes query = rawBlock({0x4C, 0x00, 0x00});  // chip 0, manufacturer word
+    ASSERT_TRUE(connection->bulkOut(query, milliseconds(2000)).ok());
+    EXPECT_EQ(connection->bulkIn(reply, milliseconds(50)).status, velk::TransferStatus::TimedOut);
+
+    const Bytes info = rawBlock({0x22, 0x55});
+    ASSERT_TRUE(connection->bulkOut(info, milliseconds(2000)).ok());
+    const velk::TransferResult result = connection->bulkIn(reply, milliseconds(2000));
+    ASSERT_TRUE(result.ok());
+    EXPECT_GT(result.count, 8u);  // the information reply, not the 2-byte chip answer
+    EXPECT_EQ(reply[3], 'c');
 }
 
 class TransferFaults : public SimTest {};

@@ -72,6 +72,7 @@ int parseCommandLine(int argc, char** argv, ProgramSettings& settings) {
     std::string shortCommand;
     unsigned replugMs = 2000;
     std::size_t shortLength = 0;
+    unsigned stallAnswerMs = 0;
 
     app.add_option("--name", server.name,
                    "Device name: the socket is <runtime folder>/velk-series/NAME.sock")
@@ -119,6 +120,8 @@ int parseCommandLine(int argc, char** argv, ProgramSettings& settings) {
         ->capture_default_str();
     faults->add_option("--stall-transfer", config.faults.stallTransfer,
                        "Never answer transfer number N (the host times out)");
+    faults->add_option("--stall-answer-after", stallAnswerMs,
+                       "Answer the stalled transfer after MS milliseconds instead of never");
     faults->add_option("--short-replies", shortLength, "Cut replies to at most N bytes");
     faults->add_option("--short-reply-command", shortCommand,
                        "Cut only replies to this command code, e.g. 0x52 (default: all)");
@@ -141,6 +144,9 @@ int parseCommandLine(int argc, char** argv, ProgramSettings& settings) {
         }
         config.speed = speed == "full" ? Speed::FullSpeed : Speed::Instant;
         config.faults.replugAfter = std::chrono::milliseconds(replugMs);
+        if (app.count("--stall-answer-after") > 0) {
+            config.faults.stallAnswerAfter = std::chrono::milliseconds(stallAnswerMs);
+        }
         if (app.count("--short-replies") > 0) {
             config.faults.shortReplyLength = shortLength;
         }

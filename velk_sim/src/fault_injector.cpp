@@ -9,8 +9,10 @@ void FaultInjector::set(const FaultOptions& options) {
 
 FaultInjector::Action FaultInjector::onTransfer() {
     ++transfers_;
-    return options_.stallTransfer != 0 && transfers_ == options_.stallTransfer ? Action::Swallow
-                                                                               : Action::Serve;
+    if (options_.stallTransfer == 0 || transfers_ != options_.stallTransfer) {
+        return Action::Serve;
+    }
+    return options_.stallAnswerAfter ? Action::Delay : Action::Swallow;
 }
 
 bool FaultInjector::unplugNow() const {

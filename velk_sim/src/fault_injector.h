@@ -12,7 +12,7 @@ namespace velksim {
 
 class FaultInjector {
   public:
-    enum class Action { Serve, Swallow };
+    enum class Action { Serve, Swallow, Delay };
 
     void set(const FaultOptions& options);
     const FaultOptions& options() const { return options_; }

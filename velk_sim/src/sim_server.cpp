@@ -113,6 +113,7 @@ struct SimServer::Impl {
     bool serve(Client& client, std::vector<std::uint8_t>& buffer) {
         std::vector<std::uint8_t> answer;
         std::chrono::microseconds transferTime{0};
+        std::chrono::milliseconds delay{0};
         bool unplugNow = false;
         {
             std::lock_guard lock(mutex);
@@ -130,8 +131,12 @@ struct SimServer::Impl {
                             header->kind != velk::vdev::FrameKind::In)) {
                 return false;  // not a host of ours: hang up
             }
-            if (injector.onTransfer() == FaultInjector::Action::Swallow) {
+            const FaultInjector::Action action = injector.onTransfer();
+            if (action == FaultInjector::Action::Swallow) {
                 return true;  // stalled: the host waits in vain
+            }
+            if (action == FaultInjector::Action::Delay) {
+                delay = *injector.options().stallAnswerAfter;
             }
             velk::vdev::FrameHeader out;
             out.sequence = header->sequence;
@@ -167,6 +172,9 @@ struct SimServer::Impl {
         if (config.speed == Speed::FullSpeed) {
             std::this_thread::sleep_for(transferTime);
         }
+        if (delay.count() > 0) {
+            std::this_thread::sleep_for(delay);
+        }
         ::send(client.fd, answer.data(), answer.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
         if (unplugNow) {
             std::lock_guard lock(mutex);
@@ -199,7 +207,7 @@ struct SimServer::Impl {
                     if (Clock::now() >= *replugAt) {
                         replugAt.reset();
                         std::string error;
-                        if (!listener.listen(socketPath, error)) {
+                        if (!listener.listen(socketPath, options.socketPath.empty(), error)) {
                             std::fprintf(stderr, "velk-sim: cannot come back: %s\n", error.c_str());
                         }
                     } else {
@@ -279,7 +287,7 @@ bool SimServer::start(std::string* error) {
             }
             return false;
         }
-        if (!impl_->listener.listen(impl_->socketPath, reason)) {
+        if (!impl_->listener.listen(impl_->socketPath, impl_->options.socketPath.empty(), reason)) {
             if (error != nullptr) {
                 *error = reason;
             }

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "transport/virtual_device_protocol.h"
+
 namespace velksim {
 
 namespace {
@@ -26,7 +28,8 @@ bool someoneListens(const sockaddr_un& address) {
 
 }  // namespace
 
-bool SocketListener::listen(const std::filesystem::path& path, std::string& error) {
+bool SocketListener::listen(const std::filesystem::path& path, bool requirePrivate,
+                            std::string& error) {
     close();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -47,6 +50,12 @@ bool SocketListener::listen(const std::filesystem::path& path, std::string& erro
             return false;
         }
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ec);
+    }
+    if (requirePrivate && !velk::vdev::isPrivateFolder(folder.string())) {
+        error = folder.string() +
+                " is not a folder of this user that only this user may write to; the programs "
+                "would not look for devices there";
+        return false;
     }
     struct stat existing {};
     if (::lstat(text.c_str(), &existing) == 0) {

@@ -17,8 +17,9 @@ class SocketListener {
     SocketListener& operator=(const SocketListener&) = delete;
 
     // Creates the folder if needed (private to the user), replaces a stale socket file left by
-    // a killed device, and refuses a path another device is listening on.
-    bool listen(const std::filesystem::path& path, std::string& error);
+    // a killed device, and refuses a path another device is listening on. With requirePrivate
+    // the folder must belong to the user and be writable by nobody else.
+    bool listen(const std::filesystem::path& path, bool requirePrivate, std::string& error);
     void close();
     int fd() const { return fd_; }
     bool open() const { return fd_ >= 0; }
@@ -26,6 +27,7 @@ class SocketListener {
   private:
     int fd_ = -1;
     std::filesystem::path path_;
+    bool requirePrivate_ = false;
     ino_t inode_ = 0;
 };
 

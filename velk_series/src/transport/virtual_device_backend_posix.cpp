@@ -117,11 +117,14 @@ class SocketConnection final : public Connection {
             const std::span<const std::uint8_t> message(incoming.data(),
                                                         static_cast<std::size_t>(got));
             const auto header = vdev::decodeFrame(message);
-            if (!header || header->kind != expected) {
+            if (!header) {
                 return TransferStatus::Failed;
             }
             if (header->sequence != sequence_) {
                 continue;  // the late answer to a transfer that timed out earlier
+            }
+            if (header->kind != expected) {
+                return TransferStatus::Failed;
             }
             switch (header->status) {
                 case vdev::FrameStatus::Ok:
@@ -199,6 +202,9 @@ class SocketDevices final : public Backend {
     std::vector<std::string> enumerate() override {
         std::vector<std::string> sockets;
         const std::string folder = vdev::socketFolder();
+        if (!vdev::isPrivateFolder(folder)) {
+            return {};
+        }
         DIR* dir = ::opendir(folder.c_str());
         if (dir == nullptr) {
             return {};

@@ -14,6 +14,7 @@
 // A closed connection or a vanished socket is an unplugged device.
 #pragma once
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -106,6 +107,15 @@ inline std::string socketFolder() {
         return std::string(runtime) + "/velk-series";
     }
     return "/tmp/velk-series-" + std::to_string(static_cast<unsigned long>(::getuid()));
+}
+
+// Devices are only looked for, and only created, in a folder that belongs to this user and that
+// nobody else may write to; anything else (a folder planted in /tmp by another user, a symbolic
+// link) could pass off a stranger's program as the user's device.
+inline bool isPrivateFolder(const std::string& folder) {
+    struct stat info {};
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 inline constexpr const char* kSocketSuffix = ".sock";

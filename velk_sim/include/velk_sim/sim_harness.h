@@ -76,6 +76,9 @@ struct FaultOptions {
     // The transfer with this 1-based number is swallowed: the device never answers it and the
     // host's transfer times out. Later transfers are answered normally. 0 = never.
     std::uint64_t stallTransfer = 0;
+    // With stallTransfer: answer the stalled transfer after this delay instead of never (the
+    // device is busy meanwhile), so the answer may arrive after the host has given up on it.
+    std::optional<std::chrono::milliseconds> stallAnswerAfter;
     // Replies are cut to at most this many bytes...
     std::optional<std::size_t> shortReplyLength;
     // ...for this command code only (0 = every command).
