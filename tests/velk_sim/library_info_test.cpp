@@ -185,6 +185,21 @@ TEST_F(DeviceSettings, StateFolderKeepsCounterNamesSetAndMemoriesAcrossARestart)
     device_ = nullptr;
     again.stop();
 
+    // Names with bytes outside plain text survive the state file unchanged.
+    {
+        velksim::SimServer third({}, options);
+        ASSERT_TRUE(third.start());
+        velk::resetLibraryForTesting();
+        device_ = OpenVelkDevice();
+        ASSERT_NE(device_, VELK_INVALID_DEVICE);
+        char odd[64] = "a\\b=c\x01\xFF\x7F \\x41";
+        ASSERT_TRUE(WriteFileName(device(), odd, 1));
+        CloseVelkDevice(device_);
+        device_ = nullptr;
+        ASSERT_TRUE(third.restart());
+        EXPECT_EQ(third.fileName(1), std::string(odd));
+    }
+
     // The raw image is there for anyone to inspect.
     EXPECT_EQ(std::filesystem::file_size(folder / "rom.bin"), 0x400000u);
     EXPECT_EQ(std::filesystem::file_size(folder / "sram.bin"), velksim::kSaveRamBytes);

@@ -106,6 +106,32 @@ TEST_F(Program, ChildDeviceIsFoundKeepsItsStateAndRemovesItsSocketOnSigterm) {
     EXPECT_NE(text.str().find("name0=from the child.bin"), std::string::npos) << text.str();
 }
 
+TEST_F(Program, KilledSimulatorKeepsWhatItAcknowledged) {
+    const auto state = runtime_.path() / "state";
+    Bytes data(512);
+    {
+        ChildSimulator child({"--name", "killed", "--erase-polls", "0", "--state", state.string()});
+        ASSERT_NE(child.line().find("killed.sock"), std::string::npos);
+        const DeviceHandle device = OpenVelkDevice();
+        ASSERT_NE(device, VELK_INVALID_DEVICE);
+        data = pattern(512, 9);
+        EXPECT_TRUE(EraseSector(device, 0x555, 1, VELK_ERASE_CHIP));
+        EXPECT_TRUE(WriteSector(device, data.data(), 0x400, 8));
+        std::uint32_t counter = 12;
+        EXPECT_TRUE(ReadErasingCount(device, &counter, 1));
+        CloseVelkDevice(device);
+    }  // SIGKILL: no chance to flush anything
+    std::ifstream rom(state / "rom.bin", std::ios::binary);
+    rom.seekg(0x800);
+    Bytes onDisk(512);
+    rom.read(reinterpret_cast<char*>(onDisk.data()), static_cast<std::streamsize>(onDisk.size()));
+    EXPECT_EQ(onDisk, data);
+    std::ifstream file(state / "state.txt");
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_NE(text.str().find("eraseCounter=0000000C"), std::string::npos) << text.str();
+}
+
 TEST_F(Program, TraceShowsEachCommandDecoded) {
     ChildSimulator child({"--name", "traced", "--trace", "--chips", "01004922,C2004922"});
     ASSERT_NE(child.line().find("traced.sock"), std::string::npos);
