@@ -135,6 +135,9 @@ int parseCommandLine(int argc, char** argv, ProgramSettings& settings) {
         config.model = model[0];
         if (!chips.empty()) {
             config.chips = {parseChip(chips[0]), chips.size() > 1 ? parseChip(chips[1]) : kNoChip};
+        } else if (config.romChipText.rfind("MX29LV160", 0) == 0) {
+            // Fit the chips to the text the host will read them from.
+            config.chips = DeviceConfig::withMx29lv160Text(config.romChipText.substr(9)).chips;
         }
         if (!firmware.empty()) {
             config.dataBusFirmware = parseVersion(firmware, config.model);

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     if (exitCode >= 0) {
         return exitCode;
     }
+    settings.server.commandLogLimit = 0;  // a long-running device keeps no log; --trace prints
     if (settings.trace) {
         settings.server.trace = &std::cout;
     }

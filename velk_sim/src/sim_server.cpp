@@ -61,6 +61,7 @@ struct SimServer::Impl {
             return false;
         }
         device->setFaults(injector.options());
+        device->setCommandLogLimit(options.commandLogLimit);
         if (options.trace != nullptr) {
             std::ostream* trace = options.trace;
             device->onCommand = [trace](const CommandRecord& record) {

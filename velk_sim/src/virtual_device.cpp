@@ -17,7 +17,6 @@ constexpr std::uint32_t kCommandAddressMask = 0x7FF;
 constexpr std::uint8_t kEraseSectorCode = 0x00;
 constexpr std::uint8_t kEraseChipCode = 0x10;
 constexpr std::size_t kUnitBytes = 64;
-constexpr std::size_t kLogLimit = 4'000'000;
 constexpr std::size_t kErrorLimit = 1000;
 
 std::string hex6(std::uint32_t value) {
@@ -146,7 +145,7 @@ void VirtualDevice::connectionClosed(int connection) {
 
 void VirtualDevice::handleBlock(int connection, const CommandBlock& block) {
     const CommandRecord record = describeCommand(block);
-    if (log_.size() < kLogLimit) {
+    if (log_.size() < logLimit_) {
         log_.push_back(record);
     }
     if (onCommand) {
@@ -155,7 +154,7 @@ void VirtualDevice::handleBlock(int connection, const CommandBlock& block) {
     if (block.at(15) != 0x67) {
         error(record.name + ": byte 15 is not 0x67");
     }
-    if (reply_ && !replyTouched_) {
+    if (reply_ && !replyTouched_ && !reply_->empty()) {
         error("reply of " + std::to_string(reply_->size()) + " bytes was never collected");
     }
     reply_.reset();
@@ -205,8 +204,6 @@ void VirtualDevice::handleBlock(int connection, const CommandBlock& block) {
             if (bytes > 0) {
                 pending_ = {block.code() == code::kWrite ? Phase::Program : Phase::RamWrite,
                             block.wordAddress() * 2, bytes, 0, connection};
-            } else if (block.code() == code::kWrite) {
-                ++programmedBlocks_;
             }
             break;
         }

@@ -55,6 +55,7 @@ class VirtualDevice {
     Window window() const { return window_; }
     const std::vector<CommandRecord>& commandLog() const { return log_; }
     void clearCommandLog() { log_.clear(); }
+    void setCommandLogLimit(std::size_t limit) { logLimit_ = limit; }
     const std::vector<std::string>& protocolErrors() const { return errors_; }
     unsigned sectorEraseCount(std::uint32_t byteAddress) const;
     unsigned chipEraseCount(unsigned chip) const;
@@ -111,6 +112,7 @@ class VirtualDevice {
     std::uint8_t replyCommand_ = 0;
 
     std::vector<CommandRecord> log_;
+    std::size_t logLimit_ = 1'000'000;
     std::vector<std::string> errors_;
     std::uint64_t programmedBlocks_ = 0;
 };

@@ -135,6 +135,8 @@ struct ServerOptions {
     std::filesystem::path stateDir;
     // Each decoded command is printed here when set.
     std::ostream* trace = nullptr;
+    // commandLog() keeps at most this many records (later ones are not kept).
+    std::size_t commandLogLimit = 1'000'000;
 };
 
 // One decoded command block as the device understood it.
