@@ -10,12 +10,12 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
-#include <future>
 
 #include "shell/dialog_units.h"
 #include "shell/nuvrel_sheet.h"
 #include "support/gui_test_main.h"
 #include "support/recording_prompts.h"
+#include "support/worker_gate.h"
 
 using namespace nuvrel;
 using nuvrel::testing::RecordingPrompts;
@@ -135,16 +135,15 @@ class MainSheetTest : public QObject {
         RecordingPrompts prompts;
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
-        std::promise<void> release;
-        std::shared_future<void> released = release.get_future().share();
-        QVERIFY(sheet.runner().BeginDeviceOperation({}, [released](OperationSink&) {
+        nuvrel::testing::WorkerGate release;
+        QVERIFY(sheet.runner().BeginDeviceOperation({}, [&release](OperationSink&) {
             SetVelkDeviceProcessed(0);
-            released.wait();
+            release.wait();
         }));
         QTRY_COMPARE(IsVelkDeviceProcessed(), 0);
         QVERIFY(!sheet.close());
         QCOMPARE(prompts.texts(), QStringList{kRefused});
-        release.set_value();
+        release.open();
         sheet.runner().waitUntilIdle();
         QVERIFY(sheet.close());
     }

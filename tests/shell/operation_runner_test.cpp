@@ -13,7 +13,6 @@
 #include <QtTest>
 #include <atomic>
 #include <cstdio>
-#include <future>
 #include <memory>
 
 #include "shell/device_busy.h"
@@ -21,6 +20,7 @@
 #include "shell/ui_thread.h"
 #include "support/gui_test_main.h"
 #include "support/recording_prompts.h"
+#include "support/worker_gate.h"
 
 using namespace nuvrel;
 using nuvrel::testing::RecordingPrompts;
@@ -53,13 +53,7 @@ struct TestPage {
     }
 };
 
-// Holds a worker until the test lets it go.
-struct Gate {
-    std::promise<void> opened;
-    std::shared_future<void> future = opened.get_future().share();
-    void open() { opened.set_value(); }
-    void wait() const { future.wait(); }
-};
+using Gate = nuvrel::testing::WorkerGate;
 
 // A read operation as the pages run it: device, timer, file, blocks, outcome.
 DeviceWork readDeviceToFile(const QString& path, int blocks) {
