@@ -152,11 +152,37 @@ TEST_F(Program, TraceShowsEachCommandDecoded) {
         << trace;
 }
 
+TEST_F(Program, VersionAndTextOptionsReachTheInformationRecords) {
+    ChildSimulator child({"--name", "versions", "--model", "g", "--firmware", "02.07.00",
+                          "--boot-version", "01.02.03x", "--address-firmware", "03.00.01",
+                          "--sci-version", "SCI 2.0", "--rom-chip-text", "MX29LV160B"});
+    ASSERT_NE(child.line().find("versions.sock"), std::string::npos);
+    const DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    DeviceInfoRecord record;
+    ASSERT_TRUE(ReadDeviceInfo(device, &record, VELK_SELECTOR_DATA_BUS));
+    EXPECT_STREQ(record.firmwareVersion, "02.07.00g");
+    EXPECT_STREQ(record.bootVersion, "01.02.03x");
+    EXPECT_STREQ(record.text2, "MX29LV160B");
+    ASSERT_TRUE(ReadDeviceInfo(device, &record, VELK_SELECTOR_ADDRESS_BUS));
+    EXPECT_STREQ(record.firmwareVersion, "03.00.01a");
+    EXPECT_STREQ(record.addressText2, "SCI 2.0");
+    // The chips follow the text: one bottom-boot 16-Mbit chip, 35 sectors.
+    SectorTable table{};
+    ASSERT_TRUE(DetectSectorsTables(device, table, nullptr));
+    EXPECT_EQ(table[34].wordAddress, 0x0F8000u);
+    EXPECT_EQ(table[35].name[0], 0);
+    CloseVelkDevice(device);
+    EXPECT_EQ(child.terminate(), 0);
+}
+
 TEST_F(Program, BadOptionsAreRefusedWithoutStartingADevice) {
     ChildSimulator badModel({"--model", "z"});
     EXPECT_NE(badModel.wait(), 0);
     ChildSimulator badChip({"--chips", "xyz"});
     EXPECT_NE(badChip.wait(), 0);
+    ChildSimulator badVersion({"--firmware", "2.6"});
+    EXPECT_NE(badVersion.wait(), 0);
     EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
 }
 

@@ -37,17 +37,20 @@ std::uint32_t parseChip(const std::string& text) {
     }
 }
 
-Version parseVersion(const std::string& text, char suffix) {
+// XX.YY.ZZ in hexadecimal, optionally followed by the suffix character.
+Version parseVersion(const std::string& text, const std::string& option, char suffix) {
     unsigned major = 0;
     unsigned minor = 0;
     unsigned patch = 0;
-    char end = 0;
-    if (std::sscanf(text.c_str(), "%x.%x.%x%c", &major, &minor, &patch, &end) != 3 ||
-        major > 0xFF || minor > 0xFF || patch > 0xFF) {
-        throw CLI::ValidationError("--firmware", "expected XX.YY.ZZ (hexadecimal): " + text);
+    char given = 0;
+    char extra = 0;
+    const int fields =
+        std::sscanf(text.c_str(), "%2x.%2x.%2x%c%c", &major, &minor, &patch, &given, &extra);
+    if (fields < 3 || fields > 4) {
+        throw CLI::ValidationError(option, "expected XX.YY.ZZ in hexadecimal: " + text);
     }
     return {static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor),
-            static_cast<std::uint8_t>(patch), suffix};
+            static_cast<std::uint8_t>(patch), fields == 4 ? given : suffix};
 }
 
 }  // namespace
@@ -66,6 +69,9 @@ int parseCommandLine(int argc, char** argv, ProgramSettings& settings) {
     std::string model(1, config.model);
     std::vector<std::string> chips;
     std::string firmware;
+    std::string bootVersion;
+    std::string addressFirmware;
+    std::string addressBoot;
     std::string eraseCounter;
     std::string speed = "instant";
     std::string weakCell;
@@ -98,6 +104,18 @@ int parseCommandLine(int argc, char** argv, ProgramSettings& settings) {
     app.add_option("--ram-chip-text", config.ramChipText, "Data-bus text naming the RAM chip");
     app.add_option("--firmware", firmware,
                    "Data-bus firmware version XX.YY.ZZ in hex (default 02.06.09)");
+    app.add_option("--boot-version", bootVersion,
+                   "Data-bus boot loader version XX.YY.ZZ[S] (default 01.00.02b)");
+    app.add_option("--address-firmware", addressFirmware,
+                   "Address-bus firmware version XX.YY.ZZ[S] (default 01.03.02a)");
+    app.add_option("--address-boot-version", addressBoot,
+                   "Address-bus boot loader version XX.YY.ZZ[S] (default 01.00.01b)");
+    app.add_option("--crystal", config.dataBusCrystal, "Data-bus crystal text")
+        ->capture_default_str();
+    app.add_option("--address-crystal", config.addressBusCrystal, "Address-bus crystal text")
+        ->capture_default_str();
+    app.add_option("--sci-version", config.sciVersion, "Address-bus SCI version text")
+        ->capture_default_str();
     app.add_option("--erase-polls", config.erasePolls,
                    "Status polls an erase takes before it completes (0: at once)")
         ->capture_default_str();
@@ -140,7 +158,16 @@ int parseCommandLine(int argc, char** argv, ProgramSettings& settings) {
             config.chips = DeviceConfig::withMx29lv160Text(config.romChipText.substr(9)).chips;
         }
         if (!firmware.empty()) {
-            config.dataBusFirmware = parseVersion(firmware, config.model);
+            config.dataBusFirmware = parseVersion(firmware, "--firmware", config.model);
+        }
+        if (!bootVersion.empty()) {
+            config.dataBusBoot = parseVersion(bootVersion, "--boot-version", 'b');
+        }
+        if (!addressFirmware.empty()) {
+            config.addressBusFirmware = parseVersion(addressFirmware, "--address-firmware", 'a');
+        }
+        if (!addressBoot.empty()) {
+            config.addressBusBoot = parseVersion(addressBoot, "--address-boot-version", 'b');
         }
         if (!eraseCounter.empty()) {
             config.eraseCounterStart = parseUnsigned(eraseCounter, "--erase-counter");
