@@ -12,7 +12,6 @@ namespace nuvrel {
 CNuvrelApp::CNuvrelApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Nuvrel"));
     setOrganizationName(QStringLiteral("Nuvrel"));
-    setApplicationDisplayName(QString::fromLatin1(kSheetTitle));
     setDesktopFileName(QStringLiteral("nuvrel"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/nuvrel.svg")));
 }
