@@ -338,6 +338,37 @@ class OperationRunnerTest : public QObject {
         CloseVelkDevice(device);
     }
 
+    void a_device_unplugged_mid_run_keeps_the_operation_running_until_its_worker_ends() {
+        velksim::SimServer sim;
+        QVERIFY(sim.start());
+        TestPage page;
+        DeviceOperationRunner runner;
+        RecordingPrompts prompts;
+        Gate gate;
+        std::atomic<bool> readFailed{false};
+        QVERIFY(runner.BeginDeviceOperation(page.controls(), [&](OperationSink&) {
+            DeviceHandle device = OpenVelkDevice();
+            if (device == VELK_INVALID_DEVICE) {
+                return;
+            }
+            unsigned char block[512];
+            sim.stop();
+            readFailed = ReadSector(device, block, 0, 8) == 0;
+            gate.wait();
+            CloseVelkDevice(device);
+        }));
+        QTRY_VERIFY_WITH_TIMEOUT(readFailed.load(), 30000);
+        // The failed command cleared the library's flag, but the worker still runs.
+        QCOMPARE(IsVelkDeviceProcessed(), 0);
+        QVERIFY(!runner.BeginDeviceOperation(page.controls(), [](OperationSink&) {}));
+        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Velk Device is Busy!")});
+        QVERIFY(!page.write->isEnabled());
+        gate.open();
+        runner.waitUntilIdle();
+        QVERIFY(page.write->isEnabled());
+        QVERIFY(!deviceInUse());
+    }
+
     void a_normal_run_shows_the_outcome_with_an_empty_bar() {
         velksim::SimServer sim;
         QVERIFY(sim.start());
