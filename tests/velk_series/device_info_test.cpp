@@ -1,5 +1,6 @@
 // ReadDeviceInfo, CompareVersion, GetMaxSize, IsVelkBrivo and Compatibility on the wire.
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,11 @@ struct ModelCase {
     uint32_t saveRam;
     bool brivo;
 };
+
+// Names the case in test listings by its model letter.
+void PrintTo(const ModelCase& model, std::ostream* out) {
+    *out << "model " << (model.letter >= 0x20 && model.letter < 0x7F ? model.letter : '?');
+}
 
 class ModelTable : public DeviceTest, public ::testing::WithParamInterface<ModelCase> {};
 

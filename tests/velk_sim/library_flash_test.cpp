@@ -1,5 +1,6 @@
 // Sector tables, erase, program and read through the library, checked against what the virtual
 // device's flash and save RAM really hold.
+#include <ostream>
 #include <string>
 
 #include "sim_fixture.h"
@@ -15,6 +16,11 @@ struct ChipSet {
     int rows;
     std::uint32_t lastWordAddress;
 };
+
+// Names the case in test listings as its two chip identifiers.
+void PrintTo(const ChipSet& set, std::ostream* out) {
+    *out << std::hex << std::uppercase << set.chip0 << "+" << set.chip1;
+}
 
 class SectorDetection : public SimTest, public ::testing::WithParamInterface<ChipSet> {};
 

@@ -1,5 +1,6 @@
 // The library's identity and information commands against the virtual device.
 #include <cstring>
+#include <ostream>
 
 #include "sim_fixture.h"
 
@@ -69,6 +70,11 @@ struct ModelCase {
     bool brivo;
     std::size_t flashBytes;
 };
+
+// Names the case in test listings by its model letter.
+void PrintTo(const ModelCase& c, std::ostream* out) {
+    *out << "model " << c.model;
+}
 
 class ModelCapacity : public SimTest, public ::testing::WithParamInterface<ModelCase> {};
 
