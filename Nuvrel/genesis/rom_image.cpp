@@ -28,12 +28,15 @@ class ReadOnlyFile {
     std::FILE* file_;
 };
 
+// The walk back starts at the field's last character and stops at the first non-space, a zero
+// byte included; the text shown then ends at its first zero byte. Spaces in front of a zero byte
+// therefore stay.
 std::string DomesticNameWithoutTrailingSpaces(const char* bytes, std::size_t length) {
-    std::size_t end = strnlen(bytes, length);
+    std::size_t end = length;
     while (end > 0 && bytes[end - 1] == ' ') {
         --end;
     }
-    return std::string(bytes, end);
+    return std::string(bytes, strnlen(bytes, end));
 }
 
 }  // namespace

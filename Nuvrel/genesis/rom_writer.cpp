@@ -90,10 +90,13 @@ OperationOutcome RomWriteRun::run() {
             sink_.startElapsedTimer();
             timerStarted = true;
 
+            // The device's lifetime erase count: one that could not be read is left alone
+            // rather than restarted from 1.
             std::uint32_t eraseCount = 0;
-            ReadErasingCount(device_.get(), &eraseCount, 0);
-            ++eraseCount;
-            ReadErasingCount(device_.get(), &eraseCount, 1);
+            if (ReadErasingCount(device_.get(), &eraseCount, 0) != 0) {
+                ++eraseCount;
+                ReadErasingCount(device_.get(), &eraseCount, 1);
+            }
 
             sink_.setProgressRange(static_cast<std::uint16_t>(blocks_));
             const bool erased = useChipErase(hint) ? eraseChips() : eraseSectors();

@@ -48,6 +48,19 @@ TEST(CheckInputImage, KeepsAllFortyEightCharactersOfAFullName) {
     EXPECT_EQ(check.domesticName, name);
 }
 
+TEST(CheckInputImage, OnlySpacesAtTheEndOfTheFieldAreRemovedAndAZeroByteEndsTheName) {
+    TempFolder folder;
+    // "AB " then a zero byte then spaces: the walk back from the field's end stops at the zero
+    // byte, so the space before it stays.
+    std::vector<std::uint8_t> image = ImageWithDomesticName(0x200, "AB ");
+    image[0x123] = 0x00;
+    EXPECT_EQ(CheckInputImage(folder.write("zero.bin", image)).domesticName, "AB ");
+
+    // Spaces running up to the field's last character go, whatever lies before them.
+    std::vector<std::uint8_t> padded = ImageWithDomesticName(0x200, "AB  C");
+    EXPECT_EQ(CheckInputImage(folder.write("padded.bin", padded)).domesticName, "AB  C");
+}
+
 TEST(CheckInputImage, ImageShorterThanTheNameFieldShowsWhatItHolds) {
     TempFolder folder;
     std::vector<std::uint8_t> image(0x124, ' ');

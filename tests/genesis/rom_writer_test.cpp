@@ -378,6 +378,26 @@ TEST_F(RomWriterTest, EraseCounterCountsOneMoreCycle) {
     EXPECT_EQ(sim().eraseCounter(), 42u);
 }
 
+TEST_F(RomWriterTest, EraseCounterThatCannotBeReadIsLeftAsItWas) {
+    velksim::DeviceConfig config;
+    config.eraseCounterStart = 41;
+    plug(config);
+    sink_.onEvent = [this](const SinkEvent& event) {
+        if (event.kind == Kind::TimerStart) {
+            velksim::FaultOptions faults;
+            faults.stallTransfer = 2;  // the counter read's reply never comes
+            sim().setFaults(faults);
+        }
+    };
+
+    const auto image = RandomBytes(0x800, 23);
+    const OperationOutcome outcome = program(image, true, false);
+
+    EXPECT_EQ(sim().eraseCounter(), 41u);  // not restarted from 1
+    EXPECT_EQ(outcome.result, OperationResult::Completed);
+    EXPECT_EQ(sim().romBytes(0, image.size()), image);
+}
+
 TEST_F(RomWriterTest, BrivoModelIsSwitchedToRomModeFirst) {
     plug();  // model c
     program(RandomBytes(0x800, 16), false, false);
@@ -409,6 +429,14 @@ TEST_F(RomWriterTest, UnknownChipStopsWithCantDetectSectorsAndTouchesNothing) {
     EXPECT_EQ(sim().fileName(0), "");
     EXPECT_EQ(sink_.count(Kind::TimerStart), 0u);
     EXPECT_EQ(sink_.count(Kind::TimerStop), 0u);
+    // The closing read of the first 512 bytes still happens, and nothing is asked of the
+    // erase counter.
+    const auto log = sim().commandLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().name, "ReadSector");
+    EXPECT_EQ(log.back().address, 0u);
+    EXPECT_EQ(log.back().count, 8u);
+    EXPECT_TRUE(commands("ReadErasingCount").empty());
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_NE(messages_[0].find("Unknown interanl chips"), std::string::npos);
 }

@@ -138,7 +138,17 @@ TEST_F(SaveRamTest, WithoutVerifyTheSameRunCompletes) {
     const OperationOutcome outcome = write(FileOverhangingTheWindowByTwoBlocks(), false);
     EXPECT_EQ(outcome.status, "Write Complite");
     EXPECT_EQ(ramWrites().size(), 258u);
-    EXPECT_EQ(commands("ReadSector").size(), 1u);  // only the read before the transfer
+    // Only the read before the transfer: 256 bytes at the window's start, ahead of every block.
+    const auto reads = commands("ReadSector");
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(reads[0].address, 0x100000u);
+    EXPECT_EQ(reads[0].count, 4u);
+    const auto log = sim().commandLog();
+    const auto firstRead =
+        std::find_if(log.begin(), log.end(), [](const auto& r) { return r.name == "ReadSector"; });
+    const auto firstWrite = std::find_if(log.begin(), log.end(),
+                                         [](const auto& r) { return r.name == "WriteRamSector"; });
+    EXPECT_LT(firstRead, firstWrite);
 }
 
 TEST_F(SaveRamTest, ClearZeroesTheWholeWindowAndClearsTheStoredName) {
