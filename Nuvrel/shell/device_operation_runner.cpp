@@ -3,6 +3,7 @@
 #include <velk_series/velk_series.h>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 
 #include "shell/device_busy.h"
@@ -58,7 +59,19 @@ bool DeviceOperationRunner::BeginDeviceOperation(const OperationControls& contro
     ++workersAlive;
     m_worker =
         std::thread([this, work = std::move(work)]() mutable { runWorker(std::move(work)); });
+    waitForQuickEnd();
     return true;
+}
+
+void DeviceOperationRunner::waitForQuickEnd() {
+    // The worker's updates need the user-interface thread, so the wait keeps handling events;
+    // the user's clicks and keys are held back until the handler has returned.
+    QEventLoop loop;
+    QTimer::singleShot(m_startWait, &loop, &QEventLoop::quit);
+    connect(this, &DeviceOperationRunner::operationEnded, &loop, &QEventLoop::quit);
+    if (m_running) {
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 void DeviceOperationRunner::runWorker(DeviceWork work) {
@@ -90,8 +103,10 @@ void DeviceOperationRunner::EndDeviceOperation() {
 }
 
 void DeviceOperationRunner::waitUntilIdle() {
+    // Not a nested QEventLoop: once the application was asked to quit, exec() returns at once.
+    // The worker's last step posts to this thread, so waiting for events cannot miss the end.
     while (m_running) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 }
 

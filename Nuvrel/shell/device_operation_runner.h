@@ -37,7 +37,8 @@ class DeviceOperationRunner : public QObject {
 
     // User-interface thread, inside a button handler, after the operation's own checks. Refuses
     // with busyText while any operation runs; otherwise sets the busy flag, disables the
-    // controls and starts work on a worker thread. Returns whether the operation was started.
+    // controls, starts work on a worker thread and gives it the start wait to end (handling
+    // events meanwhile) before returning. Returns whether the operation was started.
     bool BeginDeviceOperation(const OperationControls& controls, DeviceWork work,
                               QWidget* messageParent = nullptr,
                               const QString& busyText = QString::fromLatin1(kDeviceBusyText));
@@ -47,6 +48,8 @@ class DeviceOperationRunner : public QObject {
     // Handles events until the worker has ended (user-interface thread).
     void waitUntilIdle();
 
+    // How long BeginDeviceOperation waits for a run that ends at once (tests lengthen it).
+    void setStartWait(std::chrono::milliseconds wait) { m_startWait = wait; }
     void setTickInterval(std::chrono::milliseconds interval) { m_timer.setTickInterval(interval); }
     ElapsedTimer& elapsedTimer() { return m_timer; }
 
@@ -59,6 +62,7 @@ class DeviceOperationRunner : public QObject {
     void operationEnded();
 
   private:
+    void waitForQuickEnd();
     void runWorker(DeviceWork work);
     // Enables the controls and clears the busy flag; the last step of every worker.
     void EndDeviceOperation();
@@ -67,6 +71,9 @@ class DeviceOperationRunner : public QObject {
     ElapsedTimer m_timer;
     std::thread m_worker;
     bool m_running = false;
+    // A run that fails at once (no device, no file) is usually over within this wait, so its
+    // controls are back before the button handler returns.
+    std::chrono::milliseconds m_startWait{100};
 };
 
 }  // namespace nuvrel

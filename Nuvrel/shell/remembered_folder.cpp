@@ -38,7 +38,13 @@ QString chooseFileToOpen(QWidget* parent, const QString& valueName, const QStrin
 
 QString chooseFileToSave(QWidget* parent, const QString& valueName, const QString& filter,
                          const QString& suggestedName) {
-    const QString start = startFolder(valueName, suggestedName);
+    // The suggested name stays in the file-name box wherever the dialog starts.
+    QString start = startFolder(valueName, QString());
+    if (start.isEmpty()) {
+        start = suggestedName;
+    } else if (!suggestedName.isEmpty()) {
+        start = QDir(start).filePath(suggestedName);
+    }
     return remember(valueName, userPrompts().saveFile(parent, start, filter));
 }
 

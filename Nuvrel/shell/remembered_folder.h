@@ -11,7 +11,8 @@ namespace nuvrel {
 // Returns the chosen file, or an empty string when the user cancelled.
 QString chooseFileToOpen(QWidget* parent, const QString& valueName, const QString& filter);
 
-// suggestedName is offered when no folder is remembered for this kind of dialog.
+// suggestedName is offered in the file-name box; the dialog starts in the remembered folder
+// when there is one that still exists.
 QString chooseFileToSave(QWidget* parent, const QString& valueName, const QString& filter,
                          const QString& suggestedName = QString());
 

@@ -2,12 +2,14 @@
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
 #include "devinfo/compatibility_page.h"
 #include "support/gui_test_main.h"
+#include "support/recording_prompts.h"
 
 using nuvrel::CCompatibility;
 
@@ -73,6 +75,65 @@ class CompatibilityPageTest : public QObject {
         QCOMPARE(page.radio(CCompatibility::Set32UF)->text(),
                  QStringLiteral("32Velk+UF compatibility set"));
         QCOMPARE(checked(page), QList<bool>({false, false, false}));
+    }
+
+    void each_set_has_its_icon_and_description() {
+        CCompatibility page;
+        const QStringList descriptions{
+            "Use this compatibility set if rom have size low or equal 16 Megabit, save supported.",
+            "Use this compatibility set if rom have size low or equal 32 Megabit and no need save "
+            "support",
+            "Use this compatibility set if rom have size low or equal 32 Megabit and need save "
+            "support, like \"Story Of Thor\" game and etc."};
+        for (int i = 0; i < CCompatibility::SetCount; ++i) {
+            QGroupBox* frame = page.frame(static_cast<CCompatibility::Set>(i));
+            QStringList texts;
+            int pictures = 0;
+            for (QLabel* label : frame->findChildren<QLabel*>()) {
+                if (!label->pixmap().isNull()) {
+                    ++pictures;
+                } else {
+                    texts << label->text();
+                }
+            }
+            QCOMPARE(texts, QStringList{descriptions[i]});
+            QCOMPARE(pictures, 1);
+        }
+    }
+
+    void a_device_reporting_no_set_keeps_the_earlier_selection() {
+        velksim::SimServer sim(brivo(1));
+        QVERIFY(sim.start());
+        CCompatibility page;
+        page.refresh();
+        QCOMPARE(checked(page), QList<bool>({false, true, false}));
+        // Store "no set" behind the page's back.
+        DeviceHandle device = OpenVelkDevice();
+        QVERIFY(device != VELK_INVALID_DEVICE);
+        Compatibility(device, VELK_COMPAT_STORE_BASE);
+        CloseVelkDevice(device);
+        QCOMPARE(sim.compatibilitySet(), 0);
+
+        page.refreshButton()->click();
+        QCOMPARE(checked(page), QList<bool>({false, true, false}));
+    }
+
+    void the_page_never_shows_a_message() {
+        nuvrel::testing::RecordingPrompts prompts;
+        {
+            CCompatibility page;
+            page.refresh();
+            page.store();
+        }
+        velksim::SimServer sim(brivo(3));
+        QVERIFY(sim.start());
+        CCompatibility page;
+        page.refresh();
+        page.setButton()->click();
+        SetVelkDeviceProcessed(1);
+        page.refresh();
+        page.store();
+        QVERIFY(prompts.messages.empty());
     }
 
     void refresh_selects_the_stored_set_data() {

@@ -1,6 +1,9 @@
 // The "Velk Device Info" page against a virtual device.
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -55,6 +58,47 @@ class DevInfoPageTest : public QObject {
         CDevInfo page;
         QCOMPARE(allFields(page), repeated(QStringLiteral("No info")));
         QCOMPARE(page.caption(), QStringLiteral("Velk Device Info"));
+    }
+
+    void groups_and_labels_read_as_on_the_device_page() {
+        CDevInfo page;
+        const std::vector<std::pair<QString, QStringList>> expected{
+            {"Internal ROM/RAM info",
+             {"Erasing rom(s) times (guaranded 1 000 000):", "Internal ROM chip(s):",
+              "Internal RAM chip(s):"}},
+            {"USB/Data BUS info", {"Firmware version:", "Crystal name:", "BootLoader version:"}},
+            {"Address BUS info",
+             {"Firmware version:", "Crystal name:", "BootLoader version:",
+              "SCI Inmplement version:"}}};
+        const QList<QGroupBox*> groups = page.findChildren<QGroupBox*>();
+        QCOMPARE(groups.size(), qsizetype(3));
+        int field = 0;
+        for (const auto& [title, labels] : expected) {
+            QGroupBox* group = nullptr;
+            for (QGroupBox* candidate : groups) {
+                if (candidate->title() == title) {
+                    group = candidate;
+                }
+            }
+            QVERIFY2(group != nullptr, qPrintable(title));
+            const QFormLayout* form = group->findChild<QFormLayout*>();
+            QVERIFY(form != nullptr);
+            for (const QString& label : labels) {
+                // Fields in the order of the page's Field values, each beside its label.
+                QLineEdit* edit = page.field(static_cast<CDevInfo::Field>(field++));
+                QVERIFY(group->isAncestorOf(edit));
+                auto* caption = qobject_cast<QLabel*>(form->labelForField(edit));
+                QVERIFY(caption != nullptr);
+                QCOMPARE(caption->text(), label);
+            }
+            int pictures = 0;
+            for (QLabel* picture : group->findChildren<QLabel*>()) {
+                pictures += picture->pixmap().isNull() ? 0 : 1;
+            }
+            QCOMPARE(pictures, 1);
+        }
+        QCOMPARE(field, int(CDevInfo::FieldCount));
+        QCOMPARE(page.refreshButton()->text(), QStringLiteral("Refresh"));
     }
 
     void a_normal_device_fills_all_ten_fields() {

@@ -3,6 +3,7 @@
 // time display.
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -17,6 +18,7 @@
 
 #include "shell/device_busy.h"
 #include "shell/device_operation_runner.h"
+#include "shell/operation_controls_table.h"
 #include "shell/ui_thread.h"
 #include "support/gui_test_main.h"
 #include "support/recording_prompts.h"
@@ -54,6 +56,40 @@ struct TestPage {
 };
 
 using Gate = nuvrel::testing::WorkerGate;
+
+// A page with every button and check box the ROM and save RAM operations name.
+struct FullPage {
+    QWidget page;
+    QLineEdit* sector = new QLineEdit(QStringLiteral("SA12"), &page);
+    std::vector<QAbstractButton*> buttons{new QPushButton(QStringLiteral("&Write"), &page),
+                                          new QPushButton(QStringLiteral("&Read"), &page),
+                                          new QPushButton(QStringLiteral("&In File"), &page),
+                                          new QPushButton(QStringLiteral("&Out File"), &page),
+                                          new QPushButton(QStringLiteral("&Clear RAM"), &page),
+                                          new QCheckBox(QStringLiteral("&Verify data"), &page),
+                                          new QCheckBox(QStringLiteral("&Fast Erase"), &page)};
+
+    QStringList enabledCaptions() const {
+        QStringList captions;
+        for (QAbstractButton* button : buttons) {
+            if (button->isEnabled()) {
+                captions << button->text().remove(QLatin1Char('&'));
+            }
+        }
+        captions.sort();
+        return captions;
+    }
+    void disableAll() {
+        for (QAbstractButton* button : buttons) {
+            button->setEnabled(false);
+        }
+    }
+};
+
+QStringList sorted(QStringList captions) {
+    captions.sort();
+    return captions;
+}
 
 // A read operation as the pages run it: device, timer, file, blocks, outcome.
 DeviceWork readDeviceToFile(const QString& path, int blocks) {
@@ -118,6 +154,93 @@ class OperationRunnerTest : public QObject {
         QVERIFY(page.inFile->isEnabled());
         // "Read" is enabled again only by choosing an output file.
         QVERIFY(!page.read->isEnabled());
+    }
+
+    void each_operation_disables_and_enables_its_own_controls_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<QStringList>("enabledWhileRunning");
+        QTest::addColumn<QStringList>("enabledAfterwards");
+        QTest::addColumn<bool>("sectorEmptied");
+        QTest::newRow("save RAM read")
+            << int(DeviceOperation::SaveRamRead)
+            << QStringList{"Clear RAM", "Verify data", "Fast Erase"}
+            << QStringList{"Out File", "In File", "Clear RAM", "Verify data"} << false;
+        QTest::newRow("save RAM write")
+            << int(DeviceOperation::SaveRamWrite) << QStringList{"Fast Erase"}
+            << QStringList{"Write", "Out File", "In File", "Clear RAM", "Verify data"} << false;
+        QTest::newRow("save RAM clear")
+            << int(DeviceOperation::SaveRamClear) << QStringList{"Fast Erase"}
+            << QStringList{"Out File", "In File", "Clear RAM", "Verify data"} << false;
+        QTest::newRow("ROM read") << int(DeviceOperation::RomRead) << QStringList{"Clear RAM"}
+                                  << QStringList{"Out File", "In File"} << false;
+        QTest::newRow("ROM write")
+            << int(DeviceOperation::RomWrite) << QStringList{"Clear RAM"}
+            << QStringList{"Write", "Verify data", "Fast Erase", "Out File", "In File"} << true;
+    }
+
+    void each_operation_disables_and_enables_its_own_controls() {
+        QFETCH(int, operation);
+        QFETCH(QStringList, enabledWhileRunning);
+        QFETCH(QStringList, enabledAfterwards);
+        QFETCH(bool, sectorEmptied);
+        FullPage page;
+        OperationControls controls;
+        controls.sector = page.sector;
+        applyControlsTable(static_cast<DeviceOperation>(operation), page.page, controls);
+        DeviceOperationRunner runner;
+        Gate gate;
+        QVERIFY(runner.BeginDeviceOperation(controls, [&gate](OperationSink&) { gate.wait(); }));
+        QCOMPARE(page.enabledCaptions(), sorted(enabledWhileRunning));
+
+        // What the operation enables, seen from a page on which everything was disabled.
+        page.disableAll();
+        gate.open();
+        runner.waitUntilIdle();
+        QCOMPARE(page.enabledCaptions(), sorted(enabledAfterwards));
+        QCOMPARE(page.sector->text().isEmpty(), sectorEmptied);
+    }
+
+    void the_sector_field_is_emptied_after_the_pages_own_hook() {
+        FullPage page;
+        OperationControls controls;
+        controls.sector = page.sector;
+        QString sectorInHook;
+        controls.beforeEnabling = [&] { sectorInHook = page.sector->text(); };
+        applyControlsTable(DeviceOperation::RomWrite, page.page, controls);
+        DeviceOperationRunner runner;
+        QVERIFY(runner.BeginDeviceOperation(controls,
+                                            [](OperationSink& sink) { sink.setSector("SA70"); }));
+        runner.waitUntilIdle();
+        QCOMPARE(sectorInHook, QStringLiteral("SA70"));
+        QVERIFY(page.sector->text().isEmpty());
+    }
+
+    void a_run_that_ends_at_once_is_over_when_the_start_returns() {
+        TestPage page;
+        DeviceOperationRunner runner;
+        // Long enough for any machine; the start returns as soon as the run has ended.
+        runner.setStartWait(std::chrono::seconds(60));
+        QVERIFY(runner.BeginDeviceOperation(
+            page.controls(), [](OperationSink& sink) { sink.setStatus("Reading"); }));
+        QVERIFY(!runner.isRunning());
+        QCOMPARE(page.status->text(), QStringLiteral("Reading"));
+        QVERIFY(page.write->isEnabled());
+        QVERIFY(page.inFile->isEnabled());
+        QCOMPARE(IsVelkDeviceProcessed(), 0);
+    }
+
+    void a_long_run_goes_on_after_the_start_wait() {
+        TestPage page;
+        DeviceOperationRunner runner;
+        runner.setStartWait(std::chrono::milliseconds(1));
+        Gate gate;
+        QVERIFY(
+            runner.BeginDeviceOperation(page.controls(), [&gate](OperationSink&) { gate.wait(); }));
+        QVERIFY(runner.isRunning());
+        QVERIFY(!page.write->isEnabled());
+        gate.open();
+        runner.waitUntilIdle();
+        QVERIFY(page.write->isEnabled());
     }
 
     void a_second_start_gets_the_busy_message_and_changes_nothing() {

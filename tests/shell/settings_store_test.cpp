@@ -143,7 +143,7 @@ class SettingsStoreTest : public QObject {
         QVERIFY(prompts.dialogs[0].start.isEmpty());
     }
 
-    void save_dialog_offers_the_suggested_name_until_a_folder_is_remembered() {
+    void save_dialog_offers_the_suggested_name_in_the_remembered_folder() {
         QTemporaryDir saves;
         RecordingPrompts prompts;
         prompts.paths.push_back(QDir(saves.path()).filePath(QStringLiteral("game.srm")));
@@ -154,8 +154,33 @@ class SettingsStoreTest : public QObject {
         QCOMPARE(prompts.dialogs.size(), std::size_t{2});
         QVERIFY(prompts.dialogs[0].save);
         QCOMPARE(prompts.dialogs[0].start, QStringLiteral("game.srm"));
-        QCOMPARE(prompts.dialogs[1].start, QDir::toNativeSeparators(saves.path()));
+        QCOMPARE(prompts.dialogs[1].start,
+                 QDir(QDir::toNativeSeparators(saves.path())).filePath(QStringLiteral("game.srm")));
         QCOMPARE(stored(kSaveRamDir), QDir::toNativeSeparators(saves.path()));
+    }
+
+    void save_dialog_without_a_suggested_name_starts_in_the_remembered_folder() {
+        QTemporaryDir dumps;
+        WriteSettingString(key, QString::fromLatin1(kSaveRomDir), dumps.path());
+        RecordingPrompts prompts;
+        chooseFileToSave(nullptr, QString::fromLatin1(kSaveRomDir), QString());
+        QCOMPARE(prompts.dialogs.size(), std::size_t{1});
+        QCOMPARE(prompts.dialogs[0].start, dumps.path());
+    }
+
+    void a_deleted_folder_still_offers_the_suggested_name() {
+        QString gone;
+        {
+            QTemporaryDir folder;
+            gone = folder.path();
+            WriteSettingString(key, QString::fromLatin1(kSaveRamDir), gone);
+        }
+        RecordingPrompts prompts;
+        chooseFileToSave(nullptr, QString::fromLatin1(kSaveRamDir), QString(),
+                         QStringLiteral("game.srm"));
+        QCOMPARE(prompts.dialogs.size(), std::size_t{1});
+        QCOMPARE(prompts.dialogs[0].start, QStringLiteral("game.srm"));
+        QCOMPARE(stored(kSaveRamDir), gone);
     }
 };
 
