@@ -38,11 +38,10 @@ DeviceReport ReadReport() {
     RequireDeviceIdle();
     OpenDevice device;
     DeviceReport report;
-    if (ReadDeviceInfo(device.handle(), &report.dataBus, VELK_SELECTOR_DATA_BUS) == 0) {
-        report.dataBus = DeviceInfoRecord{};
-    }
-    if (ReadDeviceInfo(device.handle(), &report.addressBus, VELK_SELECTOR_ADDRESS_BUS) == 0) {
-        report.addressBus = DeviceInfoRecord{};
+    // Blank versions printed as if they were the device's would be a failure shown as success.
+    if (ReadDeviceInfo(device.handle(), &report.dataBus, VELK_SELECTOR_DATA_BUS) == 0 ||
+        ReadDeviceInfo(device.handle(), &report.addressBus, VELK_SELECTOR_ADDRESS_BUS) == 0) {
+        throw CliFailure(kExitFailed, "Can't read the device information");
     }
     std::uint32_t counter = 0;
     report.counterRead = ReadErasingCount(device.handle(), &counter, 0) != 0;

@@ -34,6 +34,16 @@ TEST_F(CliDevice, InfoJsonCarriesTheSameFields) {
     EXPECT_EQ(json["addressBus"]["sciVersion"], "SCI 1.04");
 }
 
+TEST_F(CliDevice, InfoThatCannotBeReadFromTheDeviceIsAFailure) {
+    velksim::DeviceConfig config;
+    config.faults.stallTransfer = 2;  // the data-bus controller's answer never comes
+    StartDevice(config);
+    const CliRun run = RunCli({"info"});
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_EQ(LastLine(run.err), "Can't read the device information");
+    EXPECT_EQ(run.out.find("Firmware version:"), std::string::npos) << run.out;
+}
+
 TEST_F(CliDevice, CompatStoresAndShowsTheSet) {
     velksim::SimServer& sim = StartDevice();
     CliRun run = RunCli({"compat", "--set", "32Velk+UF"});
