@@ -21,8 +21,11 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
       m_compatibilityPage(),
       m_ggCodesPage() {
     setWindowTitle(QString::fromLatin1(kSheetTitle));
-    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // The program's only window: a normal top-level window, so that window managers that
+    // never minimize dialogs still offer it; close and minimize, no maximize or help button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/icons/nuvrel.svg")));
 
     m_tabs = new QTabWidget(this);

@@ -90,7 +90,15 @@ class MainSheetTest : public QObject {
         const QRect exitRect(outside[0]->mapTo(&sheet, QPoint(0, 0)), outside[0]->size());
         QVERIFY(exitRect.right() > sheet.width() * 3 / 4);
         QVERIFY(exitRect.top() > sheet.tabs()->geometry().bottom());
-        QVERIFY(sheet.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        const Qt::WindowFlags flags = sheet.windowFlags();
+        QCOMPARE(sheet.windowType(), Qt::Window);
+        QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowContextHelpButtonHint));
+        sheet.showMinimized();
+        QTRY_VERIFY(sheet.isMinimized());
+        sheet.showNormal();
         sheet.hide();
     }
 
