@@ -410,6 +410,27 @@ class OperationRunnerTest : public QObject {
         QCOMPARE(ticks.size(), afterEnd);
     }
 
+    void ending_the_runner_while_its_worker_reports_lets_the_worker_finish() {
+        TestPage page;
+        auto runner = std::make_unique<DeviceOperationRunner>();
+        Gate gate;
+        std::atomic<bool> workDone{false};
+        QVERIFY(runner->BeginDeviceOperation(page.controls(), [&](OperationSink& sink) {
+            gate.wait();
+            // Each of these needs the user-interface thread, which is inside the destructor.
+            sink.setStatus("Writing");
+            sink.setProgressPosition(5);
+            sink.setStatus("Write Complite");
+            workDone = true;
+        }));
+        gate.open();
+        runner.reset();
+        QVERIFY(workDone);
+        QCOMPARE(page.status->text(), QStringLiteral("Write Complite"));
+        QVERIFY(page.write->isEnabled());
+        QCOMPARE(IsVelkDeviceProcessed(), 0);
+    }
+
     void work_that_throws_still_ends_the_operation() {
         TestPage page;
         DeviceOperationRunner runner;
