@@ -17,7 +17,11 @@ std::atomic<unsigned> temporaryCounter{0};
 
 std::string TemporaryNameFor(const std::string& destination, unsigned attempt) {
     const std::filesystem::path target(destination);
-    std::string name = "." + target.filename().string() + ".part";
+    // Only a prefix of the destination's name: the added characters must not push a long name
+    // past the file system's limit (255 bytes on most), or a file that could be created
+    // directly could not be written at all.
+    constexpr std::size_t kNamePrefix = 64;
+    std::string name = "." + target.filename().string().substr(0, kNamePrefix) + ".part";
 #if !defined(_WIN32)
     name += std::to_string(static_cast<long>(getpid()));
 #endif

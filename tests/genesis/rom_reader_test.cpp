@@ -172,6 +172,20 @@ TEST_F(RomReaderTest, FullDiskFailsTheReadBackAndKeepsTheOldFile) {
     EXPECT_EQ(folder_.entries(), std::vector<std::string>{"dump.bin"});
 }
 
+TEST_F(RomReaderTest, ReadBackIntoAFileWithTheLongestNameTheSystemAllows) {
+    plug();
+    const std::string name = std::string(251, 'n') + ".bin";  // 255 characters
+    const auto out = folder_.file(name);
+    const auto rom = RandomBytes(0x2000, 34);
+    sim().setRomBytes(0, rom);
+
+    const OperationOutcome outcome = ReadRom({out.string(), 0x2000}, sink_);
+
+    ASSERT_EQ(outcome.result, OperationResult::Completed);
+    EXPECT_EQ(ReadWholeFile(out), rom);
+    EXPECT_EQ(folder_.entries(), std::vector<std::string>{name});
+}
+
 TEST_F(RomReaderTest, OutputThatCannotBeCreatedEndsQuietly) {
     plug();
     const auto out = folder_.file("no-such-folder") / "dump.bin";
