@@ -79,6 +79,35 @@ TEST_F(DeviceRules, WritingWhileAnEraseRunsIsIgnored) {
     EXPECT_TRUE(hasError(sim(), "while the chip is erasing"));
 }
 
+TEST_F(DeviceRules, ReadingAChipThatIsStillErasingShowsStatusNotTheOldData) {
+    DeviceConfig config;
+    config.chips = {velksim::kChip16MbitA, velksim::kChip16MbitA};
+    config.erasePolls = 3;
+    plugIn(config);
+    const Bytes data = pattern(64, 9);
+    ASSERT_TRUE(WriteSector(device(), data.data(), 0, 1));
+    ASSERT_TRUE(WriteSector(device(), data.data(), 0x100000, 1));
+    ASSERT_TRUE(EraseSector(device(), 0, 0, VELK_ERASE_SECTOR));  // no wait
+
+    // A verify that does not wait for the erase must not find the old bytes still there.
+    Bytes back(64);
+    ASSERT_TRUE(ReadSector(device(), back.data(), 0, 1));
+    EXPECT_NE(back, data);
+    for (std::size_t i = 0; i < back.size(); ++i) {
+        ASSERT_EQ(back[i] & 0x80, 0) << "byte " << i << " reads as data, not as erase status";
+    }
+    EXPECT_NE(back[0], back[2]);  // the toggle bit changes from one word to the next
+    EXPECT_TRUE(hasError(sim(), "while the chip is erasing"));
+
+    // The other chip is not erasing and answers with its cells.
+    ASSERT_TRUE(ReadSector(device(), back.data(), 0x100000, 1));
+    EXPECT_EQ(back, data);
+
+    sim().finishPendingErases();
+    ASSERT_TRUE(ReadSector(device(), back.data(), 0, 1));
+    EXPECT_EQ(back, Bytes(64, 0xFF));
+}
+
 TEST_F(DeviceRules, ReadingWithNoReplyPendingFailsInsteadOfHanging) {
     plugIn();
     std::array<std::uint8_t, 64> buffer{};

@@ -19,6 +19,12 @@ constexpr std::uint8_t kEraseChipCode = 0x10;
 constexpr std::size_t kUnitBytes = 64;
 constexpr std::size_t kErrorLimit = 1000;
 
+// What an erasing chip shows on a read: DQ7 low (the complement of erased data), DQ3 high (the
+// erase has begun), DQ6 and DQ2 toggling from one word read to the next.
+std::uint8_t eraseStatusByte(bool toggle) {
+    return static_cast<std::uint8_t>(0x08u | (toggle ? 0x44u : 0x00u));
+}
+
 std::string hex6(std::uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof(text), "0x%06X", value);
@@ -420,13 +426,22 @@ void VirtualDevice::read(int connection, const CommandBlock& block) {
     bool busyNoted = false;
     for (std::size_t i = 0; i < length; ++i) {
         const auto address = static_cast<std::uint32_t>(start + i);
-        data[i] = busByte(address);
         const FlashChip* chip = chipBacking(address);
-        if (!busyNoted && chip != nullptr && chip->busy() &&
+        if (chip != nullptr && chip->busy() &&
             !(saveWindowActive() && saveWindow_->contains(address))) {
-            error("ReadSector at " + hex6(block.wordAddress()) + " while the chip is erasing");
-            busyNoted = true;
+            // A flash chip in its erase algorithm drives status bits, not its cells: a host that
+            // reads back before the erase has ended must not see the old data as if it were kept.
+            if ((address & 1u) == 0) {
+                statusToggle_ = !statusToggle_;
+            }
+            data[i] = eraseStatusByte(statusToggle_);
+            if (!busyNoted) {
+                error("ReadSector at " + hex6(block.wordAddress()) + " while the chip is erasing");
+                busyNoted = true;
+            }
+            continue;
         }
+        data[i] = busByte(address);
     }
     reply(connection, block.code(), std::move(data));
 }

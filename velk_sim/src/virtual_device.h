@@ -115,6 +115,7 @@ class VirtualDevice {
     std::size_t logLimit_ = 1'000'000;
     std::vector<std::string> errors_;
     std::uint64_t programmedBlocks_ = 0;
+    bool statusToggle_ = false;  // the toggle bits an erasing chip shows, flipped per word read
 };
 
 }  // namespace velksim

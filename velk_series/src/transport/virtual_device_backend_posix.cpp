@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "transport/virtual_device_backend.h"
@@ -91,7 +92,10 @@ class SocketConnection final : public Connection {
         if (broken_) {
             return TransferStatus::NoDevice;
         }
-        const Clock::time_point deadline = Clock::now() + timeout;
+        // A timeout beyond a day is taken as a day: the deadline must not overflow the clock.
+        const auto bounded = std::clamp(timeout, std::chrono::milliseconds::zero(),
+                                        std::chrono::milliseconds(std::chrono::hours(24)));
+        const Clock::time_point deadline = Clock::now() + bounded;
         const TransferStatus sent = sendFrame(frame, deadline);
         if (sent != TransferStatus::Ok) {
             return sent;
