@@ -1,9 +1,15 @@
 // Counted open and close with the recorder standing in for the device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "recording_backend.h"
+#include "testing/testing_hooks.h"
+#include "transport/transport.h"
 #include "velk_series/velk_series.h"
 
 namespace {
@@ -156,6 +162,52 @@ TEST(RawTransfers, InvalidHandleIsRefusedWithoutTouchingTheDevice) {
     EXPECT_EQ(Write(VELK_INVALID_DEVICE, &byte, 1, &count, nullptr), 0);
     EXPECT_EQ(Read(nullptr, &byte, 1, &count, nullptr), 0);
     EXPECT_EQ(session.device().enumerations(), 0);
+}
+
+// A transport that moves the bytes but claims far more than it was given room for.
+class OverReportingBackend final : public velk::Backend {
+  public:
+    std::vector<std::string> enumerate() override { return {"over:0"}; }
+    std::unique_ptr<velk::Connection> open(const std::string&) override {
+        return std::make_unique<Connection>();
+    }
+
+  private:
+    class Connection final : public velk::Connection {
+      public:
+        velk::TransferResult bulkOut(std::span<const std::uint8_t> data,
+                                     std::chrono::milliseconds) override {
+            return {velk::TransferStatus::Ok, data.size() + 1000};
+        }
+        velk::TransferResult bulkIn(std::span<std::uint8_t> buffer,
+                                    std::chrono::milliseconds) override {
+            std::fill(buffer.begin(), buffer.end(), std::uint8_t{'t'});
+            return {velk::TransferStatus::Ok, buffer.size() + 1000};
+        }
+    };
+};
+
+TEST(RawTransfers, CountsClaimedBeyondTheRequestAreCutToIt) {
+    velk::resetLibraryForTesting();
+    OverReportingBackend backend;
+    velk::overrideBackendsForTesting({&backend});
+    DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+
+    uint8_t buffer[4] = {};
+    uint32_t count = 0;
+    EXPECT_NE(Read(device, buffer, 4, &count, nullptr), 0);
+    EXPECT_EQ(count, 4u);
+    EXPECT_NE(Write(device, buffer, 4, &count, nullptr), 0);
+    EXPECT_EQ(count, 4u);
+
+    // The information reply is taken from the 64 bytes asked for, and no further.
+    DeviceInfoRecord record;
+    ASSERT_EQ(ReadDeviceInfo(device, &record, 0x55), 1);
+    EXPECT_STREQ(record.firmwareVersion, "74.74.74t");
+    EXPECT_EQ(std::string(record.text1), std::string(23, 't'));
+    CloseVelkDevice(device);
+    velk::resetLibraryForTesting();
 }
 
 TEST(BusyFlag, ReturnFalseClearAndSetVelkDeviceProcessed) {

@@ -8,6 +8,21 @@
 namespace velk_test {
 namespace {
 
+struct Shown {
+    int calls = 0;
+    std::string caption;
+    std::string text;
+    int icon = -1;
+};
+
+void VELK_CALL remember(void* context, const char* caption, const char* text, int icon) {
+    auto* shown = static_cast<Shown*>(context);
+    ++shown->calls;
+    shown->caption = caption;
+    shown->text = text;
+    shown->icon = icon;
+}
+
 std::string nameOf(const SectorEntry& row) {
     return std::string(row.name);
 }
@@ -120,6 +135,15 @@ TEST_F(SectorTableTest, SecondChipCutsAThirtyTwoMbitChipAtTwoMiB) {
     expectSixteenMbit(39, 0x100000, 0xC2004922, 1);
 }
 
+TEST_F(SectorTableTest, UnknownAnsweringSecondChipStillCutsAThirtyTwoMbitChip) {
+    Shown shown;
+    SetVelkMessageHandler(remember, &shown);
+    ASSERT_TRUE(detect(0x2000ED22, 0x12345678));
+    EXPECT_EQ(rowsInUse(table_), 32) << "only the first 2 MiB stay; the unknown chip adds none";
+    expectRun(0, 32, "SA", 0, 0x000000, 64 * 1024, 0x2000ED22, 0);
+    EXPECT_EQ(shown.calls, 0) << "an unknown second chip raises no message";
+}
+
 TEST_F(SectorTableTest, TableStopsAtOneHundredRowsWithoutEndingRow) {
     ASSERT_TRUE(detect(0x2000ED22, 0x0100F922));
     EXPECT_EQ(rowsInUse(table_), 100);
@@ -141,21 +165,6 @@ TEST_F(SectorTableTest, SixteenMbitChipWithSilentOrUnknownSecondChipKeepsItsRows
     EXPECT_EQ(rowsInUse(table_), 35);
     ASSERT_TRUE(detect(0x01004922, 0x12345678)) << "an unknown second chip is no error";
     EXPECT_EQ(rowsInUse(table_), 35);
-}
-
-struct Shown {
-    int calls = 0;
-    std::string caption;
-    std::string text;
-    int icon = -1;
-};
-
-void VELK_CALL remember(void* context, const char* caption, const char* text, int icon) {
-    auto* shown = static_cast<Shown*>(context);
-    ++shown->calls;
-    shown->caption = caption;
-    shown->text = text;
-    shown->icon = icon;
 }
 
 TEST_F(SectorTableTest, UnknownFirstChipShowsTheIdentifiersAndLeavesTheTableEmpty) {

@@ -8,6 +8,16 @@
 using velk::kInvalidPipe;
 using velk::libraryState;
 
+namespace {
+
+// Callers size their buffers by the count they asked for and copy that many bytes on; a
+// transport that claims to have moved more must not make them read or write past the buffer.
+uint32_t countWithin(const velk::TransferResult& result, uint32_t requested) {
+    return result.count < requested ? static_cast<uint32_t>(result.count) : requested;
+}
+
+}  // namespace
+
 extern "C" {
 
 DeviceHandle VELK_CALL OpenVelkDevice(void) {
@@ -65,7 +75,7 @@ int VELK_CALL Write(DeviceHandle device, const void* buffer, uint32_t count, uin
     const velk::TransferResult result =
         velk::pipeOut(pair->pipe01, {static_cast<const std::uint8_t*>(buffer), count});
     if (transferred != nullptr) {
-        *transferred = static_cast<uint32_t>(result.count);
+        *transferred = countWithin(result, count);
     }
     return result.ok() ? 1 : 0;
 }
@@ -82,7 +92,7 @@ int VELK_CALL Read(DeviceHandle device, void* buffer, uint32_t count, uint32_t* 
     const velk::TransferResult result =
         velk::pipeIn(pair->pipe00, {static_cast<std::uint8_t*>(buffer), count});
     if (transferred != nullptr) {
-        *transferred = static_cast<uint32_t>(result.count);
+        *transferred = countWithin(result, count);
     }
     return result.ok() ? 1 : 0;
 }
