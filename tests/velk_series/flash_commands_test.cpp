@@ -131,6 +131,16 @@ TEST_F(FlashTest, WriteRamSectorUsesItsOwnCode) {
     expectOut(1, data);
 }
 
+TEST_F(FlashTest, WriteWithoutDataSendsNothingAndFails) {
+    SetVelkDeviceProcessed(1);
+    EXPECT_EQ(WriteSector(device_, nullptr, 0x100, 8), 0);
+    EXPECT_EQ(IsVelkDeviceProcessed(), 0);
+    SetVelkDeviceProcessed(1);
+    EXPECT_EQ(WriteRamSector(device_, nullptr, 0x100000, 4), 0);
+    EXPECT_EQ(IsVelkDeviceProcessed(), 0);
+    EXPECT_TRUE(wire().empty()) << "no block may announce data that cannot follow";
+}
+
 TEST_F(FlashTest, WriteCountZeroSendsNoDataPhase) {
     EXPECT_EQ(WriteSector(device_, nullptr, 0, 0), 1);
     EXPECT_EQ(wire().size(), 1u);

@@ -22,6 +22,11 @@ std::size_t bytesOf(std::uint8_t count) {
 
 VelkBool writeUnits(DeviceHandle device, std::uint8_t code, const void* buffer,
                     std::uint32_t wordAddress, std::uint8_t count) {
+    // Checked before the block goes out: a device that has been announced a data phase would
+    // take the next command's block for data.
+    if (buffer == nullptr && count != 0) {
+        return ReturnFalseClear();
+    }
     velk::CommandBlock block = velk::perCallBlock(code);
     velk::putWordAddress(block, wordAddress);
     block[20] = count;
