@@ -1,11 +1,15 @@
 #include "child_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +25,31 @@ namespace {
 std::string ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Far longer than any run against the virtual device needs; a child that is still running then
+// hangs and is killed, so a hang fails its test instead of stalling the whole suite.
+constexpr auto kChildDeadline = std::chrono::minutes(5);
+
+// The child's exit code, or -1 when it did not exit normally or had to be killed.
+int WaitForChild(pid_t child, std::chrono::steady_clock::time_point deadline) {
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (done < 0) {
+            return -1;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            std::fprintf(stderr, "nuvrel-cli did not end in time and was killed\n");
+            return -1;
+        }
+        usleep(10 * 1000);
+    }
 }
 
 }  // namespace
@@ -54,10 +83,7 @@ CliRun RunCli(const std::vector<std::string>& arguments) {
     CliRun run;
     pid_t child = 0;
     if (posix_spawn(&child, NUVREL_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        if (waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-            run.exitCode = WEXITSTATUS(status);
-        }
+        run.exitCode = WaitForChild(child, std::chrono::steady_clock::now() + kChildDeadline);
     }
     posix_spawn_file_actions_destroy(&actions);
     run.out = ReadAll(outPath);
@@ -86,19 +112,28 @@ CliRun RunCliOnTerminal(const std::vector<std::string>& arguments) {
         execv(NUVREL_CLI_PATH, argv.data());
         _exit(127);
     }
+    const auto deadline = std::chrono::steady_clock::now() + kChildDeadline;
     char buffer[4096];
     for (;;) {
+        pollfd ready{terminal, POLLIN, 0};
+        const int polled = poll(&ready, 1, 100);
+        if (polled < 0 && errno == EINTR) {
+            continue;
+        }
+        if (polled == 0) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                break;  // WaitForChild kills it
+            }
+            continue;
+        }
         const ssize_t count = read(terminal, buffer, sizeof buffer);
         if (count <= 0) {
             break;  // EIO once the child has closed its side
         }
         run.out.append(buffer, static_cast<std::size_t>(count));
     }
+    run.exitCode = WaitForChild(child, deadline);
     close(terminal);
-    int status = 0;
-    if (waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-        run.exitCode = WEXITSTATUS(status);
-    }
     return run;
 }
 
