@@ -59,6 +59,16 @@ TEST_F(ReadErasingCountTest, CounterThatStaysUnwrittenGivesUpAfterThreeResets) {
     EXPECT_EQ(wire().size(), 2u + 3u * 4u);
 }
 
+TEST_F(ReadErasingCountTest, ReplyTooShortForTheCounterFailsAndKeepsTheCounter) {
+    recorder().queueReply({0x2A, 0x01});
+    SetVelkDeviceProcessed(1);
+    uint32_t counter = 0x77;
+    EXPECT_EQ(ReadErasingCount(device_, &counter, 0), 0);
+    EXPECT_EQ(counter, 0x77u);
+    EXPECT_EQ(IsVelkDeviceProcessed(), 0);
+    EXPECT_EQ(wire().size(), 2u);
+}
+
 TEST_F(ReadErasingCountTest, OtherModeSendsNothing) {
     SetVelkDeviceProcessed(1);
     uint32_t counter = 3;

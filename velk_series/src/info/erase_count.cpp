@@ -32,7 +32,10 @@ bool exchange(DeviceHandle device, std::uint32_t& counter, std::uint8_t mode) {
         return velk::receive(device, state.reply.data(), 4).has_value();
     }
     std::array<std::uint8_t, 10> reply{};
-    if (!velk::receive(device, reply.data(), reply.size())) {
+    // Fewer than four bytes cannot hold the counter; taking the missing bytes as zero would
+    // have the ROM writer store a counter that restarts from almost nothing.
+    const auto received = velk::receive(device, reply.data(), reply.size());
+    if (!received || *received < 4) {
         return false;
     }
     counter = std::uint32_t{reply[0]} | std::uint32_t{reply[1]} << 8 |
