@@ -28,6 +28,8 @@
 namespace nuvrel::cli {
 namespace {
 
+constexpr const char* kNoRomSize = "The attached device reports no ROM size";
+
 struct WriteOptions {
     std::string image;
     bool verify = false;
@@ -124,6 +126,11 @@ int RunRead(const std::string& output) {
     const DeviceRomInfo info = QueryDeviceRom();
     if (!info.deviceFound) {
         throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+    }
+    if (info.romSize < 1024) {
+        // An unknown model (or an unreadable identity) reports no ROM size: a "Read Complite"
+        // over an empty file would look like a good dump to a script.
+        throw CliFailure(kExitFailed, kNoRomSize);
     }
     std::printf("Device ROM: %s, stored name \"%s\", \"%s\"\n", info.sizeText.c_str(),
                 Printable(info.storedName).c_str(), Printable(info.domesticName).c_str());

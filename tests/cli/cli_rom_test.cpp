@@ -125,6 +125,18 @@ TEST_F(CliRom, ReadBackWritesTheWholeRomRoundedToKilobytes) {
     EXPECT_TRUE(std::equal(image.begin(), image.end(), dump.begin()));
 }
 
+TEST_F(CliRom, ReadBackFromAModelWithoutAKnownRomSizeFailsAndKeepsTheOldDump) {
+    velksim::DeviceConfig config;
+    config.model = 'x';
+    StartDevice(config);
+    const std::vector<std::uint8_t> oldDump(4096, 0x5A);
+    WriteBytes(Path("dump.bin"), oldDump);
+    const CliRun run = RunCli({"rom", "read", Path("dump.bin")});
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_EQ(LastLine(run.err), "The attached device reports no ROM size") << run.err;
+    EXPECT_EQ(ReadBytes(Path("dump.bin")), oldDump);
+}
+
 TEST_F(CliRom, ReadBackIntoAMissingFolderFailsAndCreatesNothing) {
     StartDevice();
     const CliRun run = RunCli({"rom", "read", Path("no/such/dump.bin")});
