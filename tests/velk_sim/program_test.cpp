@@ -3,10 +3,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim_fixture.h"
@@ -174,6 +176,69 @@ TEST_F(Program, VersionAndTextOptionsReachTheInformationRecords) {
     EXPECT_EQ(table[35].name[0], 0);
     CloseVelkDevice(device);
     EXPECT_EQ(child.terminate(), 0);
+}
+
+TEST_F(Program, FaultOptionsReachTheDevice) {
+    velk::setPollSleepForTesting([](std::chrono::milliseconds) {});
+    {
+        ChildSimulator child({"--name", "faulty", "--erase-polls", "0", "--weak-cell", "0x21",
+                              "--short-replies", "1", "--short-reply-command", "0x4C"});
+        ASSERT_NE(child.line().find("faulty.sock"), std::string::npos);
+        const DeviceHandle device = OpenVelkDevice();
+        ASSERT_NE(device, VELK_INVALID_DEVICE);
+        ASSERT_TRUE(EraseSector(device, 0, 1, VELK_ERASE_SECTOR));
+        const Bytes zeros(64, 0);
+        ASSERT_TRUE(WriteSector(device, zeros.data(), 0, 1));
+        Bytes back(64);
+        ASSERT_TRUE(ReadSector(device, back.data(), 0, 1));
+        EXPECT_EQ(back[0x21], 0xFF);  // the weak cell
+        EXPECT_EQ(back[0x20], 0x00);
+        // Only the chip query's reply is cut.
+        Bytes query(31, 0);
+        const char signature[] = "USBC";
+        std::copy(signature, signature + 4, query.begin());
+        query[15] = 0x67;
+        query[16] = 0x4C;
+        std::uint32_t count = 0;
+        ASSERT_NE(Write(device, query.data(), 31, &count, nullptr), 0);
+        std::array<std::uint8_t, 64> reply{};
+        ASSERT_NE(Read(device, reply.data(), 64, &count, nullptr), 0);
+        EXPECT_EQ(count, 1u);
+        DeviceInfoRecord record;
+        EXPECT_TRUE(ReadDeviceInfo(device, &record, VELK_SELECTOR_DATA_BUS));
+        EXPECT_STREQ(record.text1, "12.000MHz");
+        CloseVelkDevice(device);
+        EXPECT_EQ(child.terminate(), 0);
+    }
+    {
+        ChildSimulator child({"--name", "stuck", "--erase-never-finishes", "--disconnect-after",
+                              "1606", "--replug-after", "50"});
+        ASSERT_NE(child.line().find("stuck.sock"), std::string::npos);
+        DeviceHandle device = OpenVelkDevice();
+        ASSERT_NE(device, VELK_INVALID_DEVICE);
+        // The erase block and its reply, then 800 polls of two transfers each: all answered,
+        // none saying done.
+        EXPECT_FALSE(EraseSector(device, 0, 1, VELK_ERASE_SECTOR));
+        // Transfers 1603 and 1604 are the information exchange; after 1606 the device unplugs.
+        DeviceInfoRecord record;
+        EXPECT_TRUE(ReadDeviceInfo(device, &record, VELK_SELECTOR_DATA_BUS));
+        std::uint32_t counter = 0;
+        EXPECT_TRUE(ReadErasingCount(device, &counter, 1));
+        EXPECT_FALSE(ReadDeviceInfo(device, &record, VELK_SELECTOR_DATA_BUS));
+        CloseVelkDevice(device);
+        // It comes back by itself (bounded wait).
+        device = VELK_INVALID_DEVICE;
+        for (int attempt = 0; attempt < 200 && device == VELK_INVALID_DEVICE; ++attempt) {
+            device = OpenVelkDevice();
+            if (device == VELK_INVALID_DEVICE) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        }
+        ASSERT_NE(device, VELK_INVALID_DEVICE);
+        EXPECT_TRUE(ReadDeviceInfo(device, &record, VELK_SELECTOR_DATA_BUS));
+        CloseVelkDevice(device);
+        EXPECT_EQ(child.terminate(), 0);
+    }
 }
 
 TEST_F(Program, BadOptionsAreRefusedWithoutStartingADevice) {

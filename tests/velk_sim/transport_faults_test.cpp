@@ -43,6 +43,25 @@ TEST_F(Unplugging, UnplugInTheMiddleOfAReadFailsClearsBusyAndTheDeviceIsFoundAga
     EXPECT_TRUE(ReadSector(device(), buffer.data(), 0, 16));
 }
 
+TEST_F(Unplugging, HostThatSeesTheUnplugFindsNoDeviceUntilItIsBack) {
+    plugIn();
+    // The window between a dropped connection and a vanished socket is short; repeat to hit it.
+    for (int round = 0; round < 100; ++round) {
+        FaultOptions faults;
+        faults.disconnectAfterTransfers = 2;
+        sim().setFaults(faults);
+        DeviceInfoRecord record;
+        ASSERT_TRUE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+        ASSERT_FALSE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+        CloseVelkDevice(device_);
+        device_ = OpenVelkDevice();
+        ASSERT_EQ(device_, VELK_INVALID_DEVICE) << "round " << round;
+        ASSERT_TRUE(sim().start());
+        device_ = OpenVelkDevice();
+        ASSERT_NE(device_, VELK_INVALID_DEVICE);
+    }
+}
+
 TEST_F(Unplugging, DeviceComesBackByItselfAfterTheReplugDelay) {
     plugIn();
     FaultOptions faults;

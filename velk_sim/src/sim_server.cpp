@@ -90,10 +90,11 @@ struct SimServer::Impl {
         clients.clear();
     }
 
-    // Called with the mutex held.
+    // Called with the mutex held. The socket goes first: a host that sees its connection end
+    // and looks again at once must not find (and connect to) a device that is going away.
     void unplug() {
-        dropClients();
         listener.close();
+        dropClients();
         injector.disarmDisconnect();
         if (injector.options().replugAfter) {
             replugAt = Clock::now() + *injector.options().replugAfter;
@@ -313,10 +314,10 @@ void SimServer::stop() {
         impl_->wakeFd = -1;
     }
     std::lock_guard lock(impl_->mutex);
+    impl_->listener.close();  // before the connections end, as in unplug()
     if (impl_->device) {
         impl_->dropClients();
     }
-    impl_->listener.close();
     impl_->replugAt.reset();
 }
 
