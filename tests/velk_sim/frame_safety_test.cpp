@@ -223,6 +223,34 @@ TEST_F(SimulatorAgainstABadHost, MalformedAndOversizedFramesDropOnlyThatHost) {
     EXPECT_STREQ(record.firmwareVersion, "02.06.09c");
 }
 
+TEST_F(SimulatorAgainstABadHost, TransferTooLargeForAFrameIsRefusedBeforeItIsSent) {
+    plugIn();
+    velk::Backend* backend = velk::virtualDeviceBackend();
+    const auto paths = backend->enumerate();
+    ASSERT_EQ(paths.size(), 1u);
+    auto connection = backend->open(paths[0]);
+    ASSERT_TRUE(connection);
+    sim().clearCommandLog();
+    Bytes tooLarge(vdev::kMaxPayloadBytes + 1, 0);
+    const char signature[] = "USBC";
+    std::copy(signature, signature + 4, tooLarge.begin());
+    EXPECT_EQ(connection->bulkOut(tooLarge, milliseconds(2000)).status,
+              velk::TransferStatus::Failed);
+    EXPECT_TRUE(sim().protocolErrors().empty());  // nothing reached the device
+    EXPECT_EQ(sim().transferCount(), 0u);
+    // The connection is still good for ordinary transfers.
+    Bytes info(31, 0);
+    std::copy(signature, signature + 4, info.begin());
+    info[15] = 0x67;
+    info[16] = 0x22;
+    info[17] = 0x55;
+    ASSERT_TRUE(connection->bulkOut(info, milliseconds(2000)).ok());
+    std::array<std::uint8_t, 64> reply{};
+    const auto result = connection->bulkIn(reply, milliseconds(2000));
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(reply[3], 'c');
+}
+
 TEST_F(SimulatorAgainstABadHost, HugeReplyRequestGetsOnlyThePendingReply) {
     plugIn();
     CloseVelkDevice(device_);
