@@ -60,6 +60,13 @@ class ChildSimulator {
         }
         return text;
     }
+    // Stops reading the child's output, as a pager that quits would.
+    void closeOutput() {
+        if (output_ != nullptr) {
+            std::fclose(output_);
+            output_ = nullptr;
+        }
+    }
     int terminate() {
         ::kill(pid_, SIGTERM);
         return wait();
@@ -152,6 +159,20 @@ TEST_F(Program, TraceShowsEachCommandDecoded) {
     EXPECT_NE(trace.find("ReadRomID"), std::string::npos) << trace;
     EXPECT_NE(trace.find("ReadSector       code=0x52 address=0x000080 count=3"), std::string::npos)
         << trace;
+}
+
+TEST_F(Program, TraceReaderThatGoesAwayDoesNotStopTheDevice) {
+    ChildSimulator child({"--name", "unread", "--trace"});
+    ASSERT_NE(child.line().find("unread.sock"), std::string::npos);
+    child.closeOutput();
+    const DeviceHandle device = OpenVelkDevice();
+    ASSERT_NE(device, VELK_INVALID_DEVICE);
+    DeviceInfoRecord record;
+    EXPECT_TRUE(ReadDeviceInfo(device, &record, VELK_SELECTOR_DATA_BUS));
+    EXPECT_TRUE(ReadDeviceInfo(device, &record, VELK_SELECTOR_ADDRESS_BUS));
+    CloseVelkDevice(device);
+    EXPECT_EQ(child.terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(velksim::defaultSocketPath("unread")));
 }
 
 TEST_F(Program, VersionAndTextOptionsReachTheInformationRecords) {

@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
         settings.server.trace = &std::cout;
     }
 
+    // A trace reader that goes away (a pager that quits) must not take the device with it.
+    ::signal(SIGPIPE, SIG_IGN);
+
     // Block the stop signals before the server thread starts, so only sigwait below sees them.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
