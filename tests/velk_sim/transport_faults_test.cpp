@@ -62,6 +62,36 @@ TEST_F(Unplugging, HostThatSeesTheUnplugFindsNoDeviceUntilItIsBack) {
     }
 }
 
+TEST_F(Unplugging, UnpluggedDeviceComesBackInItsPowerUpStateWithItsMemory) {
+    DeviceConfig config;
+    config.erasePolls = 5;
+    plugIn(config);  // model c
+    const Bytes zeros(512, 0);
+    ASSERT_TRUE(WriteSector(device(), zeros.data(), 0x1000, 8));  // SA01
+    Compatibility(device(), VELK_COMPAT_SAVE_RAM_MODE);
+    ASSERT_EQ(sim().window(), velksim::Window::SaveRam);
+    ASSERT_TRUE(EraseSector(device(), 0x1000, 0, VELK_ERASE_SECTOR));  // still running
+    CloseVelkDevice(device_);
+    device_ = nullptr;
+
+    sim().stop();
+    ASSERT_TRUE(sim().start());
+    device_ = OpenVelkDevice();
+    ASSERT_NE(device_, VELK_INVALID_DEVICE);
+    EXPECT_EQ(sim().window(), velksim::Window::Rom);
+    // The erase died with the power: the sector holds what it held, and the chip takes commands.
+    Bytes back(512);
+    ASSERT_TRUE(ReadSector(device(), back.data(), 0x1000, 8));
+    EXPECT_EQ(back, zeros);
+    EXPECT_EQ(sim().sectorEraseCount(0x2000), 0u);
+    ASSERT_TRUE(EraseSector(device(), 0x1000, 1, VELK_ERASE_SECTOR));
+    ASSERT_TRUE(ReadSector(device(), back.data(), 0x1000, 8));
+    EXPECT_EQ(back, Bytes(512, 0xFF));
+    for (const std::string& error : sim().protocolErrors()) {
+        EXPECT_EQ(error.find("erasing"), std::string::npos) << error;
+    }
+}
+
 TEST_F(Unplugging, DeviceComesBackByItselfAfterTheReplugDelay) {
     plugIn();
     FaultOptions faults;

@@ -39,6 +39,8 @@ class FlashChip {
     // One status poll; true once no erase is running.
     bool poll();
     void finishErase();
+    // Power lost in the middle of an erase: the algorithm stops and the cells stay as they were.
+    void abortErase() { erase_.reset(); }
     // True when byteAddress is the first byte of one of the chip's sectors.
     bool isSectorStart(std::uint32_t byteAddress) const;
 

@@ -95,6 +95,7 @@ struct SimServer::Impl {
     void unplug() {
         listener.close();
         dropClients();
+        device->powerLost();
         injector.disarmDisconnect();
         if (injector.options().replugAfter) {
             replugAt = Clock::now() + *injector.options().replugAfter;
@@ -317,6 +318,7 @@ void SimServer::stop() {
     impl_->listener.close();  // before the connections end, as in unplug()
     if (impl_->device) {
         impl_->dropClients();
+        impl_->device->powerLost();
     }
     impl_->replugAt.reset();
 }

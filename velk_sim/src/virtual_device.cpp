@@ -500,6 +500,18 @@ void VirtualDevice::ramData(std::span<const std::uint8_t> data) {
     }
 }
 
+void VirtualDevice::powerLost() {
+    for (auto& chip : chips_) {
+        if (chip) {
+            chip->abortErase();
+        }
+    }
+    window_ = Window::Rom;
+    pending_ = PendingData{};
+    reply_.reset();
+    boot_ = BootLoader{};
+}
+
 void VirtualDevice::finishPendingErases() {
     for (auto& chip : chips_) {
         if (chip) {

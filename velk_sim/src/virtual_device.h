@@ -41,6 +41,9 @@ class VirtualDevice {
 
     void setFaults(const FaultOptions& faults) { faults_ = faults; }
     void finishPendingErases();
+    // The device lost power (unplugged): what it keeps in flash, save RAM and its settings
+    // stays; the window, an erase in progress and half-done exchanges are gone.
+    void powerLost();
     std::function<void(const CommandRecord&)> onCommand;
 
     // Accessors for tests.

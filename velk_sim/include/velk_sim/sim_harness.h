@@ -164,7 +164,10 @@ class SimServer {
     // is plugged in already). False (with a reason in *error) when the socket or the state
     // folder cannot be used.
     bool start(std::string* error = nullptr);
-    // Unplug: drops every connection and removes the socket. The device keeps its memory.
+    // Unplug: drops every connection and removes the socket. The device keeps its memory (flash,
+    // save RAM, names, counter, compatibility set) but loses power: model c's window is back on
+    // ROM and an erase in progress stops, leaving its sector as it was. Unplugs by a fault do
+    // the same.
     void stop();
     // stop() then start(); with a state folder the device is reloaded from its files first.
     bool restart(std::string* error = nullptr);
