@@ -5,8 +5,8 @@
 
 #include <velk_series/velk_series.h>
 
+#include "genesis/device_dump.h"
 #include "genesis/device_session.h"
-#include "genesis/replacing_file.h"
 #include "genesis/rom_image.h"
 #include "genesis/status_text.h"
 
@@ -15,8 +15,6 @@ namespace {
 
 constexpr std::uint32_t kDomesticNameWord = 0x120 / 2;
 constexpr std::size_t kDomesticNameLength = 48;
-constexpr std::uint32_t kReadBlockBytes = 1024;
-constexpr std::uint8_t kReadBlockUnits = kReadBlockBytes / VELK_UNIT_BYTES;
 
 std::string KilobyteText(std::uint32_t kilobyte) {
     char text[24];
@@ -52,48 +50,13 @@ DeviceRomInfo QueryDeviceRom() {
 }
 
 OperationOutcome ReadRom(const RomReadRequest& request, OperationSink& sink) {
-    const std::uint32_t length = request.length;
-    DeviceSession device;
-    if (!device.opened()) {
-        return Ended(OperationResult::NoDevice, "");
-    }
-    sink.startElapsedTimer();
-    ReplacingFile output(request.outputPath);
-    if (!output.open()) {
-        device.close();
-        sink.stopElapsedTimer();
-        return Ended(OperationResult::FileNotOpened, "");
-    }
-    if (IsVelkBrivo(device.get()) != 0) {
-        Compatibility(device.get(), VELK_COMPAT_ROM_MODE);
-    }
-
-    const std::uint32_t blocks = length / kReadBlockBytes;
-    sink.setProgressRange(static_cast<std::uint16_t>(blocks));
-    sink.setStatus("Reading");
-    OperationOutcome outcome = Ended(OperationResult::Completed, kStatusReadComplete);
-    std::uint8_t buffer[kReadBlockBytes];
-    for (std::uint32_t i = 0; i < blocks; ++i) {
-        const std::uint32_t offset = i * kReadBlockBytes;
-        sink.setSector(KilobyteText(i));
-        if (ReadSector(device.get(), buffer, offset / 2, kReadBlockUnits) == 0) {
-            outcome = FailedAt(OperationResult::ReadFailed, offset);
-            break;
-        }
-        if (!output.write(buffer, sizeof buffer)) {
-            outcome = Ended(OperationResult::FileWriteFailed, kStatusCantWriteFile);
-            break;
-        }
-        sink.setProgressPosition(i);
-    }
-    sink.setProgressPosition(0);
-    if (outcome.succeeded() && !output.commit()) {
-        outcome = Ended(OperationResult::FileWriteFailed, kStatusCantWriteFile);
-    }
-    sink.setStatus(outcome.status);
-    device.close();
-    sink.stopElapsedTimer();
-    return outcome;
+    DeviceDump dump;
+    dump.outputPath = request.outputPath;
+    dump.length = request.length;
+    dump.compatibilityMode = VELK_COMPAT_ROM_MODE;
+    dump.wordAt = [](std::uint32_t offset) { return offset / 2; };
+    dump.beforeBlock = [&sink](std::uint32_t block) { sink.setSector(KilobyteText(block)); };
+    return DumpDeviceToFile(dump, sink);
 }
 
 }  // namespace nuvrel

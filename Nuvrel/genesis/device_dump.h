@@ -1,0 +1,36 @@
+// Copying a stretch of device memory into a file, block by block, the way the ROM and save-RAM
+// read-backs both do it: the destination is replaced only when every block was read and written.
+// Qt-free. The caller owns the busy flag.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "genesis/operation_outcome.h"
+#include "shell/operation_sink.h"
+
+namespace nuvrel {
+
+inline constexpr std::uint32_t kDumpBlockBytes = 1024;
+
+struct DeviceDump {
+    std::string outputPath;
+    std::uint32_t length = 0;  // rounded down to whole blocks
+    // Sent to a Brivo before the first block so it presents the memory being read.
+    std::uint8_t compatibilityMode = 0;
+    // Word address of the block that starts at this byte offset of the dump.
+    std::function<std::uint32_t(std::uint32_t offset)> wordAt;
+    // Called with the block number before each block is read; may be empty.
+    std::function<void(std::uint32_t block)> beforeBlock;
+    // Applied to each block between reading and writing it; may be empty.
+    std::function<void(std::uint8_t* block, std::size_t length)> adjustBlock;
+};
+
+// Opens the device, reads dump.length / 1024 blocks into a temporary file beside the destination
+// and renames it over the destination once all of them are in. Status: "Reading", then "Read
+// Complite", "Read error at: 0x%.6X" or "Can't write file!".
+OperationOutcome DumpDeviceToFile(const DeviceDump& dump, OperationSink& sink);
+
+}  // namespace nuvrel
