@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "console_progress.h"
@@ -17,5 +18,11 @@ ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes);
 // fileProblem is the line for the quiet "file could not be opened or created" end.
 int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
                   const std::string& fileProblem);
+
+// Runs one long operation with the busy flag held and reports its outcome, as ReportOutcome does,
+// once the flag is clear again. blockBytes is the size of one progress step.
+int RunAndReport(std::uint32_t blockBytes,
+                 const std::function<OperationOutcome(OperationSink&)>& run,
+                 const std::string& fileProblem);
 
 }  // namespace nuvrel::cli

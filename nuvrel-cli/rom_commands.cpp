@@ -112,13 +112,9 @@ int RunWrite(const WriteOptions& options) {
             ApplyPatches(patches, image, length);
         };
     }
-    ConsoleProgress progress = MakeConsoleProgress(512);
-    OperationOutcome outcome;
-    {
-        BusyFlagHold busy;
-        outcome = WriteRom(request, progress);
-    }
-    return ReportOutcome(progress, outcome, "Can't open file: " + options.image);
+    return RunAndReport(
+        512, [&](OperationSink& progress) { return WriteRom(request, progress); },
+        "Can't open file: " + options.image);
 }
 
 int RunRead(const std::string& output) {
@@ -135,13 +131,12 @@ int RunRead(const std::string& output) {
     std::printf("Device ROM: %s, stored name \"%s\", \"%s\"\n", info.sizeText.c_str(),
                 Printable(info.storedName).c_str(), Printable(info.domesticName).c_str());
     std::fflush(stdout);
-    ConsoleProgress progress = MakeConsoleProgress(1024);
-    OperationOutcome outcome;
-    {
-        BusyFlagHold busy;
-        outcome = ReadRom(RomReadRequest{output, info.romSize}, progress);
-    }
-    return ReportOutcome(progress, outcome, "Can't create file: " + output);
+    return RunAndReport(
+        1024,
+        [&](OperationSink& progress) {
+            return ReadRom(RomReadRequest{output, info.romSize}, progress);
+        },
+        "Can't create file: " + output);
 }
 
 struct HeaderOptions {

@@ -48,13 +48,12 @@ int RunRead(const std::string& output) {
     std::printf("Save RAM: %uKbytes, stored name \"%s\"\n", info.ramSize / 1024,
                 Printable(info.storedName).c_str());
     std::fflush(stdout);
-    ConsoleProgress progress = MakeConsoleProgress(1024);
-    OperationOutcome outcome;
-    {
-        BusyFlagHold busy;
-        outcome = ReadSaveRam(SaveRamReadRequest{output, info.readLength}, progress);
-    }
-    return ReportOutcome(progress, outcome, "Can't create file: " + output);
+    return RunAndReport(
+        1024,
+        [&](OperationSink& progress) {
+            return ReadSaveRam(SaveRamReadRequest{output, info.readLength}, progress);
+        },
+        "Can't create file: " + output);
 }
 
 struct WriteOptions {
@@ -76,28 +75,26 @@ int RunWrite(const WriteOptions& options) {
             std::min<std::uintmax_t>(size, std::numeric_limits<std::uint32_t>::max()));
         throw CliFailure(kExitBadInput, SaveTooLargeMessage(ramSize, shown));
     }
-    ConsoleProgress progress = MakeConsoleProgress(256);
-    OperationOutcome outcome;
-    {
-        BusyFlagHold busy;
-        outcome =
-            WriteSaveRam(SaveRamWriteRequest{options.saveFile, static_cast<std::uint32_t>(size),
-                                             !options.noVerify},
-                         progress);
-    }
-    return ReportOutcome(progress, outcome, "Can't open file: " + options.saveFile);
+    return RunAndReport(
+        256,
+        [&](OperationSink& progress) {
+            return WriteSaveRam(
+                SaveRamWriteRequest{options.saveFile, static_cast<std::uint32_t>(size),
+                                    !options.noVerify},
+                progress);
+        },
+        "Can't open file: " + options.saveFile);
 }
 
 int RunClear() {
     RequireDeviceIdle();
     const std::uint32_t ramSize = SaveRamSizeOrFail();
-    ConsoleProgress progress = MakeConsoleProgress(256);
-    OperationOutcome outcome;
-    {
-        BusyFlagHold busy;
-        outcome = ClearSaveRam(SaveRamClearRequest{ramSize, true}, progress);
-    }
-    return ReportOutcome(progress, outcome, kDeviceNotDetected);
+    return RunAndReport(
+        256,
+        [&](OperationSink& progress) {
+            return ClearSaveRam(SaveRamClearRequest{ramSize, true}, progress);
+        },
+        kDeviceNotDetected);
 }
 
 }  // namespace
