@@ -52,6 +52,26 @@ int WaitForChild(pid_t child, std::chrono::steady_clock::time_point deadline) {
     }
 }
 
+// The program's path followed by the arguments, as the null-ended array spawn and exec take.
+class CliArguments {
+  public:
+    explicit CliArguments(const std::vector<std::string>& arguments) : storage_{NUVREL_CLI_PATH} {
+        storage_.insert(storage_.end(), arguments.begin(), arguments.end());
+        for (std::string& argument : storage_) {
+            pointers_.push_back(argument.data());
+        }
+        pointers_.push_back(nullptr);
+    }
+    CliArguments(const CliArguments&) = delete;
+    CliArguments& operator=(const CliArguments&) = delete;
+
+    char** get() { return pointers_.data(); }
+
+  private:
+    std::vector<std::string> storage_;
+    std::vector<char*> pointers_;
+};
+
 }  // namespace
 
 CliRun RunCli(const std::vector<std::string>& arguments) {
@@ -71,18 +91,11 @@ CliRun RunCli(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
-    std::vector<std::string> argv_storage;
-    argv_storage.emplace_back(NUVREL_CLI_PATH);
-    argv_storage.insert(argv_storage.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : argv_storage) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
+    CliArguments argv(arguments);
 
     CliRun run;
     pid_t child = 0;
-    if (posix_spawn(&child, NUVREL_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&child, NUVREL_CLI_PATH, &actions, nullptr, argv.get(), environ) == 0) {
         run.exitCode = WaitForChild(child, std::chrono::steady_clock::now() + kChildDeadline);
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -93,14 +106,7 @@ CliRun RunCli(const std::vector<std::string>& arguments) {
 }
 
 CliRun RunCliOnTerminal(const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv_storage;
-    argv_storage.emplace_back(NUVREL_CLI_PATH);
-    argv_storage.insert(argv_storage.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : argv_storage) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
+    CliArguments argv(arguments);
 
     CliRun run;
     int terminal = -1;
@@ -109,7 +115,7 @@ CliRun RunCliOnTerminal(const std::vector<std::string>& arguments) {
         return run;
     }
     if (child == 0) {
-        execv(NUVREL_CLI_PATH, argv.data());
+        execv(NUVREL_CLI_PATH, argv.get());
         _exit(127);
     }
     const auto deadline = std::chrono::steady_clock::now() + kChildDeadline;
