@@ -37,14 +37,6 @@ class RomWriterTest : public testing::VirtualDeviceTest {
         return WriteRom(request, sink_);
     }
 
-    std::vector<std::uint32_t> writtenWords() {
-        std::vector<std::uint32_t> words;
-        for (const auto& record : commands("WriteSector")) {
-            words.push_back(record.address);
-        }
-        return words;
-    }
-
     RecordingSink sink_;
     std::string imagePath_;
     std::vector<std::chrono::milliseconds> pauses_;
@@ -139,7 +131,7 @@ TEST_F(RomWriterTest, ImageSmallerThanOneBlockWritesNothingButStillCompletes) {
     plug();
     const OperationOutcome outcome = program(RandomBytes(300, 4), true, false, "tiny.bin");
     EXPECT_EQ(outcome.status, "Write Complite");
-    EXPECT_TRUE(writtenWords().empty());
+    EXPECT_TRUE(commandAddresses("WriteSector").empty());
     EXPECT_TRUE(commands("EraseSector").empty());
     EXPECT_EQ(sim().fileName(0), "tiny.bin");
     EXPECT_EQ(sink_.range(), 0u);
@@ -208,7 +200,7 @@ TEST_F(RomWriterTest, AllFFBlocksAreNeitherWrittenNorVerified) {
 
     program(image, true, false);
 
-    EXPECT_EQ(writtenWords(), (std::vector<std::uint32_t>{0x000, 0x200, 0x300}));
+    EXPECT_EQ(commandAddresses("WriteSector"), (std::vector<std::uint32_t>{0x000, 0x200, 0x300}));
     for (const auto& read : commands("ReadSector")) {
         EXPECT_NE(read.address, 0x100u) << "the blank block was read back";
     }
@@ -231,7 +223,7 @@ TEST_F(RomWriterTest, VerifyErrorStopsAtTheFailingBlockAndClearsTheStoredName) {
     EXPECT_EQ(sink_.statuses().back(), "Verify error at: 0x001200");
     EXPECT_EQ(sim().fileName(0), " ");
     // Blocks after the failing one were never sent.
-    EXPECT_EQ(writtenWords().back(), 0x900u);
+    EXPECT_EQ(commandAddresses("WriteSector").back(), 0x900u);
     EXPECT_EQ(sim().romBytes(0x1400, 0x2C00), std::vector<std::uint8_t>(0x2C00, 0xFF));
     // The failing block gets no progress position of its own.
     const auto positions = sink_.positions();
@@ -324,7 +316,7 @@ TEST_F(RomWriterTest, UnpluggingDuringTheEraseStopsBeforeAnyWrite) {
     EXPECT_EQ(outcome.result, OperationResult::EraseFailed);
     EXPECT_EQ(outcome.status, EraseErrorText(outcome.failingOffset));
     EXPECT_EQ(outcome.failingOffset, 0x2000u);  // SA01, the second sector
-    EXPECT_TRUE(writtenWords().empty());
+    EXPECT_TRUE(commandAddresses("WriteSector").empty());
     const auto statuses = sink_.statuses();
     EXPECT_EQ(std::find(statuses.begin(), statuses.end(), "Writing"), statuses.end());
 }
@@ -366,7 +358,7 @@ TEST_F(RomWriterTest, ImageShorterThanItsRecordedSizeIsRefusedBeforeAnyErase) {
     EXPECT_EQ(outcome.status, "Can't read file!");
     EXPECT_EQ(sink_.statuses().back(), "Can't read file!");
     EXPECT_TRUE(commands("EraseSector").empty());
-    EXPECT_TRUE(writtenWords().empty());
+    EXPECT_TRUE(commandAddresses("WriteSector").empty());
     EXPECT_EQ(sim().eraseCounter(), 41u);
 }
 
@@ -424,7 +416,7 @@ TEST_F(RomWriterTest, UnknownChipStopsWithCantDetectSectorsAndTouchesNothing) {
     EXPECT_EQ(outcome.result, OperationResult::SectorsUndetected);
     EXPECT_EQ(sink_.statuses().back(), "Can't detect sectors!");
     EXPECT_TRUE(commands("EraseSector").empty());
-    EXPECT_TRUE(writtenWords().empty());
+    EXPECT_TRUE(commandAddresses("WriteSector").empty());
     EXPECT_EQ(sim().eraseCounter(), 7u);
     EXPECT_EQ(sim().fileName(0), "");
     EXPECT_EQ(sink_.count(Kind::TimerStart), 0u);

@@ -41,6 +41,15 @@ class VirtualDeviceTest : public ::testing::Test {
         return out;
     }
 
+    // The word addresses the named command was sent with, in the order they came.
+    std::vector<std::uint32_t> commandAddresses(const std::string& name) const {
+        std::vector<std::uint32_t> words;
+        for (const auto& record : commands(name)) {
+            words.push_back(record.address);
+        }
+        return words;
+    }
+
     // Deterministic data with a good share of every byte value.
     static std::vector<std::uint8_t> RandomBytes(std::size_t size, unsigned seed) {
         std::mt19937 engine(seed);

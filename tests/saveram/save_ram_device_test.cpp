@@ -34,14 +34,6 @@ class SaveRamTest : public testing::VirtualDeviceTest {
         return WriteSaveRam({inputPath_, static_cast<std::uint32_t>(file.size()), verify}, sink_);
     }
 
-    std::vector<std::uint32_t> ramWrites() {
-        std::vector<std::uint32_t> words;
-        for (const auto& record : commands("WriteRamSector")) {
-            words.push_back(record.address);
-        }
-        return words;
-    }
-
     RecordingSink sink_;
     std::string inputPath_;
 };
@@ -60,7 +52,7 @@ TEST_F(SaveRamTest, SaveRoundTripsThroughTheDevice) {
     EXPECT_EQ(sink_.statuses(), (std::vector<std::string>{"Writing", "Write Complite"}));
     EXPECT_EQ(sink_.range(), 256u);
     EXPECT_EQ(sink_.positions().back(), 0u);
-    const auto words = ramWrites();
+    const auto words = commandAddresses("WriteRamSector");
     ASSERT_EQ(words.size(), 256u);
     EXPECT_EQ(words[0], 0x100000u);
     EXPECT_EQ(words[255], 0x100000u + 0x80u * 255);
@@ -126,7 +118,8 @@ TEST_F(SaveRamTest, VerifyComparesTheFirstSaveByteOfABlockToo) {
     EXPECT_EQ(outcome.failingOffset, 0x10000u);
     EXPECT_EQ(outcome.status, "Verify error at: 0x010000");
     EXPECT_EQ(sink_.statuses().back(), "Verify error at: 0x010000");
-    EXPECT_EQ(ramWrites().size(), 257u);  // the block after the failing one is not sent
+    EXPECT_EQ(commandAddresses("WriteRamSector").size(),
+              257u);  // the block after the failing one is not sent
     EXPECT_EQ(sim().fileName(2), " ");
     EXPECT_EQ(sink_.positions().back(), 0u);
 }
@@ -137,7 +130,7 @@ TEST_F(SaveRamTest, WithoutVerifyTheSameRunCompletes) {
     plug(config);
     const OperationOutcome outcome = write(FileOverhangingTheWindowByTwoBlocks(), false);
     EXPECT_EQ(outcome.status, "Write Complite");
-    EXPECT_EQ(ramWrites().size(), 258u);
+    EXPECT_EQ(commandAddresses("WriteRamSector").size(), 258u);
     // Only the read before the transfer: 256 bytes at the window's start, ahead of every block.
     const auto reads = commands("ReadSector");
     ASSERT_EQ(reads.size(), 1u);
@@ -170,7 +163,7 @@ TEST_F(SaveRamTest, OnlyWholeBlocksOfTheFileAreSent) {
     plug();
     const OperationOutcome outcome = write(RandomBytes(300, 44), true, "short.srm");
     EXPECT_EQ(outcome.status, "Write Complite");
-    EXPECT_EQ(ramWrites(), std::vector<std::uint32_t>{0x100000u});
+    EXPECT_EQ(commandAddresses("WriteRamSector"), std::vector<std::uint32_t>{0x100000u});
     EXPECT_EQ(sim().fileName(2), "short.srm");
 }
 
@@ -178,7 +171,7 @@ TEST_F(SaveRamTest, FileShorterThanOneBlockSendsNothingAndStillStoresItsName) {
     plug();
     const OperationOutcome outcome = write(RandomBytes(200, 45), true, "tiny.srm");
     EXPECT_EQ(outcome.status, "Write Complite");
-    EXPECT_TRUE(ramWrites().empty());
+    EXPECT_TRUE(commandAddresses("WriteRamSector").empty());
     EXPECT_EQ(sim().fileName(2), "tiny.srm");
 }
 
@@ -194,7 +187,8 @@ TEST_F(SaveRamTest, FileThatShrankSinceItWasChosenIsAFailure) {
     const OperationOutcome outcome = WriteSaveRam({inputPath_, 4096, true}, sink_);
     EXPECT_EQ(outcome.result, OperationResult::FileReadFailed);
     EXPECT_EQ(sink_.statuses().back(), "Can't read file!");
-    EXPECT_EQ(ramWrites().size(), 3u);  // the three whole blocks the file still had
+    EXPECT_EQ(commandAddresses("WriteRamSector").size(),
+              3u);  // the three whole blocks the file still had
     EXPECT_EQ(sim().fileName(2), " ");
 }
 
@@ -274,7 +268,7 @@ TEST_F(SaveRamTest, MissingInputFileEndsQuietlyWithoutWriting) {
         WriteSaveRam({folder_.file("gone.srm").string(), 512, true}, sink_);
     EXPECT_EQ(outcome.result, OperationResult::FileNotOpened);
     EXPECT_TRUE(sink_.statuses().empty());
-    EXPECT_TRUE(ramWrites().empty());
+    EXPECT_TRUE(commandAddresses("WriteRamSector").empty());
     EXPECT_TRUE(commands("WriteFileName").empty());
 }
 
