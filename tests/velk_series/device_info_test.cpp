@@ -151,21 +151,6 @@ INSTANTIATE_TEST_SUITE_P(Letters, ModelTable,
                                            ModelCase{'m', 0x400000, 0, false},
                                            ModelCase{'x', 0, 0, false}));
 
-struct Shown {
-    int calls = 0;
-    std::string caption;
-    std::string text;
-    int icon = -1;
-};
-
-void VELK_CALL remember(void* context, const char* caption, const char* text, int icon) {
-    auto* shown = static_cast<Shown*>(context);
-    ++shown->calls;
-    shown->caption = caption;
-    shown->text = text;
-    shown->icon = icon;
-}
-
 TEST(GetMaxSize, WithoutDeviceShowsTheMessageOnceWhenAsked) {
     velk::testing::RecorderSession session;
     session.device().setPresent(false);

@@ -56,6 +56,23 @@ inline Bytes dataBusInfoBlock() {
     return sharedBlock({0x22, 0x55, 0, 0, 0, 0, 4, 5, 6, 7, 8, 0, 0, 0, 0});
 }
 
+// The last message box the library asked for, and how many it asked for; install with
+// SetVelkMessageHandler(remember, &shown).
+struct Shown {
+    int calls = 0;
+    std::string caption;
+    std::string text;
+    int icon = -1;
+};
+
+inline void VELK_CALL remember(void* context, const char* caption, const char* text, int icon) {
+    auto* shown = static_cast<Shown*>(context);
+    ++shown->calls;
+    shown->caption = caption;
+    shown->text = text;
+    shown->icon = icon;
+}
+
 // The device open on a recorder; the transfer log starts empty for each test.
 class DeviceTest : public ::testing::Test {
   protected:

@@ -8,21 +8,6 @@
 namespace velk_test {
 namespace {
 
-struct Shown {
-    int calls = 0;
-    std::string caption;
-    std::string text;
-    int icon = -1;
-};
-
-void VELK_CALL remember(void* context, const char* caption, const char* text, int icon) {
-    auto* shown = static_cast<Shown*>(context);
-    ++shown->calls;
-    shown->caption = caption;
-    shown->text = text;
-    shown->icon = icon;
-}
-
 std::string nameOf(const SectorEntry& row) {
     return std::string(row.name);
 }
