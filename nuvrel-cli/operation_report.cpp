@@ -42,16 +42,4 @@ int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
     throw CliFailure(kExitFailed, outcome.status.empty() ? "Operation failed" : outcome.status);
 }
 
-int RunAndReport(std::uint32_t blockBytes,
-                 const std::function<OperationOutcome(OperationSink&)>& run,
-                 const std::string& fileProblem) {
-    ConsoleProgress progress = MakeConsoleProgress(blockBytes);
-    OperationOutcome outcome;
-    {
-        BusyFlagHold busy;
-        outcome = run(progress);
-    }
-    return ReportOutcome(progress, outcome, fileProblem);
-}
-
 }  // namespace nuvrel::cli

@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
+#include <type_traits>
 
 #include "console_progress.h"
+#include "device_access.h"
 #include "genesis/operation_outcome.h"
 
 namespace nuvrel::cli {
@@ -21,8 +22,17 @@ int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
 
 // Runs one long operation with the busy flag held and reports its outcome, as ReportOutcome does,
 // once the flag is clear again. blockBytes is the size of one progress step.
+template <typename Request>
 int RunAndReport(std::uint32_t blockBytes,
-                 const std::function<OperationOutcome(OperationSink&)>& run,
-                 const std::string& fileProblem);
+                 OperationOutcome (*engine)(const Request&, OperationSink&),
+                 const std::type_identity_t<Request>& request, const std::string& fileProblem) {
+    ConsoleProgress progress = MakeConsoleProgress(blockBytes);
+    OperationOutcome outcome;
+    {
+        BusyFlagHold busy;
+        outcome = engine(request, progress);
+    }
+    return ReportOutcome(progress, outcome, fileProblem);
+}
 
 }  // namespace nuvrel::cli

@@ -112,9 +112,7 @@ int RunWrite(const WriteOptions& options) {
             ApplyPatches(patches, image, length);
         };
     }
-    return RunAndReport(
-        512, [&](OperationSink& progress) { return WriteRom(request, progress); },
-        "Can't open file: " + options.image);
+    return RunAndReport(512, WriteRom, request, "Can't open file: " + options.image);
 }
 
 int RunRead(const std::string& output) {
@@ -131,12 +129,8 @@ int RunRead(const std::string& output) {
     std::printf("Device ROM: %s, stored name \"%s\", \"%s\"\n", info.sizeText.c_str(),
                 Printable(info.storedName).c_str(), Printable(info.domesticName).c_str());
     std::fflush(stdout);
-    return RunAndReport(
-        1024,
-        [&](OperationSink& progress) {
-            return ReadRom(RomReadRequest{output, info.romSize}, progress);
-        },
-        "Can't create file: " + output);
+    return RunAndReport(1024, ReadRom, RomReadRequest{output, info.romSize},
+                        "Can't create file: " + output);
 }
 
 struct HeaderOptions {

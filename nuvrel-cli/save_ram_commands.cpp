@@ -48,12 +48,8 @@ int RunRead(const std::string& output) {
     std::printf("Save RAM: %uKbytes, stored name \"%s\"\n", info.ramSize / 1024,
                 Printable(info.storedName).c_str());
     std::fflush(stdout);
-    return RunAndReport(
-        1024,
-        [&](OperationSink& progress) {
-            return ReadSaveRam(SaveRamReadRequest{output, info.readLength}, progress);
-        },
-        "Can't create file: " + output);
+    return RunAndReport(1024, ReadSaveRam, SaveRamReadRequest{output, info.readLength},
+                        "Can't create file: " + output);
 }
 
 struct WriteOptions {
@@ -76,25 +72,15 @@ int RunWrite(const WriteOptions& options) {
         throw CliFailure(kExitBadInput, SaveTooLargeMessage(ramSize, shown));
     }
     return RunAndReport(
-        256,
-        [&](OperationSink& progress) {
-            return WriteSaveRam(
-                SaveRamWriteRequest{options.saveFile, static_cast<std::uint32_t>(size),
-                                    !options.noVerify},
-                progress);
-        },
+        256, WriteSaveRam,
+        SaveRamWriteRequest{options.saveFile, static_cast<std::uint32_t>(size), !options.noVerify},
         "Can't open file: " + options.saveFile);
 }
 
 int RunClear() {
     RequireDeviceIdle();
     const std::uint32_t ramSize = SaveRamSizeOrFail();
-    return RunAndReport(
-        256,
-        [&](OperationSink& progress) {
-            return ClearSaveRam(SaveRamClearRequest{ramSize, true}, progress);
-        },
-        kDeviceNotDetected);
+    return RunAndReport(256, ClearSaveRam, SaveRamClearRequest{ramSize, true}, kDeviceNotDetected);
 }
 
 }  // namespace
