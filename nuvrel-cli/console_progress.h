@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/operation_sink.h"
+#include "engine/operation_sink.h"
 
 namespace nuvrel::cli {
 

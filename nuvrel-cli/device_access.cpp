@@ -44,14 +44,10 @@ BusyFlagHold::~BusyFlagHold() {
     SetVelkDeviceProcessed(0);
 }
 
-OpenDevice::OpenDevice() : handle_(OpenVelkDevice()) {
-    if (handle_ == VELK_INVALID_DEVICE) {
+OpenDevice::OpenDevice() {
+    if (!session_.opened()) {
         throw CliFailure(kExitNoDevice, kDeviceNotDetected);
     }
-}
-
-OpenDevice::~OpenDevice() {
-    CloseVelkDevice(handle_);
 }
 
 }  // namespace nuvrel::cli

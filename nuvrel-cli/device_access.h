@@ -4,6 +4,8 @@
 
 #include <velk_series/velk_series.h>
 
+#include "engine/device_session.h"
+
 namespace nuvrel::cli {
 
 inline constexpr const char* kDeviceNotDetected = "Device Not Detected!";
@@ -29,13 +31,10 @@ class BusyFlagHold {
 class OpenDevice {
   public:
     OpenDevice();
-    ~OpenDevice();
-    OpenDevice(const OpenDevice&) = delete;
-    OpenDevice& operator=(const OpenDevice&) = delete;
-    DeviceHandle handle() const { return handle_; }
+    DeviceHandle handle() const { return session_.get(); }
 
   private:
-    DeviceHandle handle_;
+    DeviceSession session_;
 };
 
 }  // namespace nuvrel::cli

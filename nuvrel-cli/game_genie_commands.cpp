@@ -7,8 +7,8 @@
 
 #include "cli_failure.h"
 #include "commands.h"
-#include "patch_arguments.h"
 #include "patches/game_genie.h"
+#include "patches/patch_input.h"
 
 namespace nuvrel::cli {
 namespace {

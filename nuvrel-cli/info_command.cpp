@@ -1,110 +1,101 @@
 // nuvrel-cli info [--json]: what the device information page shows, plus model and capacities.
-#include <velk_series/velk_series.h>
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 #include "cli_failure.h"
 #include "commands.h"
 #include "device_access.h"
+#include "devinfo/device_report.h"
+#include "engine/size_units.h"
 #include "printable_text.h"
 
 namespace nuvrel::cli {
 namespace {
 
-struct DeviceReport {
+// The report with both records read; blank versions printed as if they were the device's would be
+// a failure shown as success.
+struct ReadableReport {
     DeviceInfoRecord dataBus{};
     DeviceInfoRecord addressBus{};
-    bool counterRead = false;
-    std::int32_t eraseCounter = 0;
+    std::optional<std::uint32_t> eraseCounter;
     std::uint32_t romCapacity = 0;
     std::uint32_t saveRamValue = 0;
 };
 
-// Copies a fixed-size record field, which may lack its terminator.
-template <std::size_t N>
-std::string FieldText(const char (&field)[N]) {
-    std::size_t length = 0;
-    while (length < N && field[length] != '\0') {
-        ++length;
-    }
-    return std::string(field, length);
-}
-
-DeviceReport ReadReport() {
+ReadableReport ReadReport() {
     RequireDeviceIdle();
-    OpenDevice device;
-    DeviceReport report;
-    // Blank versions printed as if they were the device's would be a failure shown as success.
-    if (ReadDeviceInfo(device.handle(), &report.dataBus, VELK_SELECTOR_DATA_BUS) == 0 ||
-        ReadDeviceInfo(device.handle(), &report.addressBus, VELK_SELECTOR_ADDRESS_BUS) == 0) {
+    const DeviceReport report = ReadDeviceReport(ReportDetail::WithCapacities);
+    if (!report.deviceFound) {
+        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+    }
+    if (!report.dataBus || !report.addressBus) {
         throw CliFailure(kExitFailed, "Can't read the device information");
     }
-    std::uint32_t counter = 0;
-    report.counterRead = ReadErasingCount(device.handle(), &counter, 0) != 0;
-    report.eraseCounter = static_cast<std::int32_t>(counter);
-    report.romCapacity = GetMaxSize(device.handle(), &report.saveRamValue, 0);
-    return report;
+    return ReadableReport{*report.dataBus, *report.addressBus, report.eraseCounter,
+                          report.romCapacity, report.saveRamValue};
 }
 
-std::string ModelLetter(const DeviceReport& report) {
-    const char letter = report.dataBus.firmwareVersion[8];
-    return letter == '\0' ? std::string() : std::string(1, letter);
+// The page's rule: the counter as a signed number.
+std::int32_t SignedCounter(std::uint32_t counter) {
+    return static_cast<std::int32_t>(counter);
 }
 
-std::string CounterText(const DeviceReport& report) {
-    return report.counterRead ? std::to_string(report.eraseCounter) : "no info";
+std::string CounterText(const ReadableReport& report) {
+    return report.eraseCounter ? std::to_string(SignedCounter(*report.eraseCounter)) : "no info";
 }
 
-void PrintText(const DeviceReport& report) {
+void PrintText(const ReadableReport& report) {
     const auto line = [](const char* label, const std::string& value) {
         std::printf("  %-45s %s\n", label, Printable(value).c_str());
     };
     std::printf("Internal ROM/RAM info\n");
     line("Erasing rom(s) times (guaranded 1 000 000):", CounterText(report));
-    line("Internal ROM chip(s):", FieldText(report.dataBus.text2));
-    line("Internal RAM chip(s):", FieldText(report.dataBus.text3));
+    line("Internal ROM chip(s):", RecordText(report.dataBus.text2));
+    line("Internal RAM chip(s):", RecordText(report.dataBus.text3));
     std::printf("USB/Data BUS info\n");
-    line("Firmware version:", FieldText(report.dataBus.firmwareVersion));
-    line("Crystal name:", FieldText(report.dataBus.text1));
-    line("BootLoader version:", FieldText(report.dataBus.bootVersion));
+    line("Firmware version:", RecordText(report.dataBus.firmwareVersion));
+    line("Crystal name:", RecordText(report.dataBus.text1));
+    line("BootLoader version:", RecordText(report.dataBus.bootVersion));
     std::printf("Address BUS info\n");
-    line("Firmware version:", FieldText(report.addressBus.firmwareVersion));
-    line("Crystal name:", FieldText(report.addressBus.text1));
-    line("BootLoader version:", FieldText(report.addressBus.bootVersion));
-    line("SCI Inmplement version:", FieldText(report.addressBus.addressText2));
+    line("Firmware version:", RecordText(report.addressBus.firmwareVersion));
+    line("Crystal name:", RecordText(report.addressBus.text1));
+    line("BootLoader version:", RecordText(report.addressBus.bootVersion));
+    line("SCI Inmplement version:", RecordText(report.addressBus.addressText2));
     std::printf("Device\n");
-    line("Model:", ModelLetter(report));
+    line("Model:", ModelLetter(report.dataBus));
     line("ROM capacity:", std::to_string(report.romCapacity) + " bytes (" +
-                              std::to_string(report.romCapacity / 131072) + "MBit)");
+                              DeviceSizeMBitText(report.romCapacity) + ")");
     line("Save RAM:", report.saveRamValue == 0
                           ? std::string("none")
                           : std::to_string(report.saveRamValue / 1024) + "Kbytes");
 }
 
-void PrintJson(const DeviceReport& report) {
+void PrintJson(const ReadableReport& report) {
     const auto controller = [](const DeviceInfoRecord& record, bool dataBus) {
         nlohmann::ordered_json json;
-        json["firmwareVersion"] = FieldText(record.firmwareVersion);
-        json["bootLoaderVersion"] = FieldText(record.bootVersion);
-        json["crystalName"] = FieldText(record.text1);
+        json["firmwareVersion"] = RecordText(record.firmwareVersion);
+        json["bootLoaderVersion"] = RecordText(record.bootVersion);
+        json["crystalName"] = RecordText(record.text1);
         if (dataBus) {
-            json["romChips"] = FieldText(record.text2);
-            json["ramChips"] = FieldText(record.text3);
+            json["romChips"] = RecordText(record.text2);
+            json["ramChips"] = RecordText(record.text3);
         } else {
-            json["sciVersion"] = FieldText(record.addressText2);
+            json["sciVersion"] = RecordText(record.addressText2);
         }
         return json;
     };
     nlohmann::ordered_json json;
     json["dataBus"] = controller(report.dataBus, true);
     json["addressBus"] = controller(report.addressBus, false);
-    json["eraseCounter"] =
-        report.counterRead ? nlohmann::ordered_json(report.eraseCounter) : nlohmann::ordered_json();
-    json["model"] = ModelLetter(report);
+    json["eraseCounter"] = report.eraseCounter
+                               ? nlohmann::ordered_json(SignedCounter(*report.eraseCounter))
+                               : nlohmann::ordered_json();
+    json["model"] = ModelLetter(report.dataBus);
     json["romCapacity"] = report.romCapacity;
     json["saveRamValue"] = report.saveRamValue;
     std::printf("%s\n", json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
@@ -119,7 +110,7 @@ void AddInfoCommand(CLI::App& app, CommandAction& action) {
     info->add_flag("--json", *json, "Print the information as JSON");
     info->callback([json, &action] {
         action = [json] {
-            const DeviceReport report = ReadReport();
+            const ReadableReport report = ReadReport();
             if (*json) {
                 PrintJson(report);
             } else {

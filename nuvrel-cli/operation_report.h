@@ -7,7 +7,7 @@
 
 #include "console_progress.h"
 #include "device_access.h"
-#include "genesis/operation_outcome.h"
+#include "engine/operation_outcome.h"
 
 namespace nuvrel::cli {
 

@@ -1,6 +1,5 @@
 #include "devinfo/compatibility_page.h"
 
-#include <velk_series/velk_series.h>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,6 +8,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "devinfo/compatibility_sets.h"
+#include "engine/device_session.h"
 #include "shell/device_busy.h"
 #include "shell/group_icon.h"
 
@@ -16,33 +17,25 @@ namespace nuvrel {
 
 namespace {
 
-struct SetDescription {
-    const char* caption;
-    const char* description;
+// The page's own decoration of each set, in the order of kCompatibilitySets.
+struct SetDecoration {
     const char* icon;
     const char* objectName;
-    std::uint8_t code;
 };
 
-constexpr std::array<SetDescription, CCompatibility::SetCount> kSets{{
-    {"16Velk+US compatibility set",
-     "Use this compatibility set if rom have size low or equal 16 Megabit, save supported.",
-     "set_16us", "set16US", 3},
-    {"32Velk+U compatibility set",
-     "Use this compatibility set if rom have size low or equal 32 Megabit and no need save "
-     "support",
-     "set_32u", "set32U", 1},
-    {"32Velk+UF compatibility set",
-     "Use this compatibility set if rom have size low or equal 32 Megabit and need save support, "
-     "like \"Story Of Thor\" game and etc.",
-     "set_32uf", "set32UF", 2},
+constexpr std::array<SetDecoration, CCompatibility::SetCount> kDecorations{{
+    {"set_16us", "set16US"},
+    {"set_32u", "set32U"},
+    {"set_32uf", "set32UF"},
 }};
+static_assert(kDecorations.size() == kCompatibilitySets.size());
 
-// The device answers the query with the stored set in its low two bits.
-constexpr std::uint8_t kSetCodeMask = 0x03;
+QString fromView(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 bool brivoDeviceFree() {
-    return !deviceInUse() && IsVelkBrivo(nullptr) != 0;
+    return !deviceInUse() && BrivoAttached();
 }
 
 }  // namespace
@@ -53,15 +46,16 @@ CCompatibility::CCompatibility(QWidget* parent)
     m_group = new QButtonGroup(this);
     m_group->setExclusive(true);
     for (int i = 0; i < SetCount; ++i) {
-        const SetDescription& set = kSets[static_cast<std::size_t>(i)];
+        const CompatibilitySet& set = kCompatibilitySets[static_cast<std::size_t>(i)];
+        const SetDecoration& decoration = kDecorations[static_cast<std::size_t>(i)];
         auto* frame = new QGroupBox(this);
-        frame->setObjectName(QString::fromLatin1(set.objectName) + QStringLiteral("Frame"));
+        frame->setObjectName(QString::fromLatin1(decoration.objectName) + QStringLiteral("Frame"));
         auto* row = new QHBoxLayout(frame);
-        row->addWidget(makeGroupIcon(QString::fromLatin1(set.icon), frame), 0, Qt::AlignTop);
+        row->addWidget(makeGroupIcon(QString::fromLatin1(decoration.icon), frame), 0, Qt::AlignTop);
         auto* texts = new QVBoxLayout;
-        auto* radio = new QRadioButton(QString::fromLatin1(set.caption), frame);
-        radio->setObjectName(QString::fromLatin1(set.objectName));
-        auto* description = new QLabel(QString::fromLatin1(set.description), frame);
+        auto* radio = new QRadioButton(fromView(set.caption), frame);
+        radio->setObjectName(QString::fromLatin1(decoration.objectName));
+        auto* description = new QLabel(fromView(set.description), frame);
         description->setWordWrap(true);
         texts->addWidget(radio);
         texts->addWidget(description);
@@ -97,12 +91,10 @@ void CCompatibility::refresh() {
         return;
     }
     setSetsEnabled(true);
-    DeviceHandle device = OpenVelkDevice();
-    if (device == VELK_INVALID_DEVICE) {
-        return;
+    DeviceSession device;
+    if (device.opened()) {
+        select(QueryCompatibilitySet(device.get()));
     }
-    select(static_cast<std::uint8_t>(Compatibility(device, VELK_COMPAT_QUERY) & kSetCodeMask));
-    CloseVelkDevice(device);
 }
 
 void CCompatibility::store() {
@@ -110,17 +102,15 @@ void CCompatibility::store() {
         return;
     }
     std::uint8_t code = 0;
-    for (std::size_t i = 0; i < kSets.size(); ++i) {
+    for (std::size_t i = 0; i < kCompatibilitySets.size(); ++i) {
         if (m_radios[i]->isChecked()) {
-            code = kSets[i].code;
+            code = kCompatibilitySets[i].code;
         }
     }
-    DeviceHandle device = OpenVelkDevice();
-    if (device == VELK_INVALID_DEVICE) {
-        return;
+    DeviceSession device;
+    if (device.opened()) {
+        StoreCompatibilitySet(device.get(), code);
     }
-    Compatibility(device, static_cast<std::uint8_t>(VELK_COMPAT_STORE_BASE + code));
-    CloseVelkDevice(device);
 }
 
 void CCompatibility::setSetsEnabled(bool enabled) {
@@ -132,8 +122,8 @@ void CCompatibility::setSetsEnabled(bool enabled) {
 }
 
 void CCompatibility::select(std::uint8_t code) {
-    for (std::size_t i = 0; i < kSets.size(); ++i) {
-        if (kSets[i].code == code) {
+    for (std::size_t i = 0; i < kCompatibilitySets.size(); ++i) {
+        if (kCompatibilitySets[i].code == code) {
             m_radios[i]->setChecked(true);
         }
     }

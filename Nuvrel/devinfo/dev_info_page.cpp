@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cstring>
 
+#include "devinfo/device_report.h"
 #include "shell/device_busy.h"
 #include "shell/group_icon.h"
 
@@ -20,10 +20,10 @@ const QString kInitialText = QStringLiteral("No info");
 const QString kBusyText = QStringLiteral("Device is busy");
 const QString kNoDeviceText = QStringLiteral("no info");
 
-// The record's texts are fixed-size fields; one that fills its field has no terminator.
 template <std::size_t N>
 QString recordText(const char (&text)[N]) {
-    return QString::fromLatin1(text, static_cast<qsizetype>(strnlen(text, N)));
+    const std::string value = RecordText(text);
+    return QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()));
 }
 
 struct FieldRow {
@@ -99,20 +99,15 @@ void CDevInfo::refresh() {
         return;
     }
     m_eraseCount = 0;
-    DeviceHandle device = OpenVelkDevice();
-    if (device == VELK_INVALID_DEVICE) {
+    const DeviceReport report = ReadDeviceReport(ReportDetail::Records);
+    if (!report.deviceFound) {
         showEverywhere(kNoDeviceText);
         return;
     }
-    if (!ReadDeviceInfo(device, &m_dataBus, VELK_SELECTOR_DATA_BUS)) {
-        m_dataBus = DeviceInfoRecord{};
-    }
-    if (!ReadDeviceInfo(device, &m_addressBus, VELK_SELECTOR_ADDRESS_BUS)) {
-        m_addressBus = DeviceInfoRecord{};
-    }
-    std::uint32_t counter = 0;
-    m_eraseCount = ReadErasingCount(device, &counter, 0) ? static_cast<std::int32_t>(counter) : -1;
-    CloseVelkDevice(device);
+    // An unreadable record shows empty fields; an unreadable counter "no info".
+    m_dataBus = report.dataBus.value_or(DeviceInfoRecord{});
+    m_addressBus = report.addressBus.value_or(DeviceInfoRecord{});
+    m_eraseCount = report.eraseCounter ? static_cast<std::int32_t>(*report.eraseCounter) : -1;
     showValues();
 }
 

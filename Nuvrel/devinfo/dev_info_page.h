@@ -3,11 +3,11 @@
 // to the front and on "Refresh".
 #pragma once
 
-#include <velk_series/velk_series.h>
 #include <QString>
 #include <array>
 #include <cstdint>
 
+#include "devinfo/device_report.h"
 #include "shell/sheet_page.h"
 
 class QLineEdit;

@@ -4,7 +4,8 @@
 
 namespace nuvrel {
 
-CEXROMPage::CEXROMPage(QWidget* parent) : CSheetPage(QStringLiteral("Extended ROM info"), parent) {
+CEXROMPage::CEXROMPage(SelectedImage& image, QWidget* parent)
+    : CSheetPage(QStringLiteral("Extended ROM info"), parent), m_image(image) {
     addPlaceholderNote(this);
 }
 

@@ -6,11 +6,16 @@
 
 namespace nuvrel {
 
+class SelectedImage;
+
 class CEXROMPage : public CSheetPage {
     Q_OBJECT
 
   public:
-    explicit CEXROMPage(QWidget* parent = nullptr);
+    explicit CEXROMPage(SelectedImage& image, QWidget* parent = nullptr);
+
+  private:
+    SelectedImage& m_image;
 };
 
 }  // namespace nuvrel

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "genesis/rom_image.h"
+#include "engine/size_units.h"
 
 namespace nuvrel {
 namespace {

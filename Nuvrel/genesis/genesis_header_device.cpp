@@ -2,7 +2,9 @@
 
 #include <velk_series/velk_series.h>
 
-#include "genesis/device_session.h"
+#include "engine/brivo_window.h"
+#include "engine/device_session.h"
+#include "engine/stored_name.h"
 #include "genesis/genesis_header.h"
 
 namespace nuvrel {
@@ -20,14 +22,11 @@ DeviceHeaderRead ReadGenesisHeaderFromDevice() {
         return read;
     }
     read.deviceFound = true;
-    if (IsVelkBrivo(device.get()) != 0) {
-        Compatibility(device.get(), VELK_COMPAT_ROM_MODE);
-    }
+    SelectBrivoWindow(device.get(), BrivoWindow::Rom);
 
-    char name[VELK_FILE_NAME_SIZE] = {};
-    ReadFileName(device.get(), name, VELK_SLOT_ROM_NAME);
-    const std::size_t nameLength = strnlen(name, sizeof name);
-    read.fileName = nameLength != 0 ? std::string(name, nameLength) : kNotApplicable;
+    // Shown as stored, cut after the slot's 64 characters.
+    const StoredName name = ReadStoredName(device.get(), VELK_SLOT_ROM_NAME).value_or(StoredName{});
+    read.fileName = name.text.empty() ? std::string(kNotApplicable) : name.text;
 
     std::uint8_t bytes[kHeaderReadUnits * VELK_UNIT_BYTES] = {};
     if (ReadSector(device.get(), bytes, kHeaderWordAddress, kHeaderReadUnits) == 0) {

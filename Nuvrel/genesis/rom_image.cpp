@@ -78,18 +78,6 @@ ImageCheck CheckInputImage(const std::string& path) {
     return check;
 }
 
-std::string MakeStoredName(std::string_view path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    if (name.size() <= 63) {
-        return std::string(name);
-    }
-    std::string shortName(name.substr(0, 6));
-    shortName += "~1";
-    shortName += path.substr(path.size() - 4);
-    return shortName;
-}
-
 std::string RomTooLargeMessage(std::uint32_t capacity, std::uint32_t imageSize) {
     char text[160];
     std::snprintf(text, sizeof text,
@@ -98,14 +86,6 @@ std::string RomTooLargeMessage(std::uint32_t capacity, std::uint32_t imageSize) 
                   static_cast<int>(MBitRoundedDown(capacity)),
                   static_cast<int>(MBitRoundedUp(imageSize)));
     return text;
-}
-
-std::string FileSizeMBitText(std::uint32_t bytes) {
-    return std::to_string(MBitRoundedUp(bytes)) + "MBit";
-}
-
-std::string DeviceSizeMBitText(std::uint32_t bytes) {
-    return std::to_string(MBitRoundedDown(bytes)) + "MBit";
 }
 
 }  // namespace nuvrel

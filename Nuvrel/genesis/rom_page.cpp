@@ -4,8 +4,12 @@
 
 namespace nuvrel {
 
-CROMPage::CROMPage(DeviceOperationRunner& runner, QWidget* parent)
-    : CSheetPage(QStringLiteral("ROM memory"), parent), m_runner(runner) {
+CROMPage::CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const PatchList& patches,
+                   QWidget* parent)
+    : CSheetPage(QStringLiteral("ROM memory"), parent),
+      m_runner(runner),
+      m_image(image),
+      m_patches(patches) {
     addPlaceholderNote(this);
 }
 

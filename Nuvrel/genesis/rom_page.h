@@ -7,15 +7,20 @@
 namespace nuvrel {
 
 class DeviceOperationRunner;
+class PatchList;
+class SelectedImage;
 
 class CROMPage : public CSheetPage {
     Q_OBJECT
 
   public:
-    explicit CROMPage(DeviceOperationRunner& runner, QWidget* parent = nullptr);
+    CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const PatchList& patches,
+             QWidget* parent = nullptr);
 
   private:
     DeviceOperationRunner& m_runner;
+    SelectedImage& m_image;
+    const PatchList& m_patches;
 };
 
 }  // namespace nuvrel

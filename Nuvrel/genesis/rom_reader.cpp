@@ -5,10 +5,10 @@
 
 #include <velk_series/velk_series.h>
 
-#include "genesis/device_dump.h"
-#include "genesis/device_session.h"
-#include "genesis/rom_image.h"
-#include "genesis/status_text.h"
+#include "engine/device_dump.h"
+#include "engine/device_session.h"
+#include "engine/size_units.h"
+#include "engine/stored_name.h"
 
 namespace nuvrel {
 namespace {
@@ -39,13 +39,8 @@ DeviceRomInfo QueryDeviceRom() {
     info.romSize = GetMaxSize(device.get(), nullptr, 1);
     info.sizeText = DeviceSizeMBitText(info.romSize);
 
-    char stored[VELK_FILE_NAME_SIZE] = {};
-    ReadFileName(device.get(), stored, VELK_SLOT_ROM_NAME);
-    const std::size_t storedLength = strnlen(stored, sizeof stored);
-    // A name without its terminator within the slot is not trusted as a file name.
-    if (storedLength < sizeof stored) {
-        info.storedName.assign(stored, storedLength);
-    }
+    info.storedName =
+        ReadStoredName(device.get(), VELK_SLOT_ROM_NAME).value_or(StoredName{}).fileName();
     return info;
 }
 
@@ -53,7 +48,7 @@ OperationOutcome ReadRom(const RomReadRequest& request, OperationSink& sink) {
     DeviceDump dump;
     dump.outputPath = request.outputPath;
     dump.length = request.length;
-    dump.compatibilityMode = VELK_COMPAT_ROM_MODE;
+    dump.window = BrivoWindow::Rom;
     dump.wordAt = [](std::uint32_t offset) { return offset / 2; };
     dump.beforeBlock = [&sink](std::uint32_t block) { sink.setSector(KilobyteText(block)); };
     return DumpDeviceToFile(dump, sink);

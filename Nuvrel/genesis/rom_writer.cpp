@@ -9,10 +9,11 @@
 
 #include <velk_series/velk_series.h>
 
-#include "genesis/device_session.h"
-#include "genesis/rom_image.h"
+#include "engine/brivo_window.h"
+#include "engine/device_session.h"
+#include "engine/status_text.h"
+#include "engine/stored_name.h"
 #include "genesis/sector_walk.h"
-#include "genesis/status_text.h"
 
 namespace nuvrel {
 namespace {
@@ -45,7 +46,6 @@ class RomWriteRun {
     bool eraseSectors();
     bool writeBlocks();
     void pause(std::chrono::milliseconds duration) const;
-    void storeName(const std::string& name);
 
     // Copied once: a new selection on a page during the run changes neither the data written
     // nor the name stored.
@@ -66,9 +66,7 @@ OperationOutcome RomWriteRun::run() {
         sink_.setSector("");
         return Ended(OperationResult::NoDevice, "");
     }
-    if (IsVelkBrivo(device_.get()) != 0) {
-        Compatibility(device_.get(), VELK_COMPAT_ROM_MODE);
-    }
+    SelectBrivoWindow(device_.get(), BrivoWindow::Rom);
     std::FILE* file = std::fopen(imagePath_.c_str(), "rb");
     if (file == nullptr) {
         device_.close();
@@ -106,7 +104,8 @@ OperationOutcome RomWriteRun::run() {
             sink_.setProgressPosition(0);
             sink_.setStatus(outcome_.status);
             // The device must not carry the name of an image it does not fully hold.
-            storeName(outcome_.succeeded() ? MakeStoredName(imagePath_) : std::string(" "));
+            StoreName(device_.get(), VELK_SLOT_ROM_NAME,
+                      outcome_.succeeded() ? MakeStoredName(imagePath_) : kFailedWriteName);
         }
     } else {
         sink_.setStatus(outcome_.status);
@@ -219,13 +218,6 @@ void RomWriteRun::pause(std::chrono::milliseconds duration) const {
     } else {
         std::this_thread::sleep_for(duration);
     }
-}
-
-void RomWriteRun::storeName(const std::string& name) {
-    // WriteFileName ends the name at the buffer's 64th byte and may change the buffer.
-    char buffer[VELK_FILE_NAME_SIZE] = {};
-    std::memcpy(buffer, name.data(), std::min<std::size_t>(name.size(), sizeof buffer - 1));
-    WriteFileName(device_.get(), buffer, VELK_SLOT_ROM_NAME);
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "genesis/operation_outcome.h"
-#include "shell/operation_sink.h"
+#include "engine/operation_outcome.h"
+#include "engine/operation_sink.h"
 
 namespace nuvrel {
 

@@ -4,7 +4,8 @@
 
 namespace nuvrel {
 
-CGGCodes::CGGCodes(QWidget* parent) : CSheetPage(QStringLiteral("Game ROM Patches"), parent) {
+CGGCodes::CGGCodes(SelectedImage& image, PatchList& patches, QWidget* parent)
+    : CSheetPage(QStringLiteral("Game ROM Patches"), parent), m_image(image), m_patches(patches) {
     addPlaceholderNote(this);
 }
 

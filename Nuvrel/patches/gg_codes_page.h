@@ -6,11 +6,18 @@
 
 namespace nuvrel {
 
+class PatchList;
+class SelectedImage;
+
 class CGGCodes : public CSheetPage {
     Q_OBJECT
 
   public:
-    explicit CGGCodes(QWidget* parent = nullptr);
+    CGGCodes(SelectedImage& image, PatchList& patches, QWidget* parent = nullptr);
+
+  private:
+    SelectedImage& m_image;
+    PatchList& m_patches;
 };
 
 }  // namespace nuvrel

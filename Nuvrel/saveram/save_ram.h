@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "genesis/operation_outcome.h"
-#include "shell/operation_sink.h"
+#include "engine/operation_outcome.h"
+#include "engine/operation_sink.h"
 
 namespace nuvrel {
 

@@ -2,14 +2,18 @@
 
 #include <velk_series/velk_series.h>
 
-#include "genesis/device_session.h"
+#include "engine/device_capacity.h"
+#include "engine/device_session.h"
+#include "engine/stored_name.h"
 #include "saveram/save_ram.h"
 
 namespace nuvrel {
 
 SaveRamInfo QuerySaveRamSize(bool showMessage) {
     SaveRamInfo info;
-    info.deviceFound = GetMaxSize(nullptr, &info.ramSize, showMessage ? 1 : 0) != 0;
+    const DeviceCapacity capacity = QueryDeviceCapacity(showMessage);
+    info.deviceFound = capacity.romBytes != 0;
+    info.ramSize = capacity.saveRamValue;
     return info;
 }
 
@@ -24,12 +28,8 @@ SaveRamInfo QuerySaveRamForRead(bool showMessage) {
     }
     info.opened = true;
 
-    char stored[VELK_FILE_NAME_SIZE] = {};
-    ReadFileName(device.get(), stored, VELK_SLOT_SAVE_NAME);
-    const std::size_t storedLength = strnlen(stored, sizeof stored);
-    if (storedLength < sizeof stored) {
-        info.storedName.assign(stored, storedLength);
-    }
+    info.storedName =
+        ReadStoredName(device.get(), VELK_SLOT_SAVE_NAME).value_or(StoredName{}).fileName();
 
     std::uint32_t value = 0;
     const bool sized = GetMaxSize(device.get(), &value, showMessage ? 1 : 0) != 0;

@@ -1,6 +1,6 @@
 #include <velk_series/velk_series.h>
 
-#include "genesis/device_dump.h"
+#include "engine/device_dump.h"
 #include "saveram/save_ram.h"
 #include "saveram/save_ram_window.h"
 
@@ -10,7 +10,7 @@ OperationOutcome ReadSaveRam(const SaveRamReadRequest& request, OperationSink& s
     DeviceDump dump;
     dump.outputPath = request.outputPath;
     dump.length = request.length;
-    dump.compatibilityMode = VELK_COMPAT_SAVE_RAM_MODE;
+    dump.window = BrivoWindow::SaveRam;
     dump.wordAt = SaveRamWord;
     dump.adjustBlock = ClearEvenBytes;
     return DumpDeviceToFile(dump, sink);

@@ -5,9 +5,10 @@
 
 #include <velk_series/velk_series.h>
 
-#include "genesis/device_session.h"
-#include "genesis/rom_image.h"
-#include "genesis/status_text.h"
+#include "engine/brivo_window.h"
+#include "engine/device_session.h"
+#include "engine/status_text.h"
+#include "engine/stored_name.h"
 #include "saveram/save_ram.h"
 #include "saveram/save_ram_window.h"
 
@@ -24,12 +25,6 @@ struct SaveRun {
     bool verify = true;
     bool clearing() const { return inputPath.empty(); }
 };
-
-void StoreSaveName(DeviceHandle device, const std::string& name) {
-    char buffer[VELK_FILE_NAME_SIZE] = {};
-    std::memcpy(buffer, name.data(), std::min<std::size_t>(name.size(), sizeof buffer - 1));
-    WriteFileName(device, buffer, VELK_SLOT_SAVE_NAME);
-}
 
 OperationOutcome SendBlocks(DeviceHandle device, std::FILE* file, const SaveRun& run,
                             OperationSink& sink) {
@@ -69,9 +64,7 @@ OperationOutcome RunSave(const SaveRun& run, OperationSink& sink) {
     if (!device.opened()) {
         return Ended(OperationResult::NoDevice, "");
     }
-    if (IsVelkBrivo(device.get()) != 0) {
-        Compatibility(device.get(), VELK_COMPAT_SAVE_RAM_MODE);
-    }
+    SelectBrivoWindow(device.get(), BrivoWindow::SaveRam);
     // One read at the window's start before the transfer; its data is not used.
     std::uint8_t probe[kWriteBlockBytes];
     ReadSector(device.get(), probe, SaveRamWord(0), kWriteBlockUnits);
@@ -93,7 +86,8 @@ OperationOutcome RunSave(const SaveRun& run, OperationSink& sink) {
     }
     sink.setStatus(outcome.status);
     const bool named = outcome.succeeded() && !run.clearing();
-    StoreSaveName(device.get(), named ? MakeStoredName(run.inputPath) : std::string(" "));
+    StoreName(device.get(), VELK_SLOT_SAVE_NAME,
+              named ? MakeStoredName(run.inputPath) : kFailedWriteName);
     sink.stopElapsedTimer();
     device.close();
     return outcome;

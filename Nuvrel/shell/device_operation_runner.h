@@ -10,9 +10,9 @@
 #include <functional>
 #include <thread>
 
+#include "engine/operation_sink.h"
 #include "shell/elapsed_timer.h"
 #include "shell/operation_controls.h"
-#include "shell/operation_sink.h"
 
 class QWidget;
 

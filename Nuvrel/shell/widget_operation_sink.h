@@ -2,8 +2,8 @@
 // the user-interface thread before the call returns, so updates arrive in the order sent.
 #pragma once
 
+#include "engine/operation_sink.h"
 #include "shell/operation_controls.h"
-#include "shell/operation_sink.h"
 
 class QObject;
 

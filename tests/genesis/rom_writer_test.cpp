@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "genesis/status_text.h"
+#include "engine/status_text.h"
 #include "recording_sink.h"
 #include "virtual_device_fixture.h"
 

@@ -11,8 +11,8 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include "shell/app/nuvrel_sheet.h"
 #include "shell/dialog_units.h"
-#include "shell/nuvrel_sheet.h"
 #include "support/gui_test_main.h"
 #include "support/recording_prompts.h"
 #include "support/worker_gate.h"

@@ -18,7 +18,7 @@
 
 #include "shell/device_busy.h"
 #include "shell/device_operation_runner.h"
-#include "shell/operation_controls_table.h"
+#include "shell/operation_buttons.h"
 #include "shell/ui_thread.h"
 #include "support/gui_test_main.h"
 #include "support/recording_prompts.h"
@@ -68,6 +68,18 @@ struct FullPage {
                                           new QPushButton(QStringLiteral("&Clear RAM"), &page),
                                           new QCheckBox(QStringLiteral("&Verify data"), &page),
                                           new QCheckBox(QStringLiteral("&Fast Erase"), &page)};
+
+    OperationButtons roles() const {
+        OperationButtons roles;
+        roles.write = buttons[0];
+        roles.read = buttons[1];
+        roles.inFile = buttons[2];
+        roles.outFile = buttons[3];
+        roles.clearRam = buttons[4];
+        roles.verify = buttons[5];
+        roles.fastErase = buttons[6];
+        return roles;
+    }
 
     QStringList enabledCaptions() const {
         QStringList captions;
@@ -186,7 +198,7 @@ class OperationRunnerTest : public QObject {
         FullPage page;
         OperationControls controls;
         controls.sector = page.sector;
-        applyControlsTable(static_cast<DeviceOperation>(operation), page.page, controls);
+        applyControlsTable(static_cast<DeviceOperation>(operation), page.roles(), controls);
         DeviceOperationRunner runner;
         Gate gate;
         QVERIFY(runner.BeginDeviceOperation(controls, [&gate](OperationSink&) { gate.wait(); }));
@@ -206,7 +218,7 @@ class OperationRunnerTest : public QObject {
         controls.sector = page.sector;
         QString sectorInHook;
         controls.beforeEnabling = [&] { sectorInHook = page.sector->text(); };
-        applyControlsTable(DeviceOperation::RomWrite, page.page, controls);
+        applyControlsTable(DeviceOperation::RomWrite, page.roles(), controls);
         DeviceOperationRunner runner;
         QVERIFY(runner.BeginDeviceOperation(controls,
                                             [](OperationSink& sink) { sink.setSector("SA70"); }));

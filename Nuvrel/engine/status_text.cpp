@@ -1,4 +1,4 @@
-#include "genesis/status_text.h"
+#include "engine/status_text.h"
 
 #include <cstdio>
 

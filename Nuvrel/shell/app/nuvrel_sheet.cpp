@@ -1,4 +1,4 @@
-#include "shell/nuvrel_sheet.h"
+#include "shell/app/nuvrel_sheet.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -14,12 +14,14 @@ namespace nuvrel {
 CNuvrelSheet::CNuvrelSheet(QWidget* parent)
     : QDialog(parent),
       m_runner(),
-      m_romPage(m_runner),
+      m_selectedImage(),
+      m_patchList(),
+      m_romPage(m_runner, m_selectedImage, m_patchList),
       m_ramPage(m_runner),
-      m_exRomPage(),
+      m_exRomPage(m_selectedImage),
       m_devInfoPage(),
       m_compatibilityPage(),
-      m_ggCodesPage() {
+      m_ggCodesPage(m_selectedImage, m_patchList) {
     setWindowTitle(QString::fromLatin1(kSheetTitle));
     // The program's only window: a normal top-level window, so that window managers that
     // never minimize dialogs still offer it; close and minimize, no maximize or help button.

@@ -1,8 +1,8 @@
-#include "patch_arguments.h"
+#include "patches/patch_input.h"
 
 #include <cctype>
 
-namespace nuvrel::cli {
+namespace nuvrel {
 namespace {
 
 constexpr std::string_view kCodeAlphabet = "ABCDEFGHJKLMNPRSTVWXYZ0123456789";
@@ -61,4 +61,4 @@ std::optional<GameGeniePatch> ParsePatchArgument(std::string_view text) {
     return DecodeGameGenie(code->c_str());
 }
 
-}  // namespace nuvrel::cli
+}  // namespace nuvrel

@@ -1,5 +1,7 @@
 // The program's main window: a dialog holding the six task pages as tabs and one "E&xit" button.
-// It refuses to close while a device operation runs, so no worker outlives the pages it updates.
+// It owns what the pages share (the runner, the selected image, the patch list) and hands each
+// page what it uses. It refuses to close while a device operation runs, so no worker outlives
+// the pages it updates.
 #pragma once
 
 #include <QDialog>
@@ -9,8 +11,10 @@
 #include "genesis/exrom_page.h"
 #include "genesis/rom_page.h"
 #include "patches/gg_codes_page.h"
+#include "patches/patch_list.h"
 #include "saveram/ram_page.h"
 #include "shell/device_operation_runner.h"
+#include "shell/selected_image.h"
 
 class QPushButton;
 class QTabWidget;
@@ -29,6 +33,8 @@ class CNuvrelSheet : public QDialog {
     ~CNuvrelSheet() override;
 
     DeviceOperationRunner& runner() { return m_runner; }
+    SelectedImage& selectedImage() { return m_selectedImage; }
+    PatchList& patchList() { return m_patchList; }
     QTabWidget* tabs() const { return m_tabs; }
     QPushButton* exitButton() const { return m_exitButton; }
 
@@ -48,8 +54,10 @@ class CNuvrelSheet : public QDialog {
   private:
     void onCurrentChanged(int index);
 
-    // The runner is built before the pages that start operations with it.
+    // The shared pieces are built before the pages that use them and outlive them.
     DeviceOperationRunner m_runner;
+    SelectedImage m_selectedImage;
+    PatchList m_patchList;
     CROMPage m_romPage;
     CRAMPage m_ramPage;
     CEXROMPage m_exRomPage;

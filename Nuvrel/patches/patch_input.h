@@ -1,6 +1,6 @@
-// Strict reading of what a user types on the command line for patches and codes. The patch list
-// itself parses its texts leniently (as its files require); typed arguments are checked so a typo
-// is an error, not a patch at address 0.
+// Strict reading of patches and codes a user types (nuvrel-cli arguments, the Add Code dialog).
+// The patch list itself parses its texts leniently, as its files require; typed input is checked
+// so that a typo is an error, not a patch at address 0.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 #include "patches/game_genie.h"
 
-namespace nuvrel::cli {
+namespace nuvrel {
 
 // 1 to maxDigits hexadecimal digits, optionally after "0x".
 std::optional<std::uint32_t> ParseStrictHex(std::string_view text, std::size_t maxDigits);
@@ -22,4 +22,4 @@ std::optional<std::string> NormaliseGameGenieCode(std::string_view text);
 // "ADDR:DATA" (6 and 4 hexadecimal digits at most) or a Game Genie code.
 std::optional<GameGeniePatch> ParsePatchArgument(std::string_view text);
 
-}  // namespace nuvrel::cli
+}  // namespace nuvrel

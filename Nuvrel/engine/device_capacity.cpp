@@ -1,4 +1,4 @@
-#include "genesis/device_capacity.h"
+#include "engine/device_capacity.h"
 
 #include <velk_series/velk_series.h>
 

@@ -1,4 +1,4 @@
-#include "genesis/replacing_file.h"
+#include "engine/replacing_file.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,10 +1,10 @@
-#include "shell/nuvrel_app.h"
+#include "shell/app/nuvrel_app.h"
 
 #include <QIcon>
 #include <memory>
 
+#include "shell/app/nuvrel_sheet.h"
 #include "shell/library_messages.h"
-#include "shell/nuvrel_sheet.h"
 #include "shell/single_instance.h"
 
 namespace nuvrel {
@@ -18,10 +18,6 @@ CNuvrelApp::CNuvrelApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 CNuvrelApp::~CNuvrelApp() = default;
 
-CNuvrelApp* CNuvrelApp::instance() {
-    return qobject_cast<CNuvrelApp*>(QCoreApplication::instance());
-}
-
 int CNuvrelApp::run() {
     SingleInstance single(QString::fromLatin1(kSheetTitle));
     if (!single.claim()) {
@@ -30,7 +26,6 @@ int CNuvrelApp::run() {
     installLibraryMessageHandler(this);
 
     auto sheet = std::make_unique<CNuvrelSheet>();
-    m_sheet = sheet.get();
     connect(&single, &SingleInstance::raiseRequested, sheet.get(), [&sheet] {
         sheet->setWindowState((sheet->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         sheet->show();
@@ -38,7 +33,6 @@ int CNuvrelApp::run() {
         sheet->activateWindow();
     });
     sheet->exec();
-    m_sheet = nullptr;
     sheet.reset();
 
     removeLibraryMessageHandler();

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/nuvrel_sheet.h"
+#include "shell/app/nuvrel_sheet.h"
 #include "shell/resources.h"
 
 namespace {

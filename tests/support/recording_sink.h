@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/operation_sink.h"
+#include "engine/operation_sink.h"
 
 namespace nuvrel::testing {
 

@@ -8,8 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "genesis/operation_outcome.h"
-#include "shell/operation_sink.h"
+#include "engine/brivo_window.h"
+#include "engine/operation_outcome.h"
+#include "engine/operation_sink.h"
 
 namespace nuvrel {
 
@@ -18,8 +19,8 @@ inline constexpr std::uint32_t kDumpBlockBytes = 1024;
 struct DeviceDump {
     std::string outputPath;
     std::uint32_t length = 0;  // rounded down to whole blocks
-    // Sent to a Brivo before the first block so it presents the memory being read.
-    std::uint8_t compatibilityMode = 0;
+    // The window a Brivo is switched to before the first block, so it presents the memory read.
+    BrivoWindow window = BrivoWindow::Rom;
     // Word address of the block that starts at this byte offset of the dump.
     std::function<std::uint32_t(std::uint32_t offset)> wordAt;
     // Called with the block number before each block is read; may be empty.

@@ -1,12 +1,11 @@
 // The application object: one per process. Start-up either hands over to a copy that is already
-// running or shows the main sheet until the user ends it.
+// running or shows the main sheet until the user ends it. Pages never reach each other through it:
+// what they share, the sheet owns and hands to them.
 #pragma once
 
 #include <QApplication>
 
 namespace nuvrel {
-
-class CNuvrelSheet;
 
 class CNuvrelApp : public QApplication {
     Q_OBJECT
@@ -17,14 +16,6 @@ class CNuvrelApp : public QApplication {
 
     // Runs the program; returns the process exit code.
     int run();
-
-    // The sheet while it is shown; pages reach each other through it.
-    CNuvrelSheet* mainSheet() const { return m_sheet; }
-
-    static CNuvrelApp* instance();
-
-  private:
-    CNuvrelSheet* m_sheet = nullptr;
 };
 
 }  // namespace nuvrel

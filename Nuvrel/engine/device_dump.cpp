@@ -1,10 +1,10 @@
-#include "genesis/device_dump.h"
+#include "engine/device_dump.h"
 
 #include <velk_series/velk_series.h>
 
-#include "genesis/device_session.h"
-#include "genesis/replacing_file.h"
-#include "genesis/status_text.h"
+#include "engine/device_session.h"
+#include "engine/replacing_file.h"
+#include "engine/status_text.h"
 
 namespace nuvrel {
 namespace {
@@ -25,9 +25,7 @@ OperationOutcome DumpDeviceToFile(const DeviceDump& dump, OperationSink& sink) {
         sink.stopElapsedTimer();
         return Ended(OperationResult::FileNotOpened, "");
     }
-    if (IsVelkBrivo(device.get()) != 0) {
-        Compatibility(device.get(), dump.compatibilityMode);
-    }
+    SelectBrivoWindow(device.get(), dump.window);
 
     const std::uint32_t blocks = dump.length / kDumpBlockBytes;
     sink.setProgressRange(static_cast<std::uint16_t>(blocks));

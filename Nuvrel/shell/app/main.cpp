@@ -1,4 +1,4 @@
-#include "shell/nuvrel_app.h"
+#include "shell/app/nuvrel_app.h"
 #include "shell/resources.h"
 
 int main(int argc, char** argv) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "genesis/operation_outcome.h"
+#include "engine/operation_outcome.h"
 
 namespace nuvrel {
 

@@ -1,0 +1,41 @@
+#include "devinfo/compatibility_sets.h"
+
+namespace nuvrel {
+namespace {
+
+// The device answers the query with the stored set in its low two bits.
+constexpr std::uint8_t kSetCodeMask = 0x03;
+
+}  // namespace
+
+const CompatibilitySet* FindCompatibilitySet(std::uint8_t code) {
+    for (const CompatibilitySet& set : kCompatibilitySets) {
+        if (set.code == code) {
+            return &set;
+        }
+    }
+    return nullptr;
+}
+
+const CompatibilitySet* FindCompatibilitySet(std::string_view name) {
+    for (const CompatibilitySet& set : kCompatibilitySets) {
+        if (set.name == name) {
+            return &set;
+        }
+    }
+    return nullptr;
+}
+
+bool BrivoAttached() {
+    return IsVelkBrivo(nullptr) != 0;
+}
+
+std::uint8_t QueryCompatibilitySet(DeviceHandle device) {
+    return static_cast<std::uint8_t>(Compatibility(device, VELK_COMPAT_QUERY) & kSetCodeMask);
+}
+
+void StoreCompatibilitySet(DeviceHandle device, std::uint8_t code) {
+    Compatibility(device, static_cast<std::uint8_t>(VELK_COMPAT_STORE_BASE + code));
+}
+
+}  // namespace nuvrel

@@ -1,0 +1,42 @@
+#include "devinfo/device_report.h"
+
+#include "engine/device_session.h"
+
+namespace nuvrel {
+namespace {
+
+std::optional<DeviceInfoRecord> ReadRecord(DeviceHandle device, std::uint8_t selector) {
+    DeviceInfoRecord record{};
+    if (ReadDeviceInfo(device, &record, selector) == 0) {
+        return std::nullopt;
+    }
+    return record;
+}
+
+}  // namespace
+
+DeviceReport ReadDeviceReport(ReportDetail detail) {
+    DeviceReport report;
+    DeviceSession device;
+    if (!device.opened()) {
+        return report;
+    }
+    report.deviceFound = true;
+    report.dataBus = ReadRecord(device.get(), VELK_SELECTOR_DATA_BUS);
+    report.addressBus = ReadRecord(device.get(), VELK_SELECTOR_ADDRESS_BUS);
+    std::uint32_t counter = 0;
+    if (ReadErasingCount(device.get(), &counter, 0) != 0) {
+        report.eraseCounter = counter;
+    }
+    if (detail == ReportDetail::WithCapacities) {
+        report.romCapacity = GetMaxSize(device.get(), &report.saveRamValue, 0);
+    }
+    return report;
+}
+
+std::string ModelLetter(const DeviceInfoRecord& dataBus) {
+    const char letter = dataBus.firmwareVersion[8];
+    return letter == '\0' ? std::string() : std::string(1, letter);
+}
+
+}  // namespace nuvrel

@@ -1,0 +1,32 @@
+// Which buttons and check boxes each long device operation disables when it starts and enables
+// when it ends. The ROM and save RAM pages hand over their own controls as typed members, so the
+// rules live in one table and no caption is ever searched for.
+#pragma once
+
+#include <QAbstractButton>
+#include <QPointer>
+
+#include "shell/operation_controls.h"
+
+namespace nuvrel {
+
+enum class DeviceOperation { SaveRamRead, SaveRamWrite, SaveRamClear, RomRead, RomWrite };
+
+// A page's operation controls by role; a role the page does not have stays null.
+struct OperationButtons {
+    QPointer<QAbstractButton> write;
+    QPointer<QAbstractButton> read;
+    QPointer<QAbstractButton> inFile;
+    QPointer<QAbstractButton> outFile;
+    QPointer<QAbstractButton> verify;
+    QPointer<QAbstractButton> clearRam;   // the save RAM page only
+    QPointer<QAbstractButton> fastErase;  // the ROM page only
+};
+
+// Fills controls.disabledAtStart and controls.enabledAtEnd with the page's buttons the operation
+// names. Where the operation says so, the "Sector:" field (controls.sector) is emptied after any
+// beforeEnabling hook the page set.
+void applyControlsTable(DeviceOperation operation, const OperationButtons& buttons,
+                        OperationControls& controls);
+
+}  // namespace nuvrel

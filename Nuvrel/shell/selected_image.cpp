@@ -1,0 +1,35 @@
+#include "shell/selected_image.h"
+
+namespace nuvrel {
+
+SelectedImage::SelectedImage(QObject* parent) : QObject(parent) {}
+
+template <typename T>
+void SelectedImage::update(T& member, const T& value) {
+    if (member != value) {
+        member = value;
+        emit changed();
+    }
+}
+
+void SelectedImage::setPath(const QString& path) {
+    update(m_path, path);
+}
+
+void SelectedImage::setSize(std::uint32_t size) {
+    update(m_size, size);
+}
+
+void SelectedImage::setDeviceCapacity(std::uint32_t capacity) {
+    update(m_deviceCapacity, capacity);
+}
+
+void SelectedImage::setWriteEnabled(bool enabled) {
+    update(m_writeEnabled, enabled);
+}
+
+void SelectedImage::setPatchesReady() {
+    update(m_patchesReady, true);
+}
+
+}  // namespace nuvrel

@@ -1,0 +1,50 @@
+// The ROM image the user selected, with "In File" on the "ROM memory" page or with "Browse" on the
+// "Extended ROM info" page. The sheet owns it and hands it to the pages that read or replace it
+// (ROM, Extended ROM info, patches); every change notifies them.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+
+namespace nuvrel {
+
+class SelectedImage : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit SelectedImage(QObject* parent = nullptr);
+
+    // The image's full path; empty until one was chosen.
+    const QString& path() const { return m_path; }
+    // The image size in bytes as measured when it was checked.
+    std::uint32_t size() const { return m_size; }
+    // The device's ROM capacity as reported when the image was selected; 0 when no device was
+    // found or its model has no known ROM size.
+    std::uint32_t deviceCapacity() const { return m_deviceCapacity; }
+    // Whether the ROM page's "Write" is enabled: the patch page follows it.
+    bool writeEnabled() const { return m_writeEnabled; }
+    // Set once the patch page exists; the ROM write applies patches only from then on.
+    bool patchesReady() const { return m_patchesReady; }
+
+    void setPath(const QString& path);
+    void setSize(std::uint32_t size);
+    void setDeviceCapacity(std::uint32_t capacity);
+    void setWriteEnabled(bool enabled);
+    void setPatchesReady();
+
+  signals:
+    void changed();
+
+  private:
+    template <typename T>
+    void update(T& member, const T& value);
+
+    QString m_path;
+    std::uint32_t m_size = 0;
+    std::uint32_t m_deviceCapacity = 0;
+    bool m_writeEnabled = false;
+    bool m_patchesReady = false;
+};
+
+}  // namespace nuvrel
