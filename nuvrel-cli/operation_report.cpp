@@ -35,6 +35,8 @@ int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
         case OperationResult::ReadFailed:
         case OperationResult::EraseFailed:
         case OperationResult::SectorsUndetected:
+        case OperationResult::NoAnswer:
+        case OperationResult::Cancelled:
         case OperationResult::FileWriteFailed:
         case OperationResult::OutOfMemory:
             break;

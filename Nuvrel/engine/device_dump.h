@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/brivo_window.h"
+#include "engine/cancel_token.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
 
@@ -27,6 +28,7 @@ struct DeviceDump {
     std::function<void(std::uint32_t block)> beforeBlock;
     // Applied to each block between reading and writing it; may be empty.
     std::function<void(std::uint8_t* block, std::size_t length)> adjustBlock;
+    const CancelToken* cancel = nullptr;  // checked between blocks
 };
 
 // Opens the device, reads dump.length / 1024 blocks into a temporary file beside the destination

@@ -14,11 +14,13 @@ enum class OperationResult {
     ReadFailed,         // a device read call failed: "Read error at: 0x%.6X"
     EraseFailed,        // an erase call failed or never finished: "Erase error at: 0x%.6X"
     SectorsUndetected,  // "Can't detect sectors!"; nothing erased or written
-    NoDevice,           // the device could not be opened; quiet, status line untouched
-    FileNotOpened,      // the data file could not be opened or created; quiet, status untouched
-    FileReadFailed,     // the input file ended early or could not be read: "Can't read file!"
-    FileWriteFailed,    // the output file could not be written or put in place: "Can't write file!"
-    OutOfMemory,        // the image buffer could not be allocated: "Not enough memory!"
+    NoAnswer,         // a command's transfer failed outside the blocks: "Device not answering: %s"
+    Cancelled,        // stopped on request at a block boundary: "Interrupted at 0x%.6X"
+    NoDevice,         // the device could not be opened; quiet, status line untouched
+    FileNotOpened,    // the data file could not be opened or created; quiet, status untouched
+    FileReadFailed,   // the input file ended early or could not be read: "Can't read file!"
+    FileWriteFailed,  // the output file could not be written or put in place: "Can't write file!"
+    OutOfMemory,      // the image buffer could not be allocated: "Not enough memory!"
 };
 
 struct OperationOutcome {
@@ -26,8 +28,9 @@ struct OperationOutcome {
     // The last text the engine put on the status line; empty for the quiet ends (NoDevice,
     // FileNotOpened), where the status line keeps whatever it showed before.
     std::string status;
-    // Byte offset of the failing block for VerifyFailed, WriteFailed, ReadFailed and EraseFailed
-    // (ROM: offset in the image; save RAM: offset in the save file). 0 otherwise.
+    // Byte offset of the failing block for VerifyFailed, WriteFailed, ReadFailed and EraseFailed,
+    // of the first block not done for Cancelled (ROM: offset in the image; save RAM: offset in
+    // the save file). 0 otherwise.
     std::uint32_t failingOffset = 0;
 
     bool succeeded() const { return result == OperationResult::Completed; }

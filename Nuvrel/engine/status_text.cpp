@@ -25,6 +25,9 @@ std::string ReadErrorText(std::uint32_t offset) {
 std::string EraseErrorText(std::uint32_t offset) {
     return WithOffset("Erase error at: ", offset);
 }
+std::string InterruptedText(std::uint32_t offset) {
+    return WithOffset("Interrupted at ", offset);
+}
 
 OperationOutcome FailedAt(OperationResult result, std::uint32_t offset) {
     OperationOutcome outcome;
@@ -43,10 +46,17 @@ OperationOutcome FailedAt(OperationResult result, std::uint32_t offset) {
         case OperationResult::EraseFailed:
             outcome.status = EraseErrorText(offset);
             break;
+        case OperationResult::Cancelled:
+            outcome.status = InterruptedText(offset);
+            break;
         default:
             break;
     }
     return outcome;
+}
+
+OperationOutcome NoAnswerAt(const char* step) {
+    return Ended(OperationResult::NoAnswer, std::string("Device not answering: ") + step);
 }
 
 OperationOutcome Ended(OperationResult result, std::string status) {

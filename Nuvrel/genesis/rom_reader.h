@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/cancel_token.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
 
@@ -25,7 +26,8 @@ DeviceRomInfo QueryDeviceRom();
 
 struct RomReadRequest {
     std::string outputPath;
-    std::uint32_t length = 0;  // the device's ROM size; rounded down to whole kilobytes
+    std::uint32_t length = 0;             // the device's ROM size; rounded down to whole kilobytes
+    const CancelToken* cancel = nullptr;  // checked between blocks
 };
 
 // Reads length / 1024 blocks of 1024 bytes into outputPath. The data goes to a temporary file

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/cancel_token.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
 
@@ -25,6 +26,8 @@ struct RomWriteRequest {
     // The pause after erasing the first chip (1000 ms). Null: really sleep. Tests inject a
     // recorder so they need not wait.
     std::function<void(std::chrono::milliseconds)> pause;
+    // Checked between blocks; null: the run cannot be stopped.
+    const CancelToken* cancel = nullptr;
 };
 
 // Runs the write. The status texts it shows, in the order they can appear: "Analizing file",

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/cancel_token.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
 
@@ -42,7 +43,8 @@ std::string SaveTooLargeMessage(std::uint32_t ramSize, std::uint32_t fileSize);
 
 struct SaveRamReadRequest {
     std::string outputPath;
-    std::uint32_t length = 0;  // readLength; rounded down to whole kilobytes
+    std::uint32_t length = 0;             // readLength; rounded down to whole kilobytes
+    const CancelToken* cancel = nullptr;  // checked between blocks
 };
 
 // Reads the window in 1024-byte blocks into outputPath (even offsets zeroed). Written to a
@@ -54,6 +56,7 @@ struct SaveRamWriteRequest {
     std::string inputPath;
     std::uint32_t length = 0;  // the file size at selection (m_inSize); whole 256-byte blocks sent
     bool verify = true;
+    const CancelToken* cancel = nullptr;  // checked between blocks
 };
 
 // Writes the file into the window in 256-byte blocks, verifying every save byte of a block when
@@ -65,6 +68,7 @@ OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink&
 struct SaveRamClearRequest {
     std::uint32_t ramSize = 0;  // the save-RAM value; the whole window (twice it) is cleared
     bool verify = true;         // the verify choice of the last write (true before any write)
+    const CancelToken* cancel = nullptr;  // checked between blocks
 };
 
 // Writes zeros over the whole window. Status "Clearing", then the outcomes of WriteSaveRam

@@ -98,14 +98,21 @@ typedef struct SectorEntry {
 typedef SectorEntry SectorTable[VELK_SECTOR_TABLE_ROWS];
 
 /* The library's own messages go through this handler. Without one they are written to stderr.
- * The handler may be called on any thread that calls into the library. There are two:
+ * The handler may be called on any thread that calls into the library. There are three:
  *   - GetMaxSize, asked to show it, without a device: text "Device Not Detected!", caption ""
  *     (an empty caption: the program shows its own name), icon VELK_ICON_ERROR;
  *   - DetectSectorsTables with an unrecognised first chip: text
  *     "Unknown interanl chips with ID's:[%.8X][%.8X]" (both identifiers as read, chip 0 first),
- *     caption "Error", icon VELK_ICON_ERROR.
+ *     caption "Error", icon VELK_ICON_ERROR;
+ *   - OpenVelkDevice that found a device but could not open it for a known reason (another
+ *     program uses it, no permission): a one-line reason, caption "", icon VELK_ICON_REFUSAL.
+ *     A program shows it where the user asked for the device, not on every background query.
  * The message is modal in the program: the library waits until the handler returns. */
-typedef enum VelkMessageIcon { VELK_ICON_NONE = 0, VELK_ICON_ERROR = 1 } VelkMessageIcon;
+typedef enum VelkMessageIcon {
+    VELK_ICON_NONE = 0,
+    VELK_ICON_ERROR = 1,
+    VELK_ICON_REFUSAL = 2
+} VelkMessageIcon;
 typedef void(VELK_CALL* VelkMessageHandler)(void* context, const char* caption, const char* text,
                                             int icon);
 
