@@ -10,6 +10,8 @@
 #include "commands.h"
 #include "device_access.h"
 #include "devinfo/compatibility_sets.h"
+#include "engine/status_text.h"
+#include "printable_text.h"
 
 namespace nuvrel::cli {
 namespace {
@@ -33,22 +35,28 @@ int Run(const std::string& wanted) {
     if (!wanted.empty()) {
         set = FindCompatibilitySet(wanted);
         if (set == nullptr) {
-            throw CliFailure(kExitBadInput, "Unknown compatibility set \"" + wanted +
+            throw CliFailure(kExitBadInput, "Unknown compatibility set \"" + ShownArgument(wanted) +
                                                 "\": use 16Velk+US, 32Velk+U or 32Velk+UF");
         }
     }
     RequireBrivo();
     OpenDevice device;
-    if (set != nullptr) {
-        StoreCompatibilitySet(device.handle(), set->code);
-        // The store command returns nothing useful, so read the set back to know it took.
-        if (QueryCompatibilitySet(device.handle()) != set->code) {
-            throw CliFailure(kExitFailed, "The device did not store the " + Caption(set->code));
-        }
-        std::printf("Stored: %s\n", Caption(set->code).c_str());
+    if (set != nullptr && !StoreCompatibilitySet(device.session(), set->code)) {
+        throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kCompatibilitySet).status);
+    }
+    // The store command returns nothing useful, so the set is read back to know it took.
+    const std::optional<std::uint8_t> stored = QueryCompatibilitySet(device.session());
+    if (!stored) {
+        throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kCompatibilitySet).status);
+    }
+    if (set == nullptr) {
+        std::printf("%s\n", Caption(*stored).c_str());
         return kExitSuccess;
     }
-    std::printf("%s\n", Caption(QueryCompatibilitySet(device.handle())).c_str());
+    if (*stored != set->code) {
+        throw CliFailure(kExitFailed, "The device did not store the " + Caption(set->code));
+    }
+    std::printf("Stored: %s\n", Caption(set->code).c_str());
     return kExitSuccess;
 }
 

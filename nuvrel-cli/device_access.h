@@ -32,6 +32,7 @@ class OpenDevice {
   public:
     OpenDevice();
     DeviceHandle handle() const { return session_.get(); }
+    DeviceSession& session() { return session_; }
 
   private:
     DeviceSession session_;

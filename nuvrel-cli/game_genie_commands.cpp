@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "patches/game_genie.h"
 #include "patches/patch_input.h"
+#include "printable_text.h"
 
 namespace nuvrel::cli {
 namespace {
@@ -21,13 +22,13 @@ struct EncodeOptions {
 int RunEncode(const EncodeOptions& options) {
     const auto address = ParseStrictHex(options.address, 6);
     if (!address) {
-        throw CliFailure(kExitBadInput,
-                         "Invalid address \"" + options.address + "\": expected 1 to 6 hex digits");
+        throw CliFailure(kExitBadInput, "Invalid address \"" + ShownArgument(options.address) +
+                                            "\": expected 1 to 6 hex digits");
     }
     const auto data = ParseStrictHex(options.data, 4);
     if (!data) {
-        throw CliFailure(kExitBadInput,
-                         "Invalid data \"" + options.data + "\": expected 1 to 4 hex digits");
+        throw CliFailure(kExitBadInput, "Invalid data \"" + ShownArgument(options.data) +
+                                            "\": expected 1 to 4 hex digits");
     }
     char code[kGameGenieCodeBufferSize];
     EncodeGameGenie(*address, *data, code);
@@ -38,7 +39,7 @@ int RunEncode(const EncodeOptions& options) {
 int RunDecode(const std::string& text) {
     const auto code = NormaliseGameGenieCode(text);
     if (!code) {
-        throw CliFailure(kExitBadInput, "Invalid Game Genie code \"" + text +
+        throw CliFailure(kExitBadInput, "Invalid Game Genie code \"" + ShownArgument(text) +
                                             "\": expected eight code letters like 1RZA-AAEA");
     }
     const GameGeniePatch patch = DecodeGameGenie(code->c_str());

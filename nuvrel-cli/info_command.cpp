@@ -12,6 +12,8 @@
 #include "device_access.h"
 #include "devinfo/device_report.h"
 #include "engine/size_units.h"
+#include "engine/status_text.h"
+#include "json_output.h"
 #include "printable_text.h"
 
 namespace nuvrel::cli {
@@ -33,8 +35,8 @@ ReadableReport ReadReport() {
     if (!report.deviceFound) {
         throw CliFailure(kExitNoDevice, kDeviceNotDetected);
     }
-    if (!report.dataBus || !report.addressBus) {
-        throw CliFailure(kExitFailed, "Can't read the device information");
+    if (!report.dataBus || !report.addressBus || !report.capacitiesRead) {
+        throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kDeviceInformation).status);
     }
     return ReadableReport{*report.dataBus, *report.addressBus, report.eraseCounter,
                           report.romCapacity, report.saveRamValue};
@@ -98,7 +100,7 @@ void PrintJson(const ReadableReport& report) {
     json["model"] = ModelLetter(report.dataBus);
     json["romCapacity"] = report.romCapacity;
     json["saveRamValue"] = report.saveRamValue;
-    std::printf("%s\n", json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    std::printf("%s\n", JsonText(json).c_str());
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include "cli_failure.h"
 #include "commands.h"
 #include "device_access.h"
+#include "printable_text.h"
 
 namespace {
 
-// Errors are one line: multi-line texts (the size messages) are joined with spaces.
+// Errors are one line: multi-line texts (the size messages) are joined with spaces. Whatever
+// else a message quotes (the parser's errors repeat raw arguments) is escaped and bounded.
 void PrintError(const std::string& message) {
     std::string line = message;
     for (char& c : line) {
@@ -18,7 +20,8 @@ void PrintError(const std::string& message) {
             c = ' ';
         }
     }
-    std::fprintf(stderr, "%s\n", line.c_str());
+    constexpr std::size_t kLongestLine = 400;
+    std::fprintf(stderr, "%s\n", nuvrel::cli::ShownArgument(line, kLongestLine).c_str());
 }
 
 }  // namespace

@@ -2,12 +2,65 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 
 #include "cli_failure.h"
 #include "device_access.h"
 
 namespace nuvrel::cli {
+namespace {
+
+CancelToken* g_interruptToken = nullptr;
+struct sigaction g_previousInterrupt {};
+
+void RequestCancel(int) {
+    if (g_interruptToken != nullptr) {
+        g_interruptToken->request();
+    }
+}
+
+ExitCode ExitCodeOf(OperationResult result) {
+    switch (result) {
+        case OperationResult::Completed:
+            return kExitSuccess;
+        case OperationResult::NoDevice:
+            return kExitNoDevice;
+        case OperationResult::FileNotOpened:
+        case OperationResult::FileReadFailed:
+            return kExitBadInput;
+        case OperationResult::NoAnswer:
+        case OperationResult::WriteFailed:
+        case OperationResult::ReadFailed:
+            return kExitNoAnswer;
+        case OperationResult::FileWriteFailed:
+            return kExitNotWritten;
+        case OperationResult::Cancelled:
+            return kExitInterrupted;
+        case OperationResult::VerifyFailed:
+        case OperationResult::EraseFailed:
+        case OperationResult::SectorsUndetected:
+        case OperationResult::OutOfMemory:
+            break;
+    }
+    return kExitFailed;
+}
+
+}  // namespace
+
+InterruptRequestsCancel::InterruptRequestsCancel(CancelToken& token) {
+    g_interruptToken = &token;
+    struct sigaction action {};
+    action.sa_handler = &RequestCancel;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, &g_previousInterrupt);
+}
+
+InterruptRequestsCancel::~InterruptRequestsCancel() {
+    sigaction(SIGINT, &g_previousInterrupt, nullptr);
+    g_interruptToken = nullptr;
+}
 
 ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes) {
     return ConsoleProgress(stdout, isatty(fileno(stdout)) != 0, blockBytes);
@@ -30,18 +83,11 @@ int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
         case OperationResult::FileReadFailed:
             throw CliFailure(kExitBadInput,
                              outcome.status.empty() ? kStatusCantReadFile : outcome.status);
-        case OperationResult::VerifyFailed:
-        case OperationResult::WriteFailed:
-        case OperationResult::ReadFailed:
-        case OperationResult::EraseFailed:
-        case OperationResult::SectorsUndetected:
-        case OperationResult::NoAnswer:
-        case OperationResult::Cancelled:
-        case OperationResult::FileWriteFailed:
-        case OperationResult::OutOfMemory:
+        default:
             break;
     }
-    throw CliFailure(kExitFailed, outcome.status.empty() ? "Operation failed" : outcome.status);
+    throw CliFailure(ExitCodeOf(outcome.result),
+                     outcome.status.empty() ? "Operation failed" : outcome.status);
 }
 
 }  // namespace nuvrel::cli

@@ -7,6 +7,7 @@
 
 #include "console_progress.h"
 #include "device_access.h"
+#include "engine/cancel_token.h"
 #include "engine/operation_outcome.h"
 
 namespace nuvrel::cli {
@@ -15,22 +16,37 @@ namespace nuvrel::cli {
 ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes);
 
 // Ends the progress display, prints the elapsed time and the outcome's status text (stdout on
-// success) and returns 0, or throws CliFailure with the status text and the matching exit code.
+// success) and returns 0, or throws CliFailure with the status text and the exit code of its kind.
 // fileProblem is the line for the quiet "file could not be opened or created" end.
 int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
                   const std::string& fileProblem);
 
-// Runs one long operation with the busy flag held and reports its outcome, as ReportOutcome does,
-// once the flag is clear again. blockBytes is the size of one progress step.
+// While it lives, Ctrl-C asks the token to stop the running operation at its next block boundary
+// instead of ending the process in the middle of a transfer.
+class InterruptRequestsCancel {
+  public:
+    explicit InterruptRequestsCancel(CancelToken& token);
+    ~InterruptRequestsCancel();
+    InterruptRequestsCancel(const InterruptRequestsCancel&) = delete;
+    InterruptRequestsCancel& operator=(const InterruptRequestsCancel&) = delete;
+};
+
+// Runs one long operation with the busy flag held and Ctrl-C turned into a stop request, and
+// reports its outcome, as ReportOutcome does, once the flag is clear again. blockBytes is the size
+// of one progress step.
 template <typename Request>
 int RunAndReport(std::uint32_t blockBytes,
                  OperationOutcome (*engine)(const Request&, OperationSink&),
                  const std::type_identity_t<Request>& request, const std::string& fileProblem) {
     ConsoleProgress progress = MakeConsoleProgress(blockBytes);
+    CancelToken cancel;
+    Request cancellable = request;
+    cancellable.cancel = &cancel;
     OperationOutcome outcome;
     {
+        const InterruptRequestsCancel interrupt(cancel);
         BusyFlagHold busy;
-        outcome = engine(request, progress);
+        outcome = engine(cancellable, progress);
     }
     return ReportOutcome(progress, outcome, fileProblem);
 }

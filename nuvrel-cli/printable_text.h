@@ -1,14 +1,15 @@
-// Texts that come from files or the device (header names, stored names, chip texts) may hold any
-// byte. Control characters would drive the user's terminal and bytes above 0x7F (erased flash
-// reads as 0xFF) are not text, so plain-text output shows both as dots. JSON output escapes them
-// instead and does not need this.
+// Texts that come from files, the device or the user's arguments may hold any byte. Control
+// characters would drive the user's terminal and bytes that are not text (erased flash reads as
+// 0xFF) mean nothing to it. JSON output escapes them instead (json_output.h).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace nuvrel::cli {
 
+// Device and header texts in plain output: control characters and bytes above 0x7E as dots.
 inline std::string Printable(std::string_view text) {
     std::string shown(text);
     for (char& c : shown) {
@@ -19,5 +20,10 @@ inline std::string Printable(std::string_view text) {
     }
     return shown;
 }
+
+// An argument the user gave (a path, a patch), quoted back in a message: control characters,
+// DEL, C1 controls and bytes that are not UTF-8 appear as \xNN, and a text longer than
+// `longest` characters is shortened in its middle, where a path is least telling.
+std::string ShownArgument(std::string_view text, std::size_t longest = 120);
 
 }  // namespace nuvrel::cli

@@ -13,10 +13,13 @@
 #include "commands.h"
 #include "device_access.h"
 #include "engine/device_capacity.h"
+#include "engine/input_file.h"
+#include "engine/status_text.h"
 #include "genesis/genesis_header.h"
 #include "genesis/rom_image.h"
 #include "genesis/rom_reader.h"
 #include "genesis/rom_writer.h"
+#include "json_output.h"
 #include "operation_report.h"
 #include "patches/game_genie.h"
 #include "patches/patch_file.h"
@@ -44,21 +47,25 @@ PatchList CollectPatches(const WriteOptions& options, std::uint32_t imageSize) {
     PatchList list;
     if (!options.patchFile.empty()) {
         const PatchFileResult result = LoadPatchFile(options.patchFile, imageSize, list);
+        if (result == PatchFileResult::NotRegularFile) {
+            throw CliFailure(kExitBadInput, std::string(kNotARegularFile) + ": " +
+                                                ShownArgument(options.patchFile));
+        }
         if (result != PatchFileResult::Ok) {
             throw CliFailure(kExitBadInput, std::string(PatchFileMessage(result)) + " (" +
-                                                options.patchFile + ")");
+                                                ShownArgument(options.patchFile) + ")");
         }
     }
     for (const std::string& text : options.patches) {
         const auto patch = ParsePatchArgument(text);
         if (!patch) {
-            throw CliFailure(kExitBadInput, "Invalid patch \"" + text +
+            throw CliFailure(kExitBadInput, "Invalid patch \"" + ShownArgument(text) +
                                                 "\": expected ADDRESS:DATA in hex or a Game "
                                                 "Genie code like 1RZA-AAEA");
         }
         if (!IsInRomArea(patch->address, imageSize)) {
-            throw CliFailure(kExitBadInput,
-                             std::string(patch_messages::kAddressNotInRomArea) + " (" + text + ")");
+            throw CliFailure(kExitBadInput, std::string(patch_messages::kAddressNotInRomArea) +
+                                                " (" + ShownArgument(text) + ")");
         }
         char code[kGameGenieCodeBufferSize];
         EncodeGameGenie(patch->address, patch->data, code);
@@ -70,20 +77,31 @@ PatchList CollectPatches(const WriteOptions& options, std::uint32_t imageSize) {
     return list;
 }
 
-// GetMaxSize gives 0 both without a device and for a model of unknown size; only the first is
-// "no device".
+// GetMaxSize gives 0 without a device, for a model of unknown size and when its transfer failed;
+// only the first is "no device", and a device that did not answer is never blamed on the file.
 std::uint32_t DeviceCapacityOrFail() {
     const DeviceCapacity capacity = QueryDeviceCapacity(false);
+    if (!capacity.answered) {
+        throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kSizeQuery).status);
+    }
     if (capacity.romBytes == 0) {
         OpenDevice probe;
     }
     return capacity.romBytes;
 }
 
+// Images, save files and patch files must be regular files; say so before anything is read.
+void RequireRegularFile(const std::string& path) {
+    if (InputFile(path).status() == InputFile::Status::NotRegular) {
+        throw CliFailure(kExitBadInput, std::string(kNotARegularFile) + ": " + ShownArgument(path));
+    }
+}
+
 int RunWrite(const WriteOptions& options) {
+    RequireRegularFile(options.image);
     const ImageCheck check = CheckInputImage(options.image);
     if (!check.usable || !check.size) {
-        throw CliFailure(kExitBadInput, "Can't open image file: " + options.image);
+        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(options.image));
     }
     const std::uint32_t imageSize = *check.size;
     const PatchList patches = CollectPatches(options, imageSize);
@@ -94,7 +112,7 @@ int RunWrite(const WriteOptions& options) {
         throw CliFailure(kExitBadInput, RomTooLargeMessage(capacity, imageSize));
     }
 
-    std::printf("Image: %s, %s, \"%s\"\n", options.image.c_str(),
+    std::printf("Image: %s, %s, \"%s\"\n", ShownArgument(options.image).c_str(),
                 FileSizeMBitText(imageSize).c_str(),
                 Printable(check.domesticName.value_or("")).c_str());
     if (!patches.empty()) {
@@ -112,7 +130,7 @@ int RunWrite(const WriteOptions& options) {
             ApplyPatches(patches, image, length);
         };
     }
-    return RunAndReport(512, WriteRom, request, "Can't open file: " + options.image);
+    return RunAndReport(512, WriteRom, request, "Can't open file: " + ShownArgument(options.image));
 }
 
 int RunRead(const std::string& output) {
@@ -120,6 +138,9 @@ int RunRead(const std::string& output) {
     const DeviceRomInfo info = QueryDeviceRom();
     if (!info.deviceFound) {
         throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+    }
+    if (!info.answered) {
+        throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kRomQuery).status);
     }
     if (info.romSize < 1024) {
         // An unknown model (or an unreadable identity) reports no ROM size: a "Read Complite"
@@ -129,8 +150,10 @@ int RunRead(const std::string& output) {
     std::printf("Device ROM: %s, stored name \"%s\", \"%s\"\n", info.sizeText.c_str(),
                 Printable(info.storedName).c_str(), Printable(info.domesticName).c_str());
     std::fflush(stdout);
-    return RunAndReport(1024, ReadRom, RomReadRequest{output, info.romSize},
-                        "Can't create file: " + output);
+    RomReadRequest request;
+    request.outputPath = output;
+    request.length = info.romSize;
+    return RunAndReport(1024, ReadRom, request, "Can't create file: " + ShownArgument(output));
 }
 
 struct HeaderOptions {
@@ -162,8 +185,7 @@ void PrintHeader(const std::string& fileName, const std::string& fileSize,
             // Header texts are raw bytes; invalid UTF-8 is replaced rather than refused.
             object[keys[index]] = *rows[index].second;
         }
-        std::printf("%s\n",
-                    object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+        std::printf("%s\n", JsonText(object).c_str());
         return;
     }
     for (const auto& [label, value] : rows) {
@@ -179,16 +201,19 @@ int RunHeader(const HeaderOptions& options) {
             throw CliFailure(kExitNoDevice, kDeviceNotDetected);
         }
         if (!read.header) {
-            throw CliFailure(kExitFailed, "Can't read the ROM header from the device");
+            // Every step of the header read is a transfer; one failed.
+            throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kHeaderRead).status);
         }
         PrintHeader(read.fileName, kNotApplicable, FormatGenesisHeader(*read.header), options.json);
         return kExitSuccess;
     }
+    RequireRegularFile(options.image);
     const auto header = ReadGenesisHeaderFromFile(options.image);
     std::error_code error;
     const auto size = std::filesystem::file_size(options.image, error);
     if (!header || error) {
-        throw CliFailure(kExitBadInput, "Can't read a Genesis header from: " + options.image);
+        throw CliFailure(kExitBadInput,
+                         "Can't read a Genesis header from: " + ShownArgument(options.image));
     }
     PrintHeader(options.image, HeaderFileSizeText(static_cast<std::uint32_t>(size)),
                 FormatGenesisHeader(*header), options.json);

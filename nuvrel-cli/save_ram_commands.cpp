@@ -10,6 +10,8 @@
 #include "cli_failure.h"
 #include "commands.h"
 #include "device_access.h"
+#include "engine/input_file.h"
+#include "engine/status_text.h"
 #include "operation_report.h"
 #include "printable_text.h"
 #include "saveram/save_ram.h"
@@ -19,9 +21,13 @@ namespace {
 
 constexpr const char* kNoSaveRam = "The attached device has no save RAM";
 
-// The save-RAM value, or the failure that stops the command: no device (3) or none on it (1).
-std::uint32_t SaveRamSizeOrFail() {
-    const SaveRamInfo info = QuerySaveRamSize(false);
+// Stops the command unless the query found save RAM: a device that did not answer (4), no
+// device (3) or none on it (1). A zero size that was never reported must not become an empty
+// dump or a write of nothing.
+void RequireSaveRam(const SaveRamInfo& info) {
+    if (!info.answered) {
+        throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kSaveRamQuery).status);
+    }
     if (!info.deviceFound) {
         OpenDevice probe;  // throws when there is no device at all
         throw CliFailure(kExitFailed, kNoSaveRam);
@@ -29,27 +35,28 @@ std::uint32_t SaveRamSizeOrFail() {
     if (info.ramSize == 0) {
         throw CliFailure(kExitFailed, kNoSaveRam);
     }
+}
+
+std::uint32_t SaveRamSizeOrFail() {
+    const SaveRamInfo info = QuerySaveRamSize(false);
+    RequireSaveRam(info);
     return info.ramSize;
 }
 
 int RunRead(const std::string& output) {
     RequireDeviceIdle();
     const SaveRamInfo info = QuerySaveRamForRead(false);
-    if (!info.deviceFound) {
-        OpenDevice probe;
-        throw CliFailure(kExitFailed, kNoSaveRam);
-    }
-    if (info.ramSize == 0) {
-        throw CliFailure(kExitFailed, kNoSaveRam);
-    }
+    RequireSaveRam(info);
     if (!info.opened) {
         throw CliFailure(kExitNoDevice, kDeviceNotDetected);
     }
     std::printf("Save RAM: %uKbytes, stored name \"%s\"\n", info.ramSize / 1024,
                 Printable(info.storedName).c_str());
     std::fflush(stdout);
-    return RunAndReport(1024, ReadSaveRam, SaveRamReadRequest{output, info.readLength},
-                        "Can't create file: " + output);
+    SaveRamReadRequest request;
+    request.outputPath = output;
+    request.length = info.readLength;
+    return RunAndReport(1024, ReadSaveRam, request, "Can't create file: " + ShownArgument(output));
 }
 
 struct WriteOptions {
@@ -58,29 +65,37 @@ struct WriteOptions {
 };
 
 int RunWrite(const WriteOptions& options) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(options.saveFile, error);
-    if (error || !std::filesystem::is_regular_file(options.saveFile, error)) {
-        throw CliFailure(kExitBadInput, "Can't open file: " + options.saveFile);
+    const InputFile file(options.saveFile);
+    if (file.status() == InputFile::Status::NotRegular) {
+        throw CliFailure(kExitBadInput,
+                         std::string(kNotARegularFile) + ": " + ShownArgument(options.saveFile));
     }
+    if (!file.opened()) {
+        throw CliFailure(kExitBadInput, "Can't open file: " + ShownArgument(options.saveFile));
+    }
+    const std::uint64_t size = file.size();
     RequireDeviceIdle();
     const std::uint32_t ramSize = SaveRamSizeOrFail();
     if (size > std::numeric_limits<std::uint32_t>::max() ||
         !SaveFileFits(ramSize, static_cast<std::uint32_t>(size))) {
         const auto shown = static_cast<std::uint32_t>(
-            std::min<std::uintmax_t>(size, std::numeric_limits<std::uint32_t>::max()));
+            std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max()));
         throw CliFailure(kExitBadInput, SaveTooLargeMessage(ramSize, shown));
     }
-    return RunAndReport(
-        256, WriteSaveRam,
-        SaveRamWriteRequest{options.saveFile, static_cast<std::uint32_t>(size), !options.noVerify},
-        "Can't open file: " + options.saveFile);
+    SaveRamWriteRequest request;
+    request.inputPath = options.saveFile;
+    request.length = static_cast<std::uint32_t>(size);
+    request.verify = !options.noVerify;
+    return RunAndReport(256, WriteSaveRam, request,
+                        "Can't open file: " + ShownArgument(options.saveFile));
 }
 
 int RunClear() {
     RequireDeviceIdle();
     const std::uint32_t ramSize = SaveRamSizeOrFail();
-    return RunAndReport(256, ClearSaveRam, SaveRamClearRequest{ramSize, true}, kDeviceNotDetected);
+    SaveRamClearRequest request;
+    request.ramSize = ramSize;
+    return RunAndReport(256, ClearSaveRam, request, kDeviceNotDetected);
 }
 
 }  // namespace

@@ -93,7 +93,8 @@ void CCompatibility::refresh() {
     setSetsEnabled(true);
     DeviceSession device;
     if (device.opened()) {
-        select(QueryCompatibilitySet(device.get()));
+        // A failed query leaves the selection as it was.
+        select(QueryCompatibilitySet(device).value_or(0));
     }
 }
 
@@ -109,7 +110,7 @@ void CCompatibility::store() {
     }
     DeviceSession device;
     if (device.opened()) {
-        StoreCompatibilitySet(device.get(), code);
+        StoreCompatibilitySet(device, code);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "devinfo/compatibility_sets.h"
 
+#include "engine/device_session.h"
+
 namespace nuvrel {
 namespace {
 
@@ -30,12 +32,17 @@ bool BrivoAttached() {
     return IsVelkBrivo(nullptr) != 0;
 }
 
-std::uint8_t QueryCompatibilitySet(DeviceHandle device) {
-    return static_cast<std::uint8_t>(Compatibility(device, VELK_COMPAT_QUERY) & kSetCodeMask);
+std::optional<std::uint8_t> QueryCompatibilitySet(DeviceSession& device) {
+    const std::uint8_t answer = Compatibility(device.get(), VELK_COMPAT_QUERY);
+    if (!device.answering()) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(answer & kSetCodeMask);
 }
 
-void StoreCompatibilitySet(DeviceHandle device, std::uint8_t code) {
-    Compatibility(device, static_cast<std::uint8_t>(VELK_COMPAT_STORE_BASE + code));
+bool StoreCompatibilitySet(DeviceSession& device, std::uint8_t code) {
+    Compatibility(device.get(), static_cast<std::uint8_t>(VELK_COMPAT_STORE_BASE + code));
+    return device.answering();
 }
 
 }  // namespace nuvrel

@@ -4,11 +4,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include <velk_series/velk_series.h>
 
 namespace nuvrel {
+
+class DeviceSession;
 
 struct CompatibilitySet {
     std::string_view name;         // what nuvrel-cli takes: "16Velk+US"
@@ -38,11 +41,12 @@ const CompatibilitySet* FindCompatibilitySet(std::string_view name);
 // Whether the attached device is a Brivo; the library opens and closes the device for this.
 bool BrivoAttached();
 
-// The stored set's code (0 to 3) of an open device: the low two bits of the query's answer, 0
-// also when the query failed.
-std::uint8_t QueryCompatibilitySet(DeviceHandle device);
+// The stored set's code (0 to 3) of an open device: the low two bits of the query's answer;
+// nullopt when the query's transfer failed.
+std::optional<std::uint8_t> QueryCompatibilitySet(DeviceSession& device);
 
 // Sends the store command for a set code (0 stores no set); the device's answer is not used.
-void StoreCompatibilitySet(DeviceHandle device, std::uint8_t code);
+// False when its transfer failed.
+bool StoreCompatibilitySet(DeviceSession& device, std::uint8_t code);
 
 }  // namespace nuvrel

@@ -22,14 +22,18 @@ DeviceReport ReadDeviceReport(ReportDetail detail) {
         return report;
     }
     report.deviceFound = true;
+    // The first failed transfer ends the report: what was not read stays unknown.
     report.dataBus = ReadRecord(device.get(), VELK_SELECTOR_DATA_BUS);
-    report.addressBus = ReadRecord(device.get(), VELK_SELECTOR_ADDRESS_BUS);
+    if (report.dataBus) {
+        report.addressBus = ReadRecord(device.get(), VELK_SELECTOR_ADDRESS_BUS);
+    }
     std::uint32_t counter = 0;
-    if (ReadErasingCount(device.get(), &counter, 0) != 0) {
+    if (report.addressBus && ReadErasingCount(device.get(), &counter, 0) != 0) {
         report.eraseCounter = counter;
     }
-    if (detail == ReportDetail::WithCapacities) {
+    if (detail == ReportDetail::WithCapacities && device.answering()) {
         report.romCapacity = GetMaxSize(device.get(), &report.saveRamValue, 0);
+        report.capacitiesRead = device.answering();
     }
     return report;
 }

@@ -17,9 +17,11 @@ struct DeviceReport {
     std::optional<DeviceInfoRecord> dataBus;     // selector 0x55; nullopt: the read failed
     std::optional<DeviceInfoRecord> addressBus;  // selector 0xAA; nullopt: the read failed
     std::optional<std::uint32_t> eraseCounter;   // nullopt: the counter could not be read
-    // Only with ReportDetail::WithCapacities: GetMaxSize's ROM size and save-RAM value.
+    // Only with ReportDetail::WithCapacities: GetMaxSize's ROM size and save-RAM value, and
+    // whether that query went through.
     std::uint32_t romCapacity = 0;
     std::uint32_t saveRamValue = 0;
+    bool capacitiesRead = false;
 };
 
 enum class ReportDetail {
@@ -28,7 +30,8 @@ enum class ReportDetail {
 };
 
 // Opens the device, reads the data-bus record, the address-bus record, the erase counter (and the
-// capacities), and closes it again.
+// capacities), and closes it again. The first failed transfer ends the report; nothing after it
+// is asked for.
 DeviceReport ReadDeviceReport(ReportDetail detail);
 
 // A text field of a record; one that fills its field has no terminator.

@@ -1,13 +1,14 @@
 #include "engine/brivo_window.h"
 
+#include "engine/device_session.h"
+
 namespace nuvrel {
 
-bool SelectBrivoWindow(DeviceHandle device, BrivoWindow window) {
-    if (IsVelkBrivo(device) == 0) {
-        return true;
+bool SelectBrivoWindow(DeviceSession& device, BrivoWindow window) {
+    if (IsVelkBrivo(device.get()) != 0) {
+        Compatibility(device.get(), static_cast<std::uint8_t>(window));
     }
-    Compatibility(device, static_cast<std::uint8_t>(window));
-    return true;
+    return device.answering();
 }
 
 }  // namespace nuvrel

@@ -8,13 +8,16 @@
 
 namespace nuvrel {
 
+class DeviceSession;
+
 enum class BrivoWindow : std::uint8_t {
     Rom = VELK_COMPAT_ROM_MODE,
     SaveRam = VELK_COMPAT_SAVE_RAM_MODE,
 };
 
-// On a Brivo device, sends the switch to the wanted window; other models need none. False only
-// when the switch was sent and its transfer failed.
-bool SelectBrivoWindow(DeviceHandle device, BrivoWindow window);
+// Asks the device for its model and, on a Brivo, sends the switch to the wanted window; other
+// models need none. False when a transfer of either failed: the device may then show the other
+// window, so nothing may be read or written there.
+bool SelectBrivoWindow(DeviceSession& device, BrivoWindow window);
 
 }  // namespace nuvrel

@@ -2,11 +2,15 @@
 
 #include <velk_series/velk_series.h>
 
+#include "engine/device_session.h"
+
 namespace nuvrel {
 
 DeviceCapacity QueryDeviceCapacity(bool showMessage) {
     DeviceCapacity capacity;
+    const TransferWatch watch;
     capacity.romBytes = GetMaxSize(nullptr, &capacity.saveRamValue, showMessage ? 1 : 0);
+    capacity.answered = watch.allSent();
     return capacity;
 }
 

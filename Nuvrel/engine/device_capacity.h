@@ -9,6 +9,9 @@ namespace nuvrel {
 struct DeviceCapacity {
     std::uint32_t romBytes = 0;      // 0: no device, or a model without a known ROM size
     std::uint32_t saveRamValue = 0;  // half the save-RAM window in bytes; 0: no save RAM
+    // False when the device was found but a transfer of the query failed: then the zeros above
+    // say nothing about the device.
+    bool answered = true;
 };
 
 // With showMessage the library itself reports "Device Not Detected!" through its message handler

@@ -1,10 +1,38 @@
-// One OpenVelkDevice ... CloseVelkDevice bracket. The runs close explicitly where the order of
-// closing matters; the destructor closes on every other way out.
+// One OpenVelkDevice ... CloseVelkDevice bracket, closed on every way out, that also tells whether
+// every transfer since it opened went through.
+//
+// The library reports a failed transfer by clearing its busy flag; several exports (GetMaxSize,
+// IsVelkBrivo, Compatibility) have no result that could say so. A TransferWatch therefore holds
+// the flag set while it lives and puts back the value it found, unless a transfer failed: then the
+// flag stays cleared, as the library left it, so that a watch around it sees the failure too. The
+// flag is only ever set by the thread that owns the device at that moment (the user-interface
+// thread between operations, or the one worker while its operation holds the flag), so holding
+// it here hides nothing.
 #pragma once
+
+#include <cstdint>
 
 #include <velk_series/velk_series.h>
 
 namespace nuvrel {
+
+class TransferWatch {
+  public:
+    TransferWatch() : previous_(IsVelkDeviceProcessed()) { SetVelkDeviceProcessed(1); }
+    ~TransferWatch() {
+        if (allSent()) {
+            SetVelkDeviceProcessed(previous_);
+        }
+    }
+    TransferWatch(const TransferWatch&) = delete;
+    TransferWatch& operator=(const TransferWatch&) = delete;
+
+    // False once a transfer has failed since the watch began.
+    bool allSent() const { return IsVelkDeviceProcessed() != 0; }
+
+  private:
+    std::uint8_t previous_;
+};
 
 class DeviceSession {
   public:
@@ -15,6 +43,10 @@ class DeviceSession {
 
     bool opened() const { return device_ != VELK_INVALID_DEVICE; }
     DeviceHandle get() const { return device_; }
+    // True while the device is open and every transfer since it was opened went through. Once
+    // false, nothing more may be sent: a device left waiting for a data phase would take the
+    // next command block as its data.
+    bool answering() const { return opened() && watch_.allSent(); }
     void close() {
         if (opened()) {
             CloseVelkDevice(device_);
@@ -23,6 +55,7 @@ class DeviceSession {
     }
 
   private:
+    TransferWatch watch_;
     DeviceHandle device_;
 };
 

@@ -1,5 +1,7 @@
 #include "engine/replacing_file.h"
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
@@ -13,13 +15,14 @@
 namespace nuvrel {
 namespace {
 
+namespace fs = std::filesystem;
+
 std::atomic<unsigned> temporaryCounter{0};
 
-std::string TemporaryNameFor(const std::string& destination, unsigned attempt) {
-    const std::filesystem::path target(destination);
-    // Only a prefix of the destination's name: the added characters must not push a long name
-    // past the file system's limit (255 bytes on most), or a file that could be created
-    // directly could not be written at all.
+std::string TemporaryNameFor(const fs::path& target, unsigned attempt) {
+    // Only a prefix of the target's name: the added characters must not push a long name past
+    // the file system's limit (255 bytes on most), or a file that could be created directly
+    // could not be written at all.
     constexpr std::size_t kNamePrefix = 64;
     std::string name = "." + target.filename().string().substr(0, kNamePrefix) + ".part";
 #if !defined(_WIN32)
@@ -27,6 +30,42 @@ std::string TemporaryNameFor(const std::string& destination, unsigned attempt) {
 #endif
     name += "-" + std::to_string(attempt);
     return (target.parent_path() / name).string();
+}
+
+// The file a path finally names: symbolic links followed (a dangling one names the file it would
+// create), relative link targets taken from the link's folder. Empty for a loop.
+fs::path FollowLinks(fs::path path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error))) {
+            return path;
+        }
+        const fs::path link = fs::read_symlink(path, error);
+        if (error) {
+            return {};
+        }
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return {};
+}
+
+// Whether the existing target may be replaced: a regular file this user owns and may write.
+// Renaming over it would otherwise take over another user's file or undo a read-only mark,
+// which the permission bits forbid even where the file system would allow it (for root).
+bool MayReplace(const fs::path& target) {
+#if defined(_WIN32)
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    return !error && fs::is_regular_file(status) &&
+           (status.permissions() & fs::perms::owner_write) != fs::perms::none;
+#else
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+        return false;
+    }
+    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & S_IWUSR) != 0 &&
+           ::access(target.c_str(), W_OK) == 0;
+#endif
 }
 
 }  // namespace
@@ -37,27 +76,44 @@ ReplacingFile::~ReplacingFile() {
     discard();
 }
 
-bool ReplacingFile::open() {
+ReplacingFile::OpenResult ReplacingFile::open() {
     if (destination_.empty()) {
-        return false;
+        return OpenResult::CannotCreate;
+    }
+    const fs::path target = FollowLinks(destination_);
+    if (target.empty()) {
+        return OpenResult::NotWritable;
     }
     std::error_code error;
-    if (std::filesystem::is_directory(destination_, error)) {
-        return false;
+    const bool exists = fs::exists(fs::symlink_status(target, error));
+    if (exists && !MayReplace(target)) {
+        return OpenResult::NotWritable;
     }
     for (int tries = 0; tries < 100; ++tries) {
-        std::string candidate = TemporaryNameFor(destination_, temporaryCounter++);
+        std::string candidate = TemporaryNameFor(target, temporaryCounter++);
         // "x": never reuse or follow an existing file of that name.
         file_ = std::fopen(candidate.c_str(), "wbx");
         if (file_ != nullptr) {
             temporary_ = std::move(candidate);
-            return true;
+            target_ = target.string();
+            break;
         }
         if (errno != EEXIST) {
-            return false;
+            return OpenResult::CannotCreate;
         }
     }
-    return false;
+    if (file_ == nullptr) {
+        return OpenResult::CannotCreate;
+    }
+    if (exists) {
+        // The replacement keeps the old file's permission bits.
+        fs::permissions(temporary_, fs::status(target, error).permissions(), error);
+        if (error) {
+            discard();
+            return OpenResult::CannotCreate;
+        }
+    }
+    return OpenResult::Opened;
 }
 
 bool ReplacingFile::write(const void* data, std::size_t length) {
@@ -79,7 +135,7 @@ bool ReplacingFile::commit() {
     file_ = nullptr;
     if (ok) {
         std::error_code error;
-        std::filesystem::rename(temporary_, destination_, error);
+        fs::rename(temporary_, target_, error);
         ok = !error;
     }
     if (ok) {
@@ -96,7 +152,7 @@ void ReplacingFile::discard() {
     }
     if (!temporary_.empty()) {
         std::error_code error;
-        std::filesystem::remove(temporary_, error);
+        fs::remove(temporary_, error);
         temporary_.clear();
     }
 }

@@ -26,6 +26,12 @@ inline constexpr const char* kSectorDetection = "sector detection";
 inline constexpr const char* kEraseCounter = "erase counter";
 inline constexpr const char* kFileName = "file name";
 inline constexpr const char* kClosingRead = "closing read";
+// The short queries front ends make before a run.
+inline constexpr const char* kRomQuery = "ROM query";
+inline constexpr const char* kSaveRamQuery = "save RAM query";
+inline constexpr const char* kHeaderRead = "header read";
+inline constexpr const char* kDeviceInformation = "device information";
+inline constexpr const char* kCompatibilitySet = "compatibility set";
 }  // namespace device_step
 
 // "Device not answering: %s": a command's transfer failed at that step.

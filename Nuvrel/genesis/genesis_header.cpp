@@ -2,9 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
-
+#include "engine/input_file.h"
 #include "engine/size_units.h"
 
 namespace nuvrel {
@@ -66,18 +64,14 @@ std::string HeaderFileSizeText(std::uint32_t imageSize) {
 }
 
 std::optional<GenesisHeaderBytes> ReadGenesisHeaderFromFile(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return std::nullopt;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    const InputFile file(path);
+    if (!file.opened()) {
         return std::nullopt;
     }
     GenesisHeaderBytes header{};
-    const bool ok = std::fseek(file, static_cast<long>(kGenesisHeaderOffset), SEEK_SET) == 0 &&
-                    std::fread(header.data(), 1, header.size(), file) == header.size();
-    std::fclose(file);
+    const bool ok =
+        std::fseek(file.get(), static_cast<long>(kGenesisHeaderOffset), SEEK_SET) == 0 &&
+        std::fread(header.data(), 1, header.size(), file.get()) == header.size();
     if (!ok) {
         return std::nullopt;
     }

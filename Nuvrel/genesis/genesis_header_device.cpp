@@ -22,11 +22,16 @@ DeviceHeaderRead ReadGenesisHeaderFromDevice() {
         return read;
     }
     read.deviceFound = true;
-    SelectBrivoWindow(device.get(), BrivoWindow::Rom);
-
+    // The first failed transfer ends the read; the header then stays unknown.
+    if (!SelectBrivoWindow(device, BrivoWindow::Rom)) {
+        return read;
+    }
+    const std::optional<StoredName> name = ReadStoredName(device.get(), VELK_SLOT_ROM_NAME);
+    if (!name) {
+        return read;
+    }
     // Shown as stored, cut after the slot's 64 characters.
-    const StoredName name = ReadStoredName(device.get(), VELK_SLOT_ROM_NAME).value_or(StoredName{});
-    read.fileName = name.text.empty() ? std::string(kNotApplicable) : name.text;
+    read.fileName = name->text.empty() ? std::string(kNotApplicable) : name->text;
 
     std::uint8_t bytes[kHeaderReadUnits * VELK_UNIT_BYTES] = {};
     if (ReadSector(device.get(), bytes, kHeaderWordAddress, kHeaderReadUnits) == 0) {

@@ -2,31 +2,15 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <system_error>
+
+#include "engine/input_file.h"
 
 namespace nuvrel {
 namespace {
 
 constexpr long kDomesticNameOffset = 0x120;
 constexpr std::size_t kDomesticNameLength = 48;
-
-class ReadOnlyFile {
-  public:
-    explicit ReadOnlyFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
-    ~ReadOnlyFile() {
-        if (file_ != nullptr) {
-            std::fclose(file_);
-        }
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-    std::FILE* get() const { return file_; }
-
-  private:
-    std::FILE* file_;
-};
 
 // The walk back starts at the field's last character and stops at the first non-space, a zero
 // byte included; the text shown then ends at its first zero byte. Spaces in front of a zero byte
@@ -43,17 +27,14 @@ std::string DomesticNameWithoutTrailingSpaces(const char* bytes, std::size_t len
 
 ImageCheck CheckInputImage(const std::string& path) {
     ImageCheck check;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return check;
-    }
-    ReadOnlyFile file(path);
-    if (file.get() == nullptr) {
+    const InputFile file(path);
+    if (!file.opened()) {
+        check.notRegularFile = file.status() == InputFile::Status::NotRegular;
         return check;
     }
 
-    const auto measured = std::filesystem::file_size(path, error);
-    if (error || measured > std::numeric_limits<std::uint32_t>::max()) {
+    const std::uint64_t measured = file.size();
+    if (measured > std::numeric_limits<std::uint32_t>::max()) {
         // A size that does not fit the 32-bit image size would be programmed truncated.
         check.size = 0;
         check.sizeText = kNoInfo;

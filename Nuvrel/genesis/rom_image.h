@@ -19,11 +19,13 @@ struct ImageCheck {
     std::optional<std::uint32_t> size;        // the new image size (m_inSize), 0 when unknown
     std::optional<std::string> sizeText;      // "File size:" ("%dMBit", or "No info")
     std::optional<std::string> domesticName;  // "Domestic ROM Name:" (trailing spaces removed)
+    // The path names a directory, device, FIFO or socket: refused without reading from it.
+    bool notRegularFile = false;
 };
 
 // Opens the image, measures it and reads its 48-byte domestic name at 0x120. A file that cannot be
-// opened gives usable=false and changes nothing; one whose size cannot be known (or that does not
-// fit in 32 bits) gives size 0 and "No info" in both fields.
+// opened, or is not a regular file, gives usable=false and changes nothing; one whose size cannot
+// be known (or that does not fit in 32 bits) gives size 0 and "No info" in both fields.
 ImageCheck CheckInputImage(const std::string& path);
 
 // True when an image of imageSize bytes may be programmed into a device of capacity bytes.

@@ -33,14 +33,21 @@ DeviceRomInfo QueryDeviceRom() {
     info.deviceFound = true;
 
     char name[VELK_UNIT_BYTES] = {};
-    ReadSector(device.get(), name, kDomesticNameWord, 1);
+    if (ReadSector(device.get(), name, kDomesticNameWord, 1) == 0) {
+        info.answered = false;
+        return info;
+    }
     info.domesticName = std::string(name, strnlen(name, kDomesticNameLength));
 
     info.romSize = GetMaxSize(device.get(), nullptr, 1);
+    const std::optional<StoredName> stored =
+        device.answering() ? ReadStoredName(device.get(), VELK_SLOT_ROM_NAME) : std::nullopt;
+    if (!stored) {
+        info.answered = false;
+        return info;
+    }
     info.sizeText = DeviceSizeMBitText(info.romSize);
-
-    info.storedName =
-        ReadStoredName(device.get(), VELK_SLOT_ROM_NAME).value_or(StoredName{}).fileName();
+    info.storedName = stored->fileName();
     return info;
 }
 
@@ -51,6 +58,7 @@ OperationOutcome ReadRom(const RomReadRequest& request, OperationSink& sink) {
     dump.window = BrivoWindow::Rom;
     dump.wordAt = [](std::uint32_t offset) { return offset / 2; };
     dump.beforeBlock = [&sink](std::uint32_t block) { sink.setSector(KilobyteText(block)); };
+    dump.cancel = request.cancel;
     return DumpDeviceToFile(dump, sink);
 }
 

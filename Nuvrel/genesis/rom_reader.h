@@ -13,7 +13,10 @@
 namespace nuvrel {
 
 struct DeviceRomInfo {
-    bool deviceFound = false;   // false: show "Device Not Detected!" and disable "Read"
+    bool deviceFound = false;  // false: show "Device Not Detected!" and disable "Read"
+    // False when a transfer failed: the query stopped there and the fields below are not the
+    // device's.
+    bool answered = true;
     std::string domesticName;   // 48 characters from byte 0x120; trailing spaces kept
     std::uint32_t romSize = 0;  // GetMaxSize: the read-back length (m_deviceRomSize)
     std::string sizeText;       // "%dMBit", rounded down
@@ -21,7 +24,7 @@ struct DeviceRomInfo {
 };
 
 // Opens the device, reads the domestic name (ReadSector count 1 at word 144), the ROM size and the
-// stored name, and closes it again.
+// stored name, and closes it again. The first failed transfer ends the query.
 DeviceRomInfo QueryDeviceRom();
 
 struct RomReadRequest {

@@ -11,6 +11,7 @@
 
 #include "engine/brivo_window.h"
 #include "engine/device_session.h"
+#include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "engine/stored_name.h"
 #include "genesis/sector_walk.h"
@@ -24,7 +25,7 @@ constexpr std::uint32_t kChipBytes = 0x200000;  // one chip of a two-chip set: 2
 constexpr std::chrono::milliseconds kPauseAfterFirstChip{1000};
 
 // The write run's state, so that each step can be a small function and every way out passes
-// through the same closing steps.
+// through the same closing steps. A step that fails records the outcome and returns false.
 class RomWriteRun {
   public:
     RomWriteRun(const RomWriteRequest& request, OperationSink& sink)
@@ -42,9 +43,14 @@ class RomWriteRun {
         return hint == VELK_ERASE_HINT_TEXT_CHIP ||
                (hint == VELK_ERASE_HINT_QUERIED && request_.fastErase);
     }
+    bool detectSectors(EraseHint& hint);
+    bool countEraseCycle();
     bool eraseChips();
     bool eraseSectors();
+    bool erased(bool ok, std::uint32_t offset);
     bool writeBlocks();
+    bool cancelledAt(std::uint32_t offset);
+    void storeNameAndClose();
     void pause(std::chrono::milliseconds duration) const;
 
     // Copied once: a new selection on a page during the run changes neither the data written
@@ -58,6 +64,7 @@ class RomWriteRun {
     DeviceSession device_;
     std::unique_ptr<std::uint8_t[]> image_;
     SectorTable table_{};
+    bool erasing_ = false;  // the erase count went up: the flash is about to change
     OperationOutcome outcome_;
 };
 
@@ -66,9 +73,15 @@ OperationOutcome RomWriteRun::run() {
         sink_.setSector("");
         return Ended(OperationResult::NoDevice, "");
     }
-    SelectBrivoWindow(device_.get(), BrivoWindow::Rom);
-    std::FILE* file = std::fopen(imagePath_.c_str(), "rb");
-    if (file == nullptr) {
+    if (!SelectBrivoWindow(device_, BrivoWindow::Rom)) {
+        outcome_ = NoAnswerAt(device_step::kWindowSwitch);
+        sink_.setStatus(outcome_.status);
+        device_.close();
+        sink_.setSector("");
+        return outcome_;
+    }
+    const InputFile file(imagePath_);
+    if (!file.opened()) {
         device_.close();
         sink_.setSector("");
         return Ended(OperationResult::FileNotOpened, "");
@@ -76,47 +89,24 @@ OperationOutcome RomWriteRun::run() {
     sink_.setStatus("Analizing file");
 
     bool timerStarted = false;
-    if (loadImage(file)) {
-        if (request_.applyPatches) {
-            request_.applyPatches(image_.get(), size_);
-        }
-        EraseHint hint = VELK_ERASE_HINT_NONE;
-        if (DetectSectorsTables(device_.get(), table_, &hint) == 0) {
-            outcome_ = Ended(OperationResult::SectorsUndetected, kStatusCantDetectSectors);
-            sink_.setStatus(outcome_.status);
-        } else {
-            sink_.startElapsedTimer();
-            timerStarted = true;
-
-            // The device's lifetime erase count: one that could not be read is left alone
-            // rather than restarted from 1.
-            std::uint32_t eraseCount = 0;
-            if (ReadErasingCount(device_.get(), &eraseCount, 0) != 0) {
-                ++eraseCount;
-                ReadErasingCount(device_.get(), &eraseCount, 1);
-            }
-
+    EraseHint hint = VELK_ERASE_HINT_NONE;
+    if (loadImage(file.get()) && detectSectors(hint)) {
+        sink_.startElapsedTimer();
+        timerStarted = true;
+        if (countEraseCycle()) {
+            erasing_ = true;
             sink_.setProgressRange(static_cast<std::uint16_t>(blocks_));
-            const bool erased = useChipErase(hint) ? eraseChips() : eraseSectors();
-            if (erased && writeBlocks()) {
+            const bool erasedAll = useChipErase(hint) ? eraseChips() : eraseSectors();
+            if (erasedAll && writeBlocks()) {
                 outcome_ = Ended(OperationResult::Completed, kStatusWriteComplete);
             }
             sink_.setProgressPosition(0);
-            sink_.setStatus(outcome_.status);
-            // The device must not carry the name of an image it does not fully hold.
-            StoreName(device_.get(), VELK_SLOT_ROM_NAME,
-                      outcome_.succeeded() ? MakeStoredName(imagePath_) : kFailedWriteName);
         }
-    } else {
-        sink_.setStatus(outcome_.status);
     }
-
-    // The closing read of the first block; its data is not used.
-    std::uint8_t closing[kBlockBytes];
-    ReadSector(device_.get(), closing, 0, kBlockUnits);
+    storeNameAndClose();
+    sink_.setStatus(outcome_.status);
 
     image_.reset();
-    std::fclose(file);
     if (timerStarted) {
         sink_.stopElapsedTimer();
     }
@@ -137,23 +127,60 @@ bool RomWriteRun::loadImage(std::FILE* file) {
         outcome_ = Ended(OperationResult::FileReadFailed, kStatusCantReadFile);
         return false;
     }
+    if (request_.applyPatches) {
+        request_.applyPatches(image_.get(), size_);
+    }
     return true;
+}
+
+bool RomWriteRun::detectSectors(EraseHint& hint) {
+    if (DetectSectorsTables(device_.get(), table_, &hint) != 0) {
+        return true;
+    }
+    // Unknown chips answer; a device that stopped answering is not a chip problem.
+    outcome_ = device_.answering()
+                   ? Ended(OperationResult::SectorsUndetected, kStatusCantDetectSectors)
+                   : NoAnswerAt(device_step::kSectorDetection);
+    return false;
+}
+
+bool RomWriteRun::countEraseCycle() {
+    // The device's lifetime erase count: one more cycle before anything is erased.
+    std::uint32_t eraseCount = 0;
+    if (ReadErasingCount(device_.get(), &eraseCount, 0) != 0) {
+        ++eraseCount;
+        ReadErasingCount(device_.get(), &eraseCount, 1);
+    }
+    if (!device_.answering()) {
+        outcome_ = NoAnswerAt(device_step::kEraseCounter);
+        return false;
+    }
+    return true;
+}
+
+bool RomWriteRun::erased(bool ok, std::uint32_t offset) {
+    if (!ok) {
+        outcome_ = FailedAt(OperationResult::EraseFailed, offset);
+    }
+    return ok;
 }
 
 bool RomWriteRun::eraseChips() {
     sink_.setFastErase(true);
     sink_.setStatus("Erasing ROM0");
-    if (EraseSector(device_.get(), VELK_CHIP0_COMMAND_ADDRESS, 1, VELK_ERASE_CHIP) == 0) {
-        outcome_ = FailedAt(OperationResult::EraseFailed, 0);
+    if (!erased(EraseSector(device_.get(), VELK_CHIP0_COMMAND_ADDRESS, 1, VELK_ERASE_CHIP) != 0,
+                0)) {
         return false;
     }
     pause(kPauseAfterFirstChip);
     if (size_ > kChipBytes) {
-        sink_.setStatus("Erasing ROM1");
-        if (EraseSector(device_.get(), VELK_CHIP1_COMMAND_ADDRESS, 1, VELK_ERASE_CHIP) == 0) {
-            outcome_ = FailedAt(OperationResult::EraseFailed, kChipBytes);
+        if (cancelledAt(kChipBytes)) {
             return false;
         }
+        sink_.setStatus("Erasing ROM1");
+        return erased(
+            EraseSector(device_.get(), VELK_CHIP1_COMMAND_ADDRESS, 1, VELK_ERASE_CHIP) != 0,
+            kChipBytes);
     }
     return true;
 }
@@ -164,10 +191,13 @@ bool RomWriteRun::eraseSectors() {
     for (std::uint32_t i = 0; i < blocks_; ++i) {
         // Only sectors whose first word lies inside the whole blocks are erased.
         if (const SectorEntry* row = walk.startsAt(i * (kBlockBytes / 2))) {
+            if (cancelledAt(row->wordAddress * 2)) {
+                return false;
+            }
             sink_.setSector(SectorName(*row));
             sink_.setStatus("Erasing");
-            if (EraseSector(device_.get(), row->wordAddress, 1, VELK_ERASE_SECTOR) == 0) {
-                outcome_ = FailedAt(OperationResult::EraseFailed, row->wordAddress * 2);
+            if (!erased(EraseSector(device_.get(), row->wordAddress, 1, VELK_ERASE_SECTOR) != 0,
+                        row->wordAddress * 2)) {
                 return false;
             }
         }
@@ -185,6 +215,9 @@ bool RomWriteRun::writeBlocks() {
         const std::uint32_t offset = i * kBlockBytes;
         const std::uint32_t word = offset / 2;
         const std::uint8_t* block = image_.get() + offset;
+        if (cancelledAt(offset)) {
+            return false;
+        }
         if (const SectorEntry* row = walk.startsAt(word)) {
             sink_.setSector(SectorName(*row));
         }
@@ -210,6 +243,36 @@ bool RomWriteRun::writeBlocks() {
         sink_.setProgressPosition(i);
     }
     return true;
+}
+
+bool RomWriteRun::cancelledAt(std::uint32_t offset) {
+    if (!CancelRequested(request_.cancel)) {
+        return false;
+    }
+    outcome_ = FailedAt(OperationResult::Cancelled, offset);
+    return true;
+}
+
+void RomWriteRun::storeNameAndClose() {
+    // After a failed transfer nothing more may be sent: a device left waiting for a data phase
+    // would take the next command block as its data.
+    if (!device_.answering()) {
+        return;
+    }
+    // Once erasing began, the device must not carry the name of an image it does not fully hold.
+    if (erasing_) {
+        const std::string name =
+            outcome_.succeeded() ? MakeStoredName(imagePath_) : std::string(kFailedWriteName);
+        if (!StoreName(device_.get(), VELK_SLOT_ROM_NAME, name)) {
+            outcome_ = NoAnswerAt(device_step::kFileName);
+            return;
+        }
+    }
+    // The closing read of the first block; its data is not used.
+    std::uint8_t closing[kBlockBytes];
+    if (ReadSector(device_.get(), closing, 0, kBlockUnits) == 0) {
+        outcome_ = NoAnswerAt(device_step::kClosingRead);
+    }
 }
 
 void RomWriteRun::pause(std::chrono::milliseconds duration) const {

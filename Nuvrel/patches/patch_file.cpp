@@ -2,23 +2,15 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
+#include "engine/input_file.h"
+#include "engine/replacing_file.h"
 #include "patches/game_genie.h"
 #include "patches/hex_text.h"
 #include "patches/patch_messages.h"
 
 namespace nuvrel {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File OpenFile(const std::filesystem::path& path, const char* mode) {
-    return File(std::fopen(path.string().c_str(), mode));
-}
 
 // One fgets-sized piece: at most 1023 characters up to and including the line end.
 constexpr int kLineBufferSize = 1024;
@@ -32,6 +24,7 @@ std::string_view PatchFileMessage(PatchFileResult result) {
         case PatchFileResult::CannotWrite:
             return patch_messages::kCannotWrite;
         case PatchFileResult::CannotRead:
+        case PatchFileResult::NotRegularFile:
             return patch_messages::kCannotRead;
         case PatchFileResult::WrongFormat:
             return patch_messages::kWrongFormat;
@@ -39,51 +32,29 @@ std::string_view PatchFileMessage(PatchFileResult result) {
     return {};
 }
 
-namespace {
-
-// Binary mode, so the CR LF written here is what ends up on disk on every platform.
-bool WriteRows(const std::filesystem::path& path, const PatchList& list) {
-    File file = OpenFile(path, "wb");
-    if (!file) {
-        return false;
-    }
-    for (const PatchRow& row : list.rows()) {
-        if (std::fprintf(file.get(), "%s:%s\r\n", row.address.c_str(), row.data.c_str()) < 0) {
-            return false;
-        }
-    }
-    // A full disk shows up only when the buffered data is flushed.
-    return std::fclose(file.release()) == 0;
-}
-
-}  // namespace
-
 PatchFileResult SavePatchFile(const std::filesystem::path& path, const PatchList& list) {
-    // The rows go to a file beside the destination that replaces it only once complete, so a
-    // failed save (a full disk) never leaves a half-written list where a good one was.
-    std::filesystem::path partial = path;
-    partial += ".saving";
-    if (WriteRows(partial, list)) {
-        std::error_code error;
-        std::filesystem::rename(partial, path, error);
-        if (!error) {
-            return PatchFileResult::Ok;
-        }
-    }
-    std::error_code ignored;
-    const bool partialExisted = std::filesystem::remove(partial, ignored);
-    if (partialExisted) {
+    // The rows replace the destination only once all of them are on disk, so a failed save (a
+    // full disk) never leaves a half-written list where a good one was.
+    ReplacingFile file(path.string());
+    if (file.open() != ReplacingFile::OpenResult::Opened) {
         return PatchFileResult::CannotWrite;
     }
-    // The folder does not take new files, but the destination itself may still be writable.
-    return WriteRows(path, list) ? PatchFileResult::Ok : PatchFileResult::CannotWrite;
+    for (const PatchRow& row : list.rows()) {
+        // CR LF on every platform, so files move between systems.
+        const std::string line = row.address + ":" + row.data + "\r\n";
+        if (!file.write(line.data(), line.size())) {
+            return PatchFileResult::CannotWrite;
+        }
+    }
+    return file.commit() ? PatchFileResult::Ok : PatchFileResult::CannotWrite;
 }
 
 PatchFileResult LoadPatchFile(const std::filesystem::path& path, std::uint32_t romSize,
                               PatchList& list) {
-    File file = OpenFile(path, "rb");
-    if (!file) {
-        return PatchFileResult::CannotRead;
+    const InputFile file(path.string());
+    if (!file.opened()) {
+        return file.status() == InputFile::Status::NotRegular ? PatchFileResult::NotRegularFile
+                                                              : PatchFileResult::CannotRead;
     }
     list.Clear();
     char line[kLineBufferSize];

@@ -10,12 +10,15 @@
 
 namespace nuvrel {
 
-enum class PatchFileResult { Ok, CannotWrite, CannotRead, WrongFormat };
+// NotRegularFile: a directory, device, FIFO or socket, refused before reading (its message is
+// the one of CannotRead).
+enum class PatchFileResult { Ok, CannotWrite, CannotRead, NotRegularFile, WrongFormat };
 
 // The message to show for a failed result; empty for Ok.
 std::string_view PatchFileMessage(PatchFileResult result);
 
-// Creates or truncates the file and writes every row.
+// Writes every row to a new file that then replaces the destination (a symbolic link is written
+// through, an existing file keeps its permission bits); the destination is untouched on failure.
 PatchFileResult SavePatchFile(const std::filesystem::path& path, const PatchList& list);
 
 // Replaces the list with the file's rows (unchecked, codes rebuilt from address and data). Lines

@@ -20,6 +20,9 @@ struct SaveRamInfo {
     // size; with showMessage the library has said "Device Not Detected!" when it was missing.
     bool deviceFound = false;
     std::uint32_t ramSize = 0;  // the save-RAM value (m_ramSize); 0: the device has no save RAM
+    // False when the device was found but a transfer of the query failed: the query stopped
+    // there and the values are not the device's.
+    bool answered = true;
     // Only for QuerySaveRamForRead:
     bool opened = false;     // false after deviceFound: "Device Not Detected!", disable "Read"
     std::string storedName;  // slot 2; empty when it has no terminator within 64 bytes
@@ -60,9 +63,10 @@ struct SaveRamWriteRequest {
 };
 
 // Writes the file into the window in 256-byte blocks, verifying every save byte of a block when
-// asked. Stores MakeStoredName(inputPath) in slot 2 after a complete run, " " otherwise. Status:
-// "Writing", then "Write Complite", "Verify error at: 0x%.6X", "Write error at: 0x%.6X",
-// "Read error at: 0x%.6X" or "Can't read file!".
+// asked. Stores MakeStoredName(inputPath) in slot 2 after a complete run, " " otherwise (nothing
+// after a failed transfer). Status: "Writing", then "Write Complite", "Verify error at: 0x%.6X",
+// "Write error at: 0x%.6X", "Read error at: 0x%.6X", "Device not answering: %s",
+// "Interrupted at 0x%.6X" or "Can't read file!".
 OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink& sink);
 
 struct SaveRamClearRequest {

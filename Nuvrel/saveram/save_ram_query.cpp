@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include <velk_series/velk_series.h>
 
 #include "engine/device_capacity.h"
@@ -14,6 +12,7 @@ SaveRamInfo QuerySaveRamSize(bool showMessage) {
     const DeviceCapacity capacity = QueryDeviceCapacity(showMessage);
     info.deviceFound = capacity.romBytes != 0;
     info.ramSize = capacity.saveRamValue;
+    info.answered = capacity.answered;
     return info;
 }
 
@@ -28,11 +27,16 @@ SaveRamInfo QuerySaveRamForRead(bool showMessage) {
     }
     info.opened = true;
 
-    info.storedName =
-        ReadStoredName(device.get(), VELK_SLOT_SAVE_NAME).value_or(StoredName{}).fileName();
-
+    // The first failed transfer ends the query: a read length that was never reported must not
+    // become a dump of nothing.
+    const std::optional<StoredName> stored = ReadStoredName(device.get(), VELK_SLOT_SAVE_NAME);
     std::uint32_t value = 0;
-    const bool sized = GetMaxSize(device.get(), &value, showMessage ? 1 : 0) != 0;
+    const bool sized = stored && GetMaxSize(device.get(), &value, showMessage ? 1 : 0) != 0;
+    if (!stored || !device.answering()) {
+        info.answered = false;
+        return info;
+    }
+    info.storedName = stored->fileName();
     info.readLength = sized ? 2 * value : 0;
     return info;
 }

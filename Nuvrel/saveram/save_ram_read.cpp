@@ -13,6 +13,7 @@ OperationOutcome ReadSaveRam(const SaveRamReadRequest& request, OperationSink& s
     dump.window = BrivoWindow::SaveRam;
     dump.wordAt = SaveRamWord;
     dump.adjustBlock = ClearEvenBytes;
+    dump.cancel = request.cancel;
     return DumpDeviceToFile(dump, sink);
 }
 

@@ -1,12 +1,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <velk_series/velk_series.h>
 
 #include "engine/brivo_window.h"
 #include "engine/device_session.h"
+#include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "engine/stored_name.h"
 #include "saveram/save_ram.h"
@@ -23,6 +25,7 @@ struct SaveRun {
     std::string inputPath;  // empty when clearing
     std::uint32_t length = 0;
     bool verify = true;
+    const CancelToken* cancel = nullptr;
     bool clearing() const { return inputPath.empty(); }
 };
 
@@ -35,6 +38,9 @@ OperationOutcome SendBlocks(DeviceHandle device, std::FILE* file, const SaveRun&
     std::uint8_t check[kWriteBlockBytes];
     for (std::uint32_t i = 0; i < blocks; ++i) {
         const std::uint32_t offset = i * kWriteBlockBytes;
+        if (CancelRequested(run.cancel)) {
+            return FailedAt(OperationResult::Cancelled, offset);
+        }
         if (file == nullptr) {
             std::memset(block, 0, sizeof block);
         } else if (std::fread(block, 1, sizeof block, file) != sizeof block) {
@@ -59,35 +65,51 @@ OperationOutcome SendBlocks(DeviceHandle device, std::FILE* file, const SaveRun&
     return Ended(OperationResult::Completed, kStatusWriteComplete);
 }
 
+// The window switch and one read at the window's start before the transfer (its data is not
+// used); the step that failed, or null.
+const char* PrepareWindow(DeviceSession& device) {
+    if (!SelectBrivoWindow(device, BrivoWindow::SaveRam)) {
+        return device_step::kWindowSwitch;
+    }
+    std::uint8_t probe[kWriteBlockBytes];
+    if (ReadSector(device.get(), probe, SaveRamWord(0), kWriteBlockUnits) == 0) {
+        return device_step::kSaveRamProbe;
+    }
+    return nullptr;
+}
+
 OperationOutcome RunSave(const SaveRun& run, OperationSink& sink) {
     DeviceSession device;
     if (!device.opened()) {
         return Ended(OperationResult::NoDevice, "");
     }
-    SelectBrivoWindow(device.get(), BrivoWindow::SaveRam);
-    // One read at the window's start before the transfer; its data is not used.
-    std::uint8_t probe[kWriteBlockBytes];
-    ReadSector(device.get(), probe, SaveRamWord(0), kWriteBlockUnits);
-
-    std::FILE* file = nullptr;
+    if (const char* failedStep = PrepareWindow(device)) {
+        const OperationOutcome outcome = NoAnswerAt(failedStep);
+        sink.setStatus(outcome.status);
+        return outcome;
+    }
+    std::optional<InputFile> file;
     if (!run.clearing()) {
-        file = std::fopen(run.inputPath.c_str(), "rb");
-        if (file == nullptr) {
+        file.emplace(run.inputPath);
+        if (!file->opened()) {
             device.close();
             return Ended(OperationResult::FileNotOpened, "");
         }
     }
     sink.startElapsedTimer();
 
-    OperationOutcome outcome = SendBlocks(device.get(), file, run, sink);
+    OperationOutcome outcome = SendBlocks(device.get(), file ? file->get() : nullptr, run, sink);
     sink.setProgressPosition(0);
-    if (file != nullptr) {
-        std::fclose(file);
+    // After a failed transfer nothing more may be sent: a device left waiting for a data phase
+    // would take the next command block as its data.
+    if (device.answering()) {
+        const bool named = outcome.succeeded() && !run.clearing();
+        if (!StoreName(device.get(), VELK_SLOT_SAVE_NAME,
+                       named ? MakeStoredName(run.inputPath) : std::string(kFailedWriteName))) {
+            outcome = NoAnswerAt(device_step::kFileName);
+        }
     }
     sink.setStatus(outcome.status);
-    const bool named = outcome.succeeded() && !run.clearing();
-    StoreName(device.get(), VELK_SLOT_SAVE_NAME,
-              named ? MakeStoredName(run.inputPath) : kFailedWriteName);
     sink.stopElapsedTimer();
     device.close();
     return outcome;
@@ -99,11 +121,12 @@ OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink&
     if (request.inputPath.empty()) {
         return Ended(OperationResult::FileNotOpened, "");
     }
-    return RunSave(SaveRun{request.inputPath, request.length, request.verify}, sink);
+    return RunSave(SaveRun{request.inputPath, request.length, request.verify, request.cancel},
+                   sink);
 }
 
 OperationOutcome ClearSaveRam(const SaveRamClearRequest& request, OperationSink& sink) {
-    return RunSave(SaveRun{"", 2 * request.ramSize, request.verify}, sink);
+    return RunSave(SaveRun{"", 2 * request.ramSize, request.verify, request.cancel}, sink);
 }
 
 }  // namespace nuvrel

@@ -39,8 +39,8 @@ TEST_F(CliDevice, InfoThatCannotBeReadFromTheDeviceIsAFailure) {
     config.faults.stallTransfer = 2;  // the data-bus controller's answer never comes
     StartDevice(config);
     const CliRun run = RunCli({"info"});
-    EXPECT_EQ(run.exitCode, 1) << run.out;
-    EXPECT_EQ(LastLine(run.err), "Can't read the device information");
+    EXPECT_EQ(run.exitCode, 4) << run.out;
+    EXPECT_EQ(LastLine(run.err), "Device not answering: device information");
     EXPECT_EQ(run.out.find("Firmware version:"), std::string::npos) << run.out;
 }
 

@@ -171,7 +171,7 @@ TEST_F(CliRom, UnplugDuringReadBackFailsAndKeepsTheOldDump) {
     const std::vector<std::uint8_t> oldDump(4096, 0x5A);
     WriteBytes(Path("dump.bin"), oldDump);
     const CliRun run = RunCli({"rom", "read", Path("dump.bin")});
-    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_EQ(run.exitCode, 4) << run.out;
     EXPECT_EQ(LastLine(run.err).rfind("Read error at: 0x", 0), 0u) << run.err;
     EXPECT_EQ(ReadBytes(Path("dump.bin")), oldDump);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),
@@ -185,7 +185,7 @@ TEST_F(CliRom, UnplugDuringWriteIsAFailureNotASuccess) {
     StartDevice(config);
     WriteBytes(Path("game.bin"), MakeGenesisImage(0x40000, "UNPLUGGED"));
     const CliRun run = RunCli({"rom", "write", Path("game.bin"), "--verify"});
-    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_EQ(run.exitCode, 4) << run.out;
     EXPECT_EQ(run.out.find("Write Complite"), std::string::npos) << run.out;
     EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
 }

@@ -12,7 +12,10 @@ FaultInjector::Action FaultInjector::onTransfer() {
     if (options_.stallTransfer == 0 || transfers_ != options_.stallTransfer) {
         return Action::Serve;
     }
-    return options_.stallAnswerAfter ? Action::Delay : Action::Swallow;
+    if (options_.stallAnswerAfter) {
+        return Action::Delay;
+    }
+    return options_.stallTimesOutAtOnce ? Action::TimeOut : Action::Swallow;
 }
 
 bool FaultInjector::unplugNow() const {

@@ -12,7 +12,8 @@ namespace velksim {
 
 class FaultInjector {
   public:
-    enum class Action { Serve, Swallow, Delay };
+    // Swallow: ignore the transfer and never answer; TimeOut: ignore it and answer "no data".
+    enum class Action { Serve, Swallow, Delay, TimeOut };
 
     void set(const FaultOptions& options);
     const FaultOptions& options() const { return options_; }

@@ -144,7 +144,12 @@ struct SimServer::Impl {
             velk::vdev::FrameHeader out;
             out.sequence = header->sequence;
             std::vector<std::uint8_t> payload;
-            if (header->kind == velk::vdev::FrameKind::Out) {
+            if (action == FaultInjector::Action::TimeOut) {
+                out.kind = header->kind == velk::vdev::FrameKind::Out
+                               ? velk::vdev::FrameKind::OutAck
+                               : velk::vdev::FrameKind::InData;
+                out.status = velk::vdev::FrameStatus::NoData;
+            } else if (header->kind == velk::vdev::FrameKind::Out) {
                 const auto data = message.subspan(velk::vdev::kHeaderBytes);
                 device->receiveOut(client.id, data);
                 out.kind = velk::vdev::FrameKind::OutAck;

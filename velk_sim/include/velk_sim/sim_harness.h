@@ -79,6 +79,11 @@ struct FaultOptions {
     // With stallTransfer: answer the stalled transfer after this delay instead of never (the
     // device is busy meanwhile), so the answer may arrive after the host has given up on it.
     std::optional<std::chrono::milliseconds> stallAnswerAfter;
+    // With stallTransfer: the device still ignores the stalled transfer, but tells the host at
+    // once that nothing came back, which the host takes as its time-out. The host sees exactly
+    // a stalled transfer without waiting for its timeout, so tests can stall every transfer of a
+    // run in turn.
+    bool stallTimesOutAtOnce = false;
     // Replies are cut to at most this many bytes...
     std::optional<std::size_t> shortReplyLength;
     // ...for this command code only (0 = every command).
