@@ -134,14 +134,18 @@ bool RomWriteRun::loadImage(std::FILE* file) {
 }
 
 bool RomWriteRun::detectSectors(EraseHint& hint) {
-    if (DetectSectorsTables(device_.get(), table_, &hint) != 0) {
-        return true;
+    const bool detected = DetectSectorsTables(device_.get(), table_, &hint) != 0;
+    // The identification asks for both chips even after a failed transfer and may still find
+    // chip 0; a device that stopped answering on the way is not to be erased, and not a chip
+    // problem either.
+    if (!device_.answering()) {
+        outcome_ = NoAnswerAt(device_step::kSectorDetection);
+        return false;
     }
-    // Unknown chips answer; a device that stopped answering is not a chip problem.
-    outcome_ = device_.answering()
-                   ? Ended(OperationResult::SectorsUndetected, kStatusCantDetectSectors)
-                   : NoAnswerAt(device_step::kSectorDetection);
-    return false;
+    if (!detected) {
+        outcome_ = Ended(OperationResult::SectorsUndetected, kStatusCantDetectSectors);
+    }
+    return detected;
 }
 
 bool RomWriteRun::countEraseCycle() {

@@ -31,10 +31,17 @@ std::string ReadAll(const std::filesystem::path& path) {
 // hangs and is killed, so a hang fails its test instead of stalling the whole suite.
 constexpr auto kChildDeadline = std::chrono::minutes(5);
 
-// The child's exit code, or -1 when it did not exit normally or had to be killed.
-int WaitForChild(pid_t child, std::chrono::steady_clock::time_point deadline) {
+// The child's exit code, or -1 when it did not exit normally or had to be killed. interruptWhen
+// is asked while it runs; the first true sends it SIGINT.
+int WaitForChild(pid_t child, std::chrono::steady_clock::time_point deadline,
+                 const std::function<bool()>& interruptWhen = {}) {
     int status = 0;
+    bool interrupted = !interruptWhen;
     for (;;) {
+        if (!interrupted && interruptWhen()) {
+            interrupted = true;
+            kill(child, SIGINT);
+        }
         const pid_t done = waitpid(child, &status, WNOHANG);
         if (done == child) {
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -75,6 +82,11 @@ class CliArguments {
 }  // namespace
 
 CliRun RunCli(const std::vector<std::string>& arguments) {
+    return RunCliInterrupted(arguments, {});
+}
+
+CliRun RunCliInterrupted(const std::vector<std::string>& arguments,
+                         const std::function<bool()>& interruptWhen) {
     char pattern[] = "/tmp/nuvrel-cli-run-XXXXXX";
     const char* folder = mkdtemp(pattern);
     if (folder == nullptr) {
@@ -96,7 +108,8 @@ CliRun RunCli(const std::vector<std::string>& arguments) {
     CliRun run;
     pid_t child = 0;
     if (posix_spawn(&child, NUVREL_CLI_PATH, &actions, nullptr, argv.get(), environ) == 0) {
-        run.exitCode = WaitForChild(child, std::chrono::steady_clock::now() + kChildDeadline);
+        run.exitCode =
+            WaitForChild(child, std::chrono::steady_clock::now() + kChildDeadline, interruptWhen);
     }
     posix_spawn_file_actions_destroy(&actions);
     run.out = ReadAll(outPath);

@@ -1,6 +1,7 @@
 // Runs the built nuvrel-cli as a child process and collects what it printed.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@ struct CliRun {
 
 // The child inherits this process's environment, XDG_RUNTIME_DIR included.
 CliRun RunCli(const std::vector<std::string>& arguments);
+
+// The same, pressing Ctrl-C (SIGINT) once interruptWhen() first returns true while it runs.
+CliRun RunCliInterrupted(const std::vector<std::string>& arguments,
+                         const std::function<bool()>& interruptWhen);
 
 // The same with stdout and stderr on a pseudo-terminal, as when a user runs it; everything the
 // terminal received ends up in out.
