@@ -1,5 +1,8 @@
 #include "engine/device_dump.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <velk_series/velk_series.h>
 
 #include "engine/device_session.h"
@@ -8,8 +11,6 @@
 
 namespace nuvrel {
 namespace {
-
-constexpr std::uint8_t kDumpBlockUnits = kDumpBlockBytes / VELK_UNIT_BYTES;
 
 OperationOutcome OutputRefused(ReplacingFile::OpenResult result) {
     // A file the system would not create ends quietly; one that exists but may not be replaced
@@ -21,25 +22,29 @@ OperationOutcome OutputRefused(ReplacingFile::OpenResult result) {
 
 OperationOutcome CopyBlocks(const DeviceDump& dump, DeviceSession& device, ReplacingFile& output,
                             OperationSink& sink) {
-    const std::uint32_t blocks = dump.length / kDumpBlockBytes;
+    const std::uint32_t total = dump.length / kDumpBlockBytes * kDumpBlockBytes;
+    const std::uint32_t readBytes =
+        std::uint32_t{std::max<std::uint8_t>(dump.unitsPerRead, 1)} * VELK_UNIT_BYTES;
+    const std::uint32_t blocks = total / readBytes + (total % readBytes != 0 ? 1u : 0u);
     sink.setProgressRange(static_cast<std::uint16_t>(blocks));
     sink.setStatus("Reading");
-    std::uint8_t buffer[kDumpBlockBytes];
+    std::vector<std::uint8_t> buffer(readBytes);
     for (std::uint32_t i = 0; i < blocks; ++i) {
-        const std::uint32_t offset = i * kDumpBlockBytes;
+        const std::uint32_t offset = i * readBytes;
+        const std::uint32_t length = std::min(readBytes, total - offset);
         if (CancelRequested(dump.cancel)) {
             return FailedAt(OperationResult::Cancelled, offset);
         }
         if (dump.beforeBlock) {
-            dump.beforeBlock(i);
+            dump.beforeBlock(offset);
         }
-        if (ReadSector(device.get(), buffer, dump.wordAt(offset), kDumpBlockUnits) == 0) {
+        if (ReadSector(device.get(), buffer.data(), dump.wordAt(offset),
+                       static_cast<std::uint8_t>(length / VELK_UNIT_BYTES)) == 0) {
             return FailedAt(OperationResult::ReadFailed, offset);
         }
-        if (dump.adjustBlock) {
-            dump.adjustBlock(buffer, sizeof buffer);
-        }
-        if (!output.write(buffer, sizeof buffer)) {
+        const std::size_t keep =
+            dump.adjustBlock ? dump.adjustBlock(buffer.data(), length) : length;
+        if (!output.write(buffer.data(), keep)) {
             return Ended(OperationResult::FileWriteFailed, kStatusCantWriteFile);
         }
         sink.setProgressPosition(i);

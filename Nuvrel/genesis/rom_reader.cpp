@@ -16,9 +16,10 @@ namespace {
 constexpr std::uint32_t kDomesticNameWord = 0x120 / 2;
 constexpr std::size_t kDomesticNameLength = 48;
 
-std::string KilobyteText(std::uint32_t kilobyte) {
+// "Sector:" counts the kilobytes read.
+std::string KilobyteText(std::uint32_t offset) {
     char text[24];
-    std::snprintf(text, sizeof text, "0x%X...", static_cast<unsigned>(kilobyte));
+    std::snprintf(text, sizeof text, "0x%X...", static_cast<unsigned>(offset / 1024));
     return text;
 }
 
@@ -57,7 +58,8 @@ OperationOutcome ReadRom(const RomReadRequest& request, OperationSink& sink) {
     dump.length = request.length;
     dump.window = BrivoWindow::Rom;
     dump.wordAt = [](std::uint32_t offset) { return offset / 2; };
-    dump.beforeBlock = [&sink](std::uint32_t block) { sink.setSector(KilobyteText(block)); };
+    dump.unitsPerRead = request.unitsPerRead;
+    dump.beforeBlock = [&sink](std::uint32_t offset) { sink.setSector(KilobyteText(offset)); };
     dump.cancel = request.cancel;
     return DumpDeviceToFile(dump, sink);
 }

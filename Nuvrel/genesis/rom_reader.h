@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/cancel_token.h"
+#include "engine/device_dump.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
 
@@ -29,7 +30,9 @@ DeviceRomInfo QueryDeviceRom();
 
 struct RomReadRequest {
     std::string outputPath;
-    std::uint32_t length = 0;             // the device's ROM size; rounded down to whole kilobytes
+    std::uint32_t length = 0;  // the device's ROM size; rounded down to whole kilobytes
+    // 64-byte units per read (16 to 255); 16, 1 KiB, is what every device answers.
+    std::uint8_t unitsPerRead = kDumpUnitsPerRead;
     const CancelToken* cancel = nullptr;  // checked between blocks
 };
 

@@ -48,6 +48,9 @@ struct SaveRamReadRequest {
     std::string outputPath;
     std::uint32_t length = 0;             // readLength; rounded down to whole kilobytes
     const CancelToken* cancel = nullptr;  // checked between blocks
+    // The file holds the save bytes alone (half the window), as many emulators keep saves,
+    // instead of the window image.
+    bool compact = false;
 };
 
 // Reads the window in 1024-byte blocks into outputPath (even offsets zeroed). Written to a
@@ -60,6 +63,9 @@ struct SaveRamWriteRequest {
     std::uint32_t length = 0;  // the file size at selection (m_inSize); whole 256-byte blocks sent
     bool verify = true;
     const CancelToken* cancel = nullptr;  // checked between blocks
+    // The file holds the save bytes alone; each goes to an odd address of the window, so the
+    // window written is twice the file.
+    bool compact = false;
 };
 
 // Writes the file into the window in 256-byte blocks, verifying every save byte of a block when

@@ -12,7 +12,7 @@ OperationOutcome ReadSaveRam(const SaveRamReadRequest& request, OperationSink& s
     dump.length = request.length;
     dump.window = BrivoWindow::SaveRam;
     dump.wordAt = SaveRamWord;
-    dump.adjustBlock = ClearEvenBytes;
+    dump.adjustBlock = request.compact ? KeepSaveBytes : ClearEvenBytes;
     dump.cancel = request.cancel;
     return DumpDeviceToFile(dump, sink);
 }

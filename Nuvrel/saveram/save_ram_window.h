@@ -14,10 +14,19 @@ inline constexpr std::uint32_t SaveRamWord(std::uint32_t offset) {
 }
 
 // The even bytes carry no save data; files hold 0 there.
-inline void ClearEvenBytes(std::uint8_t* block, std::size_t length) {
+inline std::size_t ClearEvenBytes(std::uint8_t* block, std::size_t length) {
     for (std::size_t i = 0; i < length; i += 2) {
         block[i] = 0;
     }
+    return length;
+}
+
+// The compact layout many emulators use: the save bytes alone, one after the other.
+inline std::size_t KeepSaveBytes(std::uint8_t* block, std::size_t length) {
+    for (std::size_t i = 1; i < length; i += 2) {
+        block[i / 2] = block[i];
+    }
+    return length / 2;
 }
 
 }  // namespace nuvrel

@@ -22,12 +22,33 @@ constexpr std::uint8_t kWriteBlockUnits = kWriteBlockBytes / VELK_UNIT_BYTES;
 
 // A write sends the file's blocks; a clear sends zero blocks and has no file.
 struct SaveRun {
-    std::string inputPath;  // empty when clearing
-    std::uint32_t length = 0;
+    std::string inputPath;     // empty when clearing
+    std::uint32_t length = 0;  // window bytes
     bool verify = true;
     const CancelToken* cancel = nullptr;
+    bool compact = false;  // the file holds only the save bytes
     bool clearing() const { return inputPath.empty(); }
 };
+
+// The window bytes of the next block: zeros when clearing, the file's bytes, or the file's save
+// bytes spread over the odd addresses.
+bool FillBlock(std::uint8_t* block, std::size_t length, std::FILE* file, bool compact) {
+    std::memset(block, 0, length);
+    if (file == nullptr) {
+        return true;
+    }
+    if (!compact) {
+        return std::fread(block, 1, length, file) == length;
+    }
+    std::uint8_t save[kWriteBlockBytes / 2];
+    if (std::fread(save, 1, length / 2, file) != length / 2) {
+        return false;
+    }
+    for (std::size_t i = 0; i < length / 2; ++i) {
+        block[2 * i + 1] = save[i];
+    }
+    return true;
+}
 
 OperationOutcome SendBlocks(DeviceHandle device, std::FILE* file, const SaveRun& run,
                             OperationSink& sink) {
@@ -41,9 +62,7 @@ OperationOutcome SendBlocks(DeviceHandle device, std::FILE* file, const SaveRun&
         if (CancelRequested(run.cancel)) {
             return FailedAt(OperationResult::Cancelled, offset);
         }
-        if (file == nullptr) {
-            std::memset(block, 0, sizeof block);
-        } else if (std::fread(block, 1, sizeof block, file) != sizeof block) {
+        if (!FillBlock(block, sizeof block, file, run.compact)) {
             return Ended(OperationResult::FileReadFailed, kStatusCantReadFile);
         }
         if (WriteRamSector(device, block, SaveRamWord(offset), kWriteBlockUnits) == 0) {
@@ -121,8 +140,9 @@ OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink&
     if (request.inputPath.empty()) {
         return Ended(OperationResult::FileNotOpened, "");
     }
-    return RunSave(SaveRun{request.inputPath, request.length, request.verify, request.cancel},
-                   sink);
+    const std::uint32_t window = request.compact ? 2 * request.length : request.length;
+    return RunSave(
+        SaveRun{request.inputPath, window, request.verify, request.cancel, request.compact}, sink);
 }
 
 OperationOutcome ClearSaveRam(const SaveRamClearRequest& request, OperationSink& sink) {

@@ -1,0 +1,32 @@
+// Comparing the ROM in the device with an image, without writing anything: is this cartridge
+// programmed with that image (patches applied as a write would)? Qt-free; the caller owns the
+// busy flag.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/cancel_token.h"
+#include "engine/operation_outcome.h"
+#include "engine/operation_sink.h"
+
+namespace nuvrel {
+
+inline constexpr const char* kStatusRomMatches = "ROM matches the image";
+
+struct RomVerifyRequest {
+    std::string imagePath;
+    std::uint32_t imageSize = 0;
+    // As for a write: applied to the image in memory (one writable byte follows it).
+    std::function<void(std::uint8_t* image, std::uint32_t length)> applyPatches;
+    const CancelToken* cancel = nullptr;  // checked between blocks
+};
+
+// Switches a Brivo to its ROM, reads the device's ROM over the image's length in 1 KiB blocks and
+// compares. Status "Verifying", then "ROM matches the image" (Completed) or "Verify error at:
+// 0x%.6X" with the first differing byte (VerifyFailed), "Read error at: 0x%.6X", "Device not
+// answering: window switch", "Can't read file!", "Not enough memory!" or "Interrupted at 0x%.6X".
+OperationOutcome VerifyRom(const RomVerifyRequest& request, OperationSink& sink);
+
+}  // namespace nuvrel
