@@ -16,6 +16,11 @@ void AddInfoCommand(CLI::App& app, CommandAction& action);
 void AddCompatCommand(CLI::App& app, CommandAction& action);
 void AddGameGenieCommands(CLI::App& app, CommandAction& action);
 void AddRomCommands(CLI::App& app, CommandAction& action);
+// The rom subcommands, each in its own file.
+void AddRomWriteCommand(CLI::App& rom, CommandAction& action);
+void AddRomReadCommand(CLI::App& rom, CommandAction& action);
+void AddRomVerifyCommand(CLI::App& rom, CommandAction& action);
+void AddRomHeaderCommands(CLI::App& rom, CommandAction& action);
 void AddSaveRamCommands(CLI::App& app, CommandAction& action);
 
 }  // namespace nuvrel::cli

@@ -62,18 +62,23 @@ InterruptRequestsCancel::~InterruptRequestsCancel() {
     g_interruptToken = nullptr;
 }
 
-ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes) {
-    return ConsoleProgress(stdout, isatty(fileno(stdout)) != 0, blockBytes);
+ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes, std::FILE* out) {
+    return ConsoleProgress(out, isatty(fileno(out)) != 0, blockBytes);
 }
 
 int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
-                  const std::string& fileProblem) {
+                  const std::string& fileProblem, std::FILE* out,
+                  const BeforeOutcome& beforeOutcome) {
     progress.finish(outcome.status);
-    std::printf("Process Time: %s\n", progress.elapsedText().c_str());
-    std::fflush(stdout);
+    std::fprintf(out, "Process Time: %s\n", progress.elapsedText().c_str());
+    std::fflush(out);
     switch (outcome.result) {
         case OperationResult::Completed:
-            std::printf("%s\n", outcome.status.c_str());
+            if (beforeOutcome) {
+                beforeOutcome();
+            }
+            std::fprintf(out, "%s\n", outcome.status.c_str());
+            std::fflush(out);
             std::fflush(stdout);
             return kExitSuccess;
         case OperationResult::NoDevice:

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <type_traits>
 
@@ -12,14 +14,18 @@
 
 namespace nuvrel::cli {
 
-// A progress display on stdout: live when stdout is a terminal, plain lines otherwise.
-ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes);
+// A progress display on out: live when it is a terminal, plain lines otherwise.
+ConsoleProgress MakeConsoleProgress(std::uint32_t blockBytes, std::FILE* out = stdout);
 
-// Ends the progress display, prints the elapsed time and the outcome's status text (stdout on
-// success) and returns 0, or throws CliFailure with the status text and the exit code of its kind.
-// fileProblem is the line for the quiet "file could not be opened or created" end.
+// What a command prints about a completed run before its outcome line (the outcome stays last).
+using BeforeOutcome = std::function<void()>;
+
+// Ends the progress display, prints the elapsed time and the outcome's status text (on out) and
+// returns 0, or throws CliFailure with the status text and the exit code of its kind. fileProblem
+// is the line for the quiet "file could not be opened or created" end.
 int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
-                  const std::string& fileProblem);
+                  const std::string& fileProblem, std::FILE* out = stdout,
+                  const BeforeOutcome& beforeOutcome = {});
 
 // While it lives, Ctrl-C asks the token to stop the running operation at its next block boundary
 // instead of ending the process in the middle of a transfer.
@@ -37,8 +43,9 @@ class InterruptRequestsCancel {
 template <typename Request>
 int RunAndReport(std::uint32_t blockBytes,
                  OperationOutcome (*engine)(const Request&, OperationSink&),
-                 const std::type_identity_t<Request>& request, const std::string& fileProblem) {
-    ConsoleProgress progress = MakeConsoleProgress(blockBytes);
+                 const std::type_identity_t<Request>& request, const std::string& fileProblem,
+                 std::FILE* out = stdout, const BeforeOutcome& beforeOutcome = {}) {
+    ConsoleProgress progress = MakeConsoleProgress(blockBytes, out);
     CancelToken cancel;
     Request cancellable = request;
     cancellable.cancel = &cancel;
@@ -48,7 +55,7 @@ int RunAndReport(std::uint32_t blockBytes,
         BusyFlagHold busy;
         outcome = engine(cancellable, progress);
     }
-    return ReportOutcome(progress, outcome, fileProblem);
+    return ReportOutcome(progress, outcome, fileProblem, out, beforeOutcome);
 }
 
 }  // namespace nuvrel::cli

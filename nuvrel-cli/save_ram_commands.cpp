@@ -43,7 +43,19 @@ std::uint32_t SaveRamSizeOrFail() {
     return info.ramSize;
 }
 
-int RunRead(const std::string& output) {
+// "window": the byte image of the save-RAM window, one save byte at every odd offset (the
+// program's own layout); "compact": the save bytes alone, as many emulators keep them.
+constexpr const char* kFormatHelp =
+    "window: the save-RAM window as the program keeps it (the default); compact: the save bytes "
+    "alone, one byte each, as many emulators keep saves";
+
+struct ReadOptions {
+    std::string output;
+    std::string format = "window";
+};
+
+int RunRead(const ReadOptions& options) {
+    const std::string& output = options.output;
     RequireDeviceIdle();
     const SaveRamInfo info = QuerySaveRamForRead(false);
     RequireSaveRam(info);
@@ -56,12 +68,14 @@ int RunRead(const std::string& output) {
     SaveRamReadRequest request;
     request.outputPath = output;
     request.length = info.readLength;
+    request.compact = options.format == "compact";
     return RunAndReport(1024, ReadSaveRam, request, "Can't create file: " + ShownArgument(output));
 }
 
 struct WriteOptions {
     std::string saveFile;
     bool noVerify = false;
+    std::string format = "window";
 };
 
 int RunWrite(const WriteOptions& options) {
@@ -76,8 +90,12 @@ int RunWrite(const WriteOptions& options) {
     const std::uint64_t size = file.size();
     RequireDeviceIdle();
     const std::uint32_t ramSize = SaveRamSizeOrFail();
-    if (size > std::numeric_limits<std::uint32_t>::max() ||
-        !SaveFileFits(ramSize, static_cast<std::uint32_t>(size))) {
+    const bool compact = options.format == "compact";
+    // A compact file fills the window's odd bytes: it holds at most the save-RAM value's bytes.
+    const bool fits = compact ? size <= ramSize
+                              : size <= std::numeric_limits<std::uint32_t>::max() &&
+                                    SaveFileFits(ramSize, static_cast<std::uint32_t>(size));
+    if (!fits) {
         const auto shown = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max()));
         throw CliFailure(kExitBadInput, SaveTooLargeMessage(ramSize, shown));
@@ -86,6 +104,7 @@ int RunWrite(const WriteOptions& options) {
     request.inputPath = options.saveFile;
     request.length = static_cast<std::uint32_t>(size);
     request.verify = !options.noVerify;
+    request.compact = compact;
     return RunAndReport(256, WriteSaveRam, request,
                         "Can't open file: " + ShownArgument(options.saveFile));
 }
@@ -104,15 +123,19 @@ void AddSaveRamCommands(CLI::App& app, CommandAction& action) {
     CLI::App* sram = app.add_subcommand("sram", "Read, write or clear the save RAM");
     sram->require_subcommand(1);
 
-    auto output = std::make_shared<std::string>();
+    auto read = std::make_shared<ReadOptions>();
     CLI::App* readCommand = sram->add_subcommand("read", "Read the save RAM into a .srm file");
-    readCommand->add_option("OUTPUT", *output, "Save file to create")->required();
-    readCommand->callback([output, &action] { action = [output] { return RunRead(*output); }; });
+    readCommand->add_option("OUTPUT", read->output, "Save file to create")->required();
+    readCommand->add_option("--format", read->format, kFormatHelp)
+        ->check(CLI::IsMember({"window", "compact"}));
+    readCommand->callback([read, &action] { action = [read] { return RunRead(*read); }; });
 
     auto write = std::make_shared<WriteOptions>();
     CLI::App* writeCommand = sram->add_subcommand("write", "Write a .srm save file");
     writeCommand->add_option("SAVEFILE", write->saveFile, "Genesis save file")->required();
     writeCommand->add_flag("--no-verify", write->noVerify, "Do not read the blocks back");
+    writeCommand->add_option("--format", write->format, kFormatHelp)
+        ->check(CLI::IsMember({"window", "compact"}));
     writeCommand->callback([write, &action] { action = [write] { return RunWrite(*write); }; });
 
     CLI::App* clearCommand = sram->add_subcommand("clear", "Fill the whole save RAM with zeros");

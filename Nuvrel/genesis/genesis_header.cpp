@@ -56,6 +56,10 @@ GenesisHeaderFields FormatGenesisHeader(const GenesisHeaderBytes& header) {
     return fields;
 }
 
+std::uint32_t HeaderRomEnd(const GenesisHeaderBytes& header) {
+    return Address24(header, kRomStart + 4);
+}
+
 std::string HeaderFileSizeText(std::uint32_t imageSize) {
     char text[48];
     std::snprintf(text, sizeof text, "0x%.8X, %dMBit", static_cast<unsigned>(imageSize),

@@ -29,6 +29,9 @@ struct GenesisHeaderFields {
 
 GenesisHeaderFields FormatGenesisHeader(const GenesisHeaderBytes& header);
 
+// The ROM end address of the header (0x1A4, low 24 bits): the last byte the game uses.
+std::uint32_t HeaderRomEnd(const GenesisHeaderBytes& header);
+
 // "0x%.8X, %dMBit": an image size (as recorded at selection) and its megabits rounded up.
 std::string HeaderFileSizeText(std::uint32_t imageSize);
 

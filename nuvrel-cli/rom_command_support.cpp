@@ -1,0 +1,138 @@
+#include "rom_command_support.h"
+
+#include <CLI/CLI.hpp>
+
+#include <nlohmann/json.hpp>
+
+#include "cli_failure.h"
+#include "device_access.h"
+#include "engine/device_capacity.h"
+#include "engine/input_file.h"
+#include "engine/status_text.h"
+#include "genesis/rom_image.h"
+#include "json_output.h"
+#include "patches/game_genie.h"
+#include "patches/patch_file.h"
+#include "patches/patch_input.h"
+#include "patches/patch_messages.h"
+#include "printable_text.h"
+
+namespace nuvrel::cli {
+
+void AddImageOptions(CLI::App& command, ImageOptions& options) {
+    command.add_option("IMAGE", options.image, "Genesis ROM image (.gen, .bin)")->required();
+    command.add_option("--patch", options.patches,
+                       "Patch to apply in memory: ADDRESS:DATA (hex) or a Game Genie code; may be "
+                       "repeated");
+    command.add_option("--patch-file", options.patchFile,
+                       "Patch file of ADDRESS:DATA lines; every patch in it is applied");
+    command.add_option("--dat", options.dat,
+                       "Logiqx XML DAT file: name the game whose dump matches the image");
+    command.add_flag("--json", options.json, "Print the result as JSON (progress goes to stderr)");
+}
+
+void RequireRegularFile(const std::string& path) {
+    if (InputFile(path).status() == InputFile::Status::NotRegular) {
+        throw CliFailure(kExitBadInput, std::string(kNotARegularFile) + ": " + ShownArgument(path));
+    }
+}
+
+CheckedImage CheckImageOrFail(const std::string& path) {
+    RequireRegularFile(path);
+    const ImageCheck check = CheckInputImage(path);
+    if (!check.usable || !check.size) {
+        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(path));
+    }
+    return {*check.size, check.domesticName.value_or("")};
+}
+
+PatchList CollectPatches(const ImageOptions& options, std::uint32_t imageSize) {
+    PatchList list;
+    if (!options.patchFile.empty()) {
+        const PatchFileResult result = LoadPatchFile(options.patchFile, imageSize, list);
+        if (result == PatchFileResult::NotRegularFile) {
+            throw CliFailure(kExitBadInput, std::string(kNotARegularFile) + ": " +
+                                                ShownArgument(options.patchFile));
+        }
+        if (result != PatchFileResult::Ok) {
+            throw CliFailure(kExitBadInput, std::string(PatchFileMessage(result)) + " (" +
+                                                ShownArgument(options.patchFile) + ")");
+        }
+    }
+    for (const std::string& text : options.patches) {
+        const auto patch = ParsePatchArgument(text);
+        if (!patch) {
+            throw CliFailure(kExitBadInput, "Invalid patch \"" + ShownArgument(text) +
+                                                "\": expected ADDRESS:DATA in hex or a Game "
+                                                "Genie code like 1RZA-AAEA");
+        }
+        if (!IsInRomArea(patch->address, imageSize)) {
+            throw CliFailure(kExitBadInput, std::string(patch_messages::kAddressNotInRomArea) +
+                                                " (" + ShownArgument(text) + ")");
+        }
+        char code[kGameGenieCodeBufferSize];
+        EncodeGameGenie(patch->address, patch->data, code);
+        list.AppendPatchRow(patch->address, patch->data, code);
+    }
+    for (std::size_t index = 0; index < list.size(); ++index) {
+        list.SetChecked(index, true);
+    }
+    return list;
+}
+
+// GetMaxSize gives 0 without a device, for a model of unknown size and when its transfer failed;
+// only the first is "no device", and a device that did not answer is never blamed on the file.
+std::uint32_t DeviceCapacityOrFail() {
+    const DeviceCapacity capacity = QueryDeviceCapacity(false);
+    if (!capacity.answered) {
+        throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kSizeQuery).status);
+    }
+    if (capacity.romBytes == 0) {
+        OpenDevice probe;
+    }
+    return capacity.romBytes;
+}
+
+std::optional<DatFile> LoadDatOrFail(const std::string& path) {
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    RequireRegularFile(path);
+    std::string error;
+    std::optional<DatFile> dat = DatFile::Load(path, &error);
+    if (!dat) {
+        throw CliFailure(kExitBadInput, error + ": " + ShownArgument(path));
+    }
+    return dat;
+}
+
+void ReportDigest(const std::string& file, const RomDigest& digest,
+                  const std::optional<DatFile>& dat, const std::string& status, bool json) {
+    const DatRom* match = dat ? dat->find(digest) : nullptr;
+    if (json) {
+        nlohmann::ordered_json object;
+        object["status"] = status;
+        object["file"] = file;
+        object["size"] = digest.size;
+        object["crc32"] = digest.crc32Text();
+        object["sha1"] = digest.sha1Text();
+        if (dat) {
+            object["dat"] = match == nullptr ? nlohmann::ordered_json()
+                                             : nlohmann::ordered_json{{"game", match->game},
+                                                                      {"rom", match->name}};
+        }
+        std::printf("%s\n", JsonText(object).c_str());
+        return;
+    }
+    std::printf("CRC32: %s\nSHA-1: %s\n", digest.crc32Text().c_str(), digest.sha1Text().c_str());
+    if (dat) {
+        if (match != nullptr) {
+            std::printf("DAT: %s (%s)\n", Printable(match->game).c_str(),
+                        Printable(match->name).c_str());
+        } else {
+            std::printf("DAT: no match\n");
+        }
+    }
+}
+
+}  // namespace nuvrel::cli

@@ -1,0 +1,63 @@
+// What the ROM commands share: the image and patches a write or a verify takes, the device's
+// capacity, and what is said about a dump or an image once it is done.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "genesis/dat_file.h"
+#include "genesis/rom_digest.h"
+#include "patches/patch_list.h"
+
+namespace CLI {
+class App;
+}
+
+namespace nuvrel::cli {
+
+// An image to program or compare, with the patches to apply to it in memory.
+struct ImageOptions {
+    std::string image;
+    std::vector<std::string> patches;
+    std::string patchFile;
+    std::string dat;
+    bool json = false;
+};
+
+// --patch, --patch-file, --dat and --json on a command that takes IMAGE.
+void AddImageOptions(CLI::App& command, ImageOptions& options);
+
+// The image's size, refused as not a regular file, unreadable or empty.
+struct CheckedImage {
+    std::uint32_t size = 0;
+    std::string domesticName;
+};
+CheckedImage CheckImageOrFail(const std::string& path);
+
+// Patches from the file first, then those typed on the command line, all applied; on an address
+// given twice the later one wins.
+PatchList CollectPatches(const ImageOptions& options, std::uint32_t imageSize);
+
+// The ROM capacity, after failing for a device that does not answer or is not there.
+std::uint32_t DeviceCapacityOrFail();
+
+// Images, save files and patch files must be regular files; says so before anything is read.
+void RequireRegularFile(const std::string& path);
+
+// The DAT named by --dat, loaded before the device is touched; nullopt without --dat.
+std::optional<DatFile> LoadDatOrFail(const std::string& path);
+
+// Where the human-readable lines go: stdout, or stderr when stdout carries JSON.
+inline std::FILE* TextOutput(bool json) {
+    return json ? stderr : stdout;
+}
+
+// After a successful run: the CRC32 and SHA-1 of the dump or image and, with a DAT, the game it
+// matches; as lines or as one JSON object on stdout.
+void ReportDigest(const std::string& file, const RomDigest& digest,
+                  const std::optional<DatFile>& dat, const std::string& status, bool json);
+
+}  // namespace nuvrel::cli

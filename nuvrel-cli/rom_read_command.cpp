@@ -1,0 +1,112 @@
+// nuvrel-cli rom read OUTPUT: read the device's ROM into a file.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <memory>
+
+#include "cli_failure.h"
+#include "commands.h"
+#include "device_access.h"
+#include "engine/size_units.h"
+#include "engine/status_text.h"
+#include "genesis/genesis_header.h"
+#include "genesis/rom_reader.h"
+#include "operation_report.h"
+#include "printable_text.h"
+#include "rom_command_support.h"
+
+namespace nuvrel::cli {
+namespace {
+
+constexpr const char* kNoRomSize = "The attached device reports no ROM size";
+
+struct ReadOptions {
+    std::string output;
+    std::string size = "capacity";  // or "header"
+    unsigned chunk = kDumpUnitsPerRead;
+    std::string dat;
+    bool json = false;
+};
+
+// --size header: up to the ROM end address the game's header gives, in whole kilobytes, never
+// past the capacity. Games are often smaller than the cartridge.
+std::uint32_t HeaderSizedLength(std::uint32_t capacity) {
+    const DeviceHeaderRead read = ReadGenesisHeaderFromDevice();
+    if (!read.deviceFound) {
+        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+    }
+    if (!read.header) {
+        throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kHeaderRead).status);
+    }
+    const std::uint64_t used = std::uint64_t{HeaderRomEnd(*read.header)} + 1;
+    const std::uint64_t kilobytes = (used + kBytesPerKilobyte - 1) / kBytesPerKilobyte;
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(kilobytes * kBytesPerKilobyte, capacity));
+}
+
+int RunRead(const ReadOptions& options) {
+    const std::optional<DatFile> dat = LoadDatOrFail(options.dat);
+    RequireDeviceIdle();
+    const DeviceRomInfo info = QueryDeviceRom();
+    if (!info.deviceFound) {
+        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+    }
+    if (!info.answered) {
+        throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kRomQuery).status);
+    }
+    if (info.romSize < 1024) {
+        // An unknown model (or an unreadable identity) reports no ROM size: a "Read Complite"
+        // over an empty file would look like a good dump to a script.
+        throw CliFailure(kExitFailed, kNoRomSize);
+    }
+    const std::uint32_t length =
+        options.size == "header" ? HeaderSizedLength(info.romSize) : info.romSize;
+
+    std::FILE* text = TextOutput(options.json);
+    std::fprintf(text, "Device ROM: %s, stored name \"%s\", \"%s\"\n", info.sizeText.c_str(),
+                 Printable(info.storedName).c_str(), Printable(info.domesticName).c_str());
+    if (length != info.romSize) {
+        std::fprintf(text, "Reading %u bytes, up to the header's ROM end\n",
+                     static_cast<unsigned>(length));
+    }
+    std::fflush(text);
+
+    RomReadRequest request;
+    request.outputPath = options.output;
+    request.length = length;
+    request.unitsPerRead = static_cast<std::uint8_t>(options.chunk);
+    return RunAndReport(
+        1024, ReadRom, request, "Can't create file: " + ShownArgument(options.output), text, [&] {
+            const std::optional<RomDigest> digest = DigestFile(options.output);
+            if (!digest) {
+                throw CliFailure(kExitNotWritten,
+                                 "Can't read the dump back: " + ShownArgument(options.output));
+            }
+            ReportDigest(options.output, *digest, dat, kStatusReadComplete, options.json);
+        });
+}
+
+}  // namespace
+
+void AddRomReadCommand(CLI::App& rom, CommandAction& action) {
+    auto options = std::make_shared<ReadOptions>();
+    CLI::App* command = rom.add_subcommand("read", "Read the device's ROM into a file");
+    command->add_option("OUTPUT", options->output, "File to create")->required();
+    command
+        ->add_option("--size", options->size,
+                     "capacity: the whole ROM (the default); header: up to the ROM end address "
+                     "of the game's header")
+        ->check(CLI::IsMember({"capacity", "header"}));
+    command
+        ->add_option("--chunk", options->chunk,
+                     "64-byte units per read, 16 to 255 (default 16, what every device answers; "
+                     "larger reads depend on the device's firmware)")
+        ->check(CLI::Range(16, 255));
+    command->add_option("--dat", options->dat,
+                        "Logiqx XML DAT file: name the game whose dump matches");
+    command->add_flag("--json", options->json,
+                      "Print the result as JSON (progress goes to stderr)");
+    command->callback([options, &action] { action = [options] { return RunRead(*options); }; });
+}
+
+}  // namespace nuvrel::cli
