@@ -31,7 +31,7 @@ ReadableReport ReadReport() {
     RequireDeviceIdle();
     const DeviceReport report = ReadDeviceReport(ReportDetail::WithCapacities);
     if (!report.deviceFound) {
-        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+        throw DeviceUnavailable();
     }
     if (!report.dataBus || !report.addressBus) {
         throw CliFailure(kExitFailed, "Can't read the device information");

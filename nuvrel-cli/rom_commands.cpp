@@ -119,7 +119,7 @@ int RunRead(const std::string& output) {
     RequireDeviceIdle();
     const DeviceRomInfo info = QueryDeviceRom();
     if (!info.deviceFound) {
-        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+        throw DeviceUnavailable();
     }
     if (info.romSize < 1024) {
         // An unknown model (or an unreadable identity) reports no ROM size: a "Read Complite"
@@ -176,7 +176,7 @@ int RunHeader(const HeaderOptions& options) {
         RequireDeviceIdle();
         const DeviceHeaderRead read = ReadGenesisHeaderFromDevice();
         if (!read.deviceFound) {
-            throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+            throw DeviceUnavailable();
         }
         if (!read.header) {
             throw CliFailure(kExitFailed, "Can't read the ROM header from the device");

@@ -43,7 +43,7 @@ int RunRead(const std::string& output) {
         throw CliFailure(kExitFailed, kNoSaveRam);
     }
     if (!info.opened) {
-        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+        throw DeviceUnavailable();
     }
     std::printf("Save RAM: %uKbytes, stored name \"%s\"\n", info.ramSize / 1024,
                 Printable(info.storedName).c_str());
