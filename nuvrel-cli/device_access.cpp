@@ -8,13 +8,24 @@
 namespace nuvrel::cli {
 namespace {
 
+// The reason of the latest refused open in this run; empty when none was refused.
+std::string& OpenRefusalReason() {
+    static std::string reason;
+    return reason;
+}
+
 void VELK_CALL PrintLibraryMessage(void* /*context*/, const char* caption, const char* text,
-                                   int /*icon*/) {
+                                   int icon) {
     std::string line = text != nullptr ? text : "";
     for (char& c : line) {
         if (c == '\n' || c == '\r') {
             c = ' ';
         }
+    }
+    // Printed once, as the command's own error, where it would have said "Device Not Detected!".
+    if (icon == VELK_ICON_REFUSAL) {
+        OpenRefusalReason() = line;
+        return;
     }
     if (caption != nullptr && caption[0] != '\0') {
         std::fprintf(stderr, "%s: %s\n", caption, line.c_str());
@@ -27,6 +38,11 @@ void VELK_CALL PrintLibraryMessage(void* /*context*/, const char* caption, const
 
 void InstallLibraryMessageHandler() {
     SetVelkMessageHandler(&PrintLibraryMessage, nullptr);
+}
+
+CliFailure DeviceUnavailable() {
+    const std::string& reason = OpenRefusalReason();
+    return CliFailure(kExitNoDevice, reason.empty() ? std::string(kDeviceNotDetected) : reason);
 }
 
 void RequireDeviceIdle() {
@@ -46,7 +62,7 @@ BusyFlagHold::~BusyFlagHold() {
 
 OpenDevice::OpenDevice() {
     if (!session_.opened()) {
-        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+        throw DeviceUnavailable();
     }
 }
 

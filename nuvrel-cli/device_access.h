@@ -4,6 +4,7 @@
 
 #include <velk_series/velk_series.h>
 
+#include "cli_failure.h"
 #include "engine/device_session.h"
 
 namespace nuvrel::cli {
@@ -11,8 +12,14 @@ namespace nuvrel::cli {
 inline constexpr const char* kDeviceNotDetected = "Device Not Detected!";
 inline constexpr const char* kDeviceBusy = "Velk Device is Busy!";
 
-// Routes the library's message boxes to stderr, one line each.
+// Routes the library's message boxes to stderr, one line each. Why an open was refused (another
+// program has the device, no permission) is kept instead, for DeviceUnavailable().
 void InstallLibraryMessageHandler();
+
+// The failure (exit code 3) for a device that could not be opened: why it was refused when the
+// library said so ("Velk device in use by another program", no permission), else "Device Not
+// Detected!".
+CliFailure DeviceUnavailable();
 
 // Fails with exit code 3 when another operation holds the busy flag.
 void RequireDeviceIdle();
@@ -27,7 +34,7 @@ class BusyFlagHold {
     BusyFlagHold& operator=(const BusyFlagHold&) = delete;
 };
 
-// An open device for short queries; fails with exit code 3 when none can be opened.
+// An open device for short queries; fails with DeviceUnavailable() when none can be opened.
 class OpenDevice {
   public:
     OpenDevice();

@@ -33,7 +33,7 @@ ReadableReport ReadReport() {
     RequireDeviceIdle();
     const DeviceReport report = ReadDeviceReport(ReportDetail::WithCapacities);
     if (!report.deviceFound) {
-        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+        throw DeviceUnavailable();
     }
     if (!report.dataBus || !report.addressBus || !report.capacitiesRead) {
         throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kDeviceInformation).status);

@@ -82,7 +82,7 @@ int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
             std::fflush(stdout);
             return kExitSuccess;
         case OperationResult::NoDevice:
-            throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+            throw DeviceUnavailable();
         case OperationResult::FileNotOpened:
             throw CliFailure(kExitBadInput, fileProblem);
         case OperationResult::FileReadFailed:

@@ -77,7 +77,7 @@ int RunHeader(const HeaderOptions& options) {
         RequireDeviceIdle();
         const DeviceHeaderRead read = ReadGenesisHeaderFromDevice();
         if (!read.deviceFound) {
-            throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+            throw DeviceUnavailable();
         }
         if (!read.header) {
             // Every step of the header read is a transfer; one failed.

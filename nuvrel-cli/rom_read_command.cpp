@@ -33,7 +33,7 @@ struct ReadOptions {
 std::uint32_t HeaderSizedLength(std::uint32_t capacity) {
     const DeviceHeaderRead read = ReadGenesisHeaderFromDevice();
     if (!read.deviceFound) {
-        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+        throw DeviceUnavailable();
     }
     if (!read.header) {
         throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kHeaderRead).status);
@@ -49,7 +49,7 @@ int RunRead(const ReadOptions& options) {
     RequireDeviceIdle();
     const DeviceRomInfo info = QueryDeviceRom();
     if (!info.deviceFound) {
-        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+        throw DeviceUnavailable();
     }
     if (!info.answered) {
         throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kRomQuery).status);

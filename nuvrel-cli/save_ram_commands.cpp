@@ -60,7 +60,7 @@ int RunRead(const ReadOptions& options) {
     const SaveRamInfo info = QuerySaveRamForRead(false);
     RequireSaveRam(info);
     if (!info.opened) {
-        throw CliFailure(kExitNoDevice, kDeviceNotDetected);
+        throw DeviceUnavailable();
     }
     std::printf("Save RAM: %uKbytes, stored name \"%s\"\n", info.ramSize / 1024,
                 Printable(info.storedName).c_str());

@@ -12,6 +12,7 @@
 #include "engine/device_session.h"
 #include "shell/device_busy.h"
 #include "shell/group_icon.h"
+#include "shell/open_refusal_box.h"
 
 namespace nuvrel {
 
@@ -77,12 +78,24 @@ CCompatibility::CCompatibility(QWidget* parent)
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    connect(m_refresh, &QPushButton::clicked, this, &CCompatibility::refresh);
-    connect(m_set, &QPushButton::clicked, this, &CCompatibility::store);
+    connect(m_refresh, &QPushButton::clicked, this, &CCompatibility::refreshOnRequest);
+    connect(m_set, &QPushButton::clicked, this, &CCompatibility::storeOnRequest);
 }
 
 void CCompatibility::onSetActive() {
     refresh();
+}
+
+void CCompatibility::refreshOnRequest() {
+    const OpenRefusalWatch watch;
+    refresh();
+    showOpenRefusal(this, watch);
+}
+
+void CCompatibility::storeOnRequest() {
+    const OpenRefusalWatch watch;
+    store();
+    showOpenRefusal(this, watch);
 }
 
 void CCompatibility::refresh() {

@@ -1,5 +1,7 @@
 // The "Compatibility setup" page: shows the compatibility set stored in a Brivo device and stores
-// another. On other models, and while the device is in use, the page is disabled.
+// another. On other models, and while the device is in use, the page is disabled. "Refresh" and
+// "Set" say why a device that is there could not be opened (another program has it, no
+// permission); the page coming to the front does not.
 #pragma once
 
 #include <array>
@@ -35,6 +37,8 @@ class CCompatibility : public CSheetPage {
     void onSetActive() override;
 
   private:
+    void refreshOnRequest();
+    void storeOnRequest();
     void setSetsEnabled(bool enabled);
     void select(std::uint8_t code);
 

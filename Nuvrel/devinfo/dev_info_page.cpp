@@ -11,6 +11,7 @@
 #include "devinfo/device_report.h"
 #include "shell/device_busy.h"
 #include "shell/group_icon.h"
+#include "shell/open_refusal_box.h"
 
 namespace nuvrel {
 
@@ -86,11 +87,17 @@ CDevInfo::CDevInfo(QWidget* parent) : CSheetPage(QStringLiteral("Velk Device Inf
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    connect(m_refresh, &QPushButton::clicked, this, &CDevInfo::refresh);
+    connect(m_refresh, &QPushButton::clicked, this, &CDevInfo::refreshOnRequest);
 }
 
 void CDevInfo::onSetActive() {
     refresh();
+}
+
+void CDevInfo::refreshOnRequest() {
+    const OpenRefusalWatch watch;
+    refresh();
+    showOpenRefusal(this, watch);
 }
 
 void CDevInfo::refresh() {

@@ -1,6 +1,7 @@
 // The "Velk Device Info" page: the device's erase counter, its chips and the versions and
 // crystals of its two controllers. It only reads from the device, each time the page is brought
-// to the front and on "Refresh".
+// to the front and on "Refresh"; only "Refresh" says why a device that is there could not be
+// opened (another program has it, no permission).
 #pragma once
 
 #include <QString>
@@ -36,6 +37,7 @@ class CDevInfo : public CSheetPage {
 
     explicit CDevInfo(QWidget* parent = nullptr);
 
+    // Reads the device and shows what it says; quiet about why a device could not be opened.
     void refresh();
 
     QLineEdit* field(Field which) const { return m_fields[which]; }
@@ -45,6 +47,7 @@ class CDevInfo : public CSheetPage {
     void onSetActive() override;
 
   private:
+    void refreshOnRequest();
     void showEverywhere(const QString& text);
     void showValues();
 

@@ -72,8 +72,13 @@ PatchFileResult LoadPatchFile(const std::filesystem::path& path, std::uint32_t r
         if (!IsInRomArea(address, romSize)) {
             continue;
         }
-        // The data parse stops at the CR or LF, so both line ends read the same.
-        const auto data = static_cast<std::uint32_t>(ParseHexText(colon + 1));
+        // The data parse stops at the CR or LF, so both line ends read the same. A negative data
+        // word ("-AA4") would show as eight digits ("FFFFF55C") that read back as the saturated
+        // 7FFFFFFF: row, code and applied word would disagree, and a saved list would load back
+        // different. The data word is 16 bits, so a negative one keeps its low word.
+        const std::int32_t parsed = ParseHexText(colon + 1);
+        const std::uint32_t data = parsed < 0 ? static_cast<std::uint32_t>(parsed) & 0xFFFFu
+                                              : static_cast<std::uint32_t>(parsed);
         char code[kGameGenieCodeBufferSize];
         EncodeGameGenie(address, data, code);
         list.AppendPatchRow(address, data, code);

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "devinfo/compatibility_page.h"
+#include "shell/library_messages.h"
 #include "support/gui_test_main.h"
 #include "support/recording_prompts.h"
 
@@ -134,6 +135,34 @@ class CompatibilityPageTest : public QObject {
         page.refresh();
         page.store();
         QVERIFY(prompts.messages.empty());
+    }
+
+    // Another program takes the device while the page shows it: "Set" and "Refresh" say why
+    // they could not reach it; the page coming to the front is disabled quietly.
+    void a_device_another_program_holds_is_explained_on_set_and_refresh_only() {
+        velksim::SimServer sim(brivo(3));
+        QVERIFY(sim.start());
+        nuvrel::installLibraryMessageHandler(this);
+        nuvrel::testing::RecordingPrompts prompts;
+        CCompatibility page;
+        page.activate();
+        QVERIFY(setsEnabled(page));
+        const velksim::OtherHost holder(sim.socketPath());
+        QVERIFY(holder.holds());
+        sim.clearCommandLog();
+
+        page.setButton()->click();
+        QCOMPARE(prompts.texts(),
+                 QStringList{QStringLiteral("Velk device in use by another program")});
+        QCOMPARE(prompts.messages[0].icon, nuvrel::PromptIcon::Information);
+        page.activate();
+        QVERIFY(setsDisabled(page));
+        QCOMPARE(prompts.messages.size(), std::size_t{1});
+        page.refreshButton()->click();
+        QCOMPARE(prompts.messages.size(), std::size_t{2});
+        QVERIFY(sim.commandLog().empty());
+        QCOMPARE(sim.compatibilitySet(), 3);
+        nuvrel::removeLibraryMessageHandler();
     }
 
     void refresh_selects_the_stored_set_data() {

@@ -7,9 +7,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <optional>
 
 #include "devinfo/dev_info_page.h"
+#include "shell/library_messages.h"
 #include "support/gui_test_main.h"
+#include "support/recording_prompts.h"
 
 using nuvrel::CDevInfo;
 
@@ -182,6 +185,33 @@ class DevInfoPageTest : public QObject {
         SetVelkDeviceProcessed(0);
         page.refresh();
         QCOMPARE(page.field(CDevInfo::EraseCount)->text(), QStringLiteral("1234"));
+    }
+
+    // Another program (a running nuvrel-cli, say) has the device. Coming to the front the page
+    // shows "no info" quietly; "Refresh", the user asking, says why.
+    void a_device_another_program_holds_is_explained_on_refresh_only() {
+        velksim::SimServer sim(describedDevice());
+        QVERIFY(sim.start());
+        std::optional<velksim::OtherHost> holder(std::in_place, sim.socketPath());
+        QVERIFY(holder->holds());
+        nuvrel::installLibraryMessageHandler(this);
+        nuvrel::testing::RecordingPrompts prompts;
+        CDevInfo page;
+        page.activate();
+        QCOMPARE(allFields(page), repeated(QStringLiteral("no info")));
+        QVERIFY(prompts.messages.empty());
+
+        page.refreshButton()->click();
+        QCOMPARE(prompts.texts(),
+                 QStringList{QStringLiteral("Velk device in use by another program")});
+        QCOMPARE(prompts.messages[0].icon, nuvrel::PromptIcon::Information);
+        QCOMPARE(prompts.messages[0].caption, QStringLiteral("Nuvrel"));
+
+        holder.reset();
+        page.refreshButton()->click();
+        QCOMPARE(page.field(CDevInfo::EraseCount)->text(), QStringLiteral("1234"));
+        QCOMPARE(prompts.messages.size(), std::size_t{1});
+        nuvrel::removeLibraryMessageHandler();
     }
 
     void without_a_device_every_field_says_no_info() {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "patches/patch_file.h"
 
@@ -121,6 +122,31 @@ TEST_F(PatchFile, WideDataIsKeptWholeAndTheCodeUsesItsLowWord) {
     WriteFile("000010:2345\r\n");
     ASSERT_EQ(LoadPatchFile(path_, 0x100, plain), PatchFileResult::Ok);
     EXPECT_EQ(list.row(0).code, plain.row(0).code);
+}
+
+// Found by fuzzing: "-AA4" showed as FFFFF55C, applied as FFFF and saved a file that loaded back
+// as 7FFFFFFF.
+TEST_F(PatchFile, NegativeDataKeepsItsLowWordSoRowCodeAndPatchAgree) {
+    WriteFile("000010:-AA4\r\n");
+    PatchList list;
+    ASSERT_EQ(LoadPatchFile(path_, 0x100, list), PatchFileResult::Ok);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.row(0).data, "F55C");
+    PatchList plain;
+    WriteFile("000010:F55C\r\n");
+    ASSERT_EQ(LoadPatchFile(path_, 0x100, plain), PatchFileResult::Ok);
+    EXPECT_EQ(list, plain);
+
+    list.SetChecked(0, true);
+    std::vector<std::uint8_t> image(0x100, 0);
+    ApplyPatches(list, image.data(), 0x100);
+    EXPECT_EQ(image[0x10], 0xF5);
+    EXPECT_EQ(image[0x11], 0x5C);
+
+    ASSERT_EQ(SavePatchFile(path_, list), PatchFileResult::Ok);
+    PatchList again;
+    ASSERT_EQ(LoadPatchFile(path_, 0x100, again), PatchFileResult::Ok);
+    EXPECT_EQ(again, plain);
 }
 
 TEST_F(PatchFile, DuplicateAddressesLoadAsSeparateRows) {

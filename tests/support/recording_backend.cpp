@@ -10,6 +10,7 @@ namespace velk::testing {
 struct RecordingBackend::Shared {
     bool present = true;
     bool refuseOpen = false;
+    OpenRefusal refusal = OpenRefusal::None;
     int enumerationsLeft = -1;  // -1: unlimited
     std::string path = "rec:velk-0";
     std::deque<std::vector<std::uint8_t>> replies;
@@ -95,8 +96,9 @@ void RecordingBackend::unplugAfterEnumerations(int count) {
     shared_->enumerationsLeft = count;
 }
 
-void RecordingBackend::refuseOpen(bool refuse) {
+void RecordingBackend::refuseOpen(bool refuse, OpenRefusal reason) {
     shared_->refuseOpen = refuse;
+    shared_->refusal = reason;
 }
 
 void RecordingBackend::queueReply(std::vector<std::uint8_t> reply) {
@@ -157,12 +159,15 @@ std::vector<std::string> RecordingBackend::enumerate() {
     return {shared_->path};
 }
 
-std::unique_ptr<Connection> RecordingBackend::open(const std::string& path) {
+OpenResult RecordingBackend::open(const std::string& path) {
     ++opens_;
-    if (!shared_->present || shared_->refuseOpen || path != shared_->path) {
-        return nullptr;
+    if (!shared_->present || path != shared_->path) {
+        return {};
     }
-    return std::make_unique<RecordingConnection>(shared_);
+    if (shared_->refuseOpen) {
+        return {nullptr, shared_->refusal};
+    }
+    return {std::make_unique<RecordingConnection>(shared_), OpenRefusal::None};
 }
 
 RecorderSession::RecorderSession() : device_(std::make_unique<RecordingBackend>()) {

@@ -41,7 +41,9 @@ class RecordingBackend final : public Backend {
     void setDevicePath(std::string path);
     // The device is found by the next `count` enumerations only, then counts as unplugged.
     void unplugAfterEnumerations(int count);
-    void refuseOpen(bool refuse);  // enumerated, but opening fails
+    // Enumerated, but opening fails; with a reason the backend says why, as a device in use by
+    // another program or one the user may not open does.
+    void refuseOpen(bool refuse, OpenRefusal reason = OpenRefusal::None);
 
     // --- scripted behaviour ---
     void queueReply(std::vector<std::uint8_t> reply);
@@ -58,7 +60,7 @@ class RecordingBackend final : public Backend {
 
     // --- Backend ---
     std::vector<std::string> enumerate() override;
-    std::unique_ptr<Connection> open(const std::string& path) override;
+    OpenResult open(const std::string& path) override;
 
     struct Shared;  // state the connections share with the backend
 

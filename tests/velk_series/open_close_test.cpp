@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "device_test_fixture.h"
 #include "recording_backend.h"
 #include "testing/testing_hooks.h"
 #include "transport/transport.h"
@@ -76,6 +77,100 @@ TEST(OpenClose, RefusedOpenGivesInvalid) {
     DeviceHandle device = OpenVelkDevice();
     EXPECT_NE(device, VELK_INVALID_DEVICE);
     CloseVelkDevice(device);
+}
+
+// A device that is there but cannot be had: the open says why, once, through the handler.
+struct RefusalCase {
+    velk::OpenRefusal reason;
+    std::vector<std::string> textParts;  // what the user must learn from the text
+};
+
+class OpenRefusalReport : public ::testing::TestWithParam<RefusalCase> {
+  protected:
+    void SetUp() override {
+        SetVelkMessageHandler(&velk_test::remember, &shown_);
+        session_.device().refuseOpen(true, GetParam().reason);
+    }
+    void TearDown() override { SetVelkMessageHandler(nullptr, nullptr); }
+
+    void expectTheReasonOnce() {
+        EXPECT_EQ(shown_.calls, 1);
+        EXPECT_EQ(shown_.icon, VELK_ICON_REFUSAL);
+        EXPECT_EQ(shown_.caption, "");
+        for (const std::string& part : GetParam().textParts) {
+            EXPECT_NE(shown_.text.find(part), std::string::npos) << shown_.text;
+        }
+    }
+
+    RecorderSession session_;
+    velk_test::Shown shown_;
+};
+
+TEST_P(OpenRefusalReport, OpenFailsAndSaysWhyOnce) {
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+    expectTheReasonOnce();
+}
+
+TEST_P(OpenRefusalReport, GetMaxSizeShowsTheReasonInsteadOfDeviceNotDetected) {
+    EXPECT_EQ(GetMaxSize(nullptr, nullptr, 1), 0u);
+    expectTheReasonOnce();
+    // Handed the -1 of a refused open, it does not add "Device Not Detected!" either.
+    shown_ = {};
+    EXPECT_EQ(GetMaxSize(VELK_INVALID_DEVICE, nullptr, 1), 0u);
+    EXPECT_EQ(shown_.calls, 0);
+}
+
+TEST_P(OpenRefusalReport, IsVelkBrivoSaysWhyItFoundNoBrivo) {
+    EXPECT_EQ(IsVelkBrivo(nullptr), 0);
+    expectTheReasonOnce();
+}
+
+TEST_P(OpenRefusalReport, TheDeviceOnceFreeOpensAndNoDeviceIsNotDetectedAgain) {
+    EXPECT_EQ(OpenVelkDevice(), VELK_INVALID_DEVICE);
+    session_.device().refuseOpen(false);
+    DeviceHandle device = OpenVelkDevice();
+    EXPECT_NE(device, VELK_INVALID_DEVICE);
+    CloseVelkDevice(device);
+    session_.device().setPresent(false);
+    shown_ = {};
+    EXPECT_EQ(GetMaxSize(nullptr, nullptr, 1), 0u);
+    EXPECT_EQ(shown_.calls, 1);
+    EXPECT_EQ(shown_.text, "Device Not Detected!");
+    EXPECT_EQ(shown_.icon, VELK_ICON_ERROR);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, OpenRefusalReport,
+    ::testing::Values(RefusalCase{velk::OpenRefusal::InUse, {"in use by another program"}},
+                      RefusalCase{velk::OpenRefusal::NoPermission,
+                                  {"No permission", "velk_series/udev/70-velk-series.rules",
+                                   "USB access on Linux"}}));
+
+TEST(OpenRefusal, FailureWithoutAKnownReasonStaysDeviceNotDetected) {
+    RecorderSession session;
+    velk_test::Shown shown;
+    SetVelkMessageHandler(&velk_test::remember, &shown);
+    session.device().refuseOpen(true);
+    EXPECT_EQ(GetMaxSize(nullptr, nullptr, 1), 0u);
+    EXPECT_EQ(shown.calls, 1);
+    EXPECT_EQ(shown.text, "Device Not Detected!");
+    SetVelkMessageHandler(nullptr, nullptr);
+}
+
+TEST(OpenRefusal, ARefusedDeviceIsPassedOverQuietlyForOneThatOpens) {
+    RecorderSession session;
+    velk::testing::RecordingBackend free;
+    free.setDevicePath("rec:velk-1");
+    session.device().refuseOpen(true, velk::OpenRefusal::InUse);
+    velk::overrideBackendsForTesting({&session.device(), &free});
+    velk_test::Shown shown;
+    SetVelkMessageHandler(&velk_test::remember, &shown);
+    DeviceHandle device = OpenVelkDevice();
+    EXPECT_NE(device, VELK_INVALID_DEVICE);
+    EXPECT_EQ(free.liveConnections(), 1);
+    EXPECT_EQ(shown.calls, 0);
+    CloseVelkDevice(device);
+    SetVelkMessageHandler(nullptr, nullptr);
 }
 
 TEST(OpenClose, ReplugAfterCloseIsFoundAnew) {
@@ -168,8 +263,8 @@ TEST(RawTransfers, InvalidHandleIsRefusedWithoutTouchingTheDevice) {
 class OverReportingBackend final : public velk::Backend {
   public:
     std::vector<std::string> enumerate() override { return {"over:0"}; }
-    std::unique_ptr<velk::Connection> open(const std::string&) override {
-        return std::make_unique<Connection>();
+    velk::OpenResult open(const std::string&) override {
+        return {std::make_unique<Connection>(), velk::OpenRefusal::None};
     }
 
   private:

@@ -67,31 +67,44 @@ class HandmadeDevice {
         ::close(listener_);
     }
 
-    // Opens the device through the backend and starts answering.
+    // Opens the device through the backend and starts answering. The device welcomes the host
+    // that says hello; connections that hang up first (the enumeration's probe) are passed over.
     std::unique_ptr<velk::Connection> open() {
+        thread_ = std::thread([this] {
+            if (welcomeHost()) {
+                serve();
+            }
+        });
         velk::Backend* backend = velk::virtualDeviceBackend();
         std::unique_ptr<velk::Connection> connection;
         for (const std::string& path : backend->enumerate()) {
             if (path.find("handmade.sock") != std::string::npos) {
-                connection = backend->open(path);
+                connection = backend->open(path).connection;
             }
         }
-        // The enumeration probed the socket once; the connection that stays is the last one.
-        for (;;) {
-            pollfd entry{listener_, POLLIN, 0};
-            if (::poll(&entry, 1, 0) <= 0) {
-                break;
-            }
-            if (peer_ >= 0) {
-                ::close(peer_);
-            }
-            peer_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        }
-        thread_ = std::thread([this] { serve(); });
         return connection;
     }
 
   private:
+    bool welcomeHost() {
+        for (;;) {
+            pollfd entry{listener_, POLLIN, 0};
+            if (::poll(&entry, 1, 5000) <= 0) {
+                return false;
+            }
+            peer_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            const auto hello = vdev::decodeFrame(receiveMessage(peer_));
+            if (hello && hello->kind == vdev::FrameKind::Hello) {
+                const Bytes welcome = vdev::encodeFrame(
+                    {vdev::FrameKind::Welcome, vdev::FrameStatus::Ok, hello->sequence, 0});
+                ::send(peer_, welcome.data(), welcome.size(), MSG_NOSIGNAL);
+                return true;
+            }
+            ::close(peer_);
+            peer_ = -1;
+        }
+    }
+
     void serve() {
         for (;;) {
             const Bytes request = receiveMessage(peer_);
@@ -191,6 +204,18 @@ class SimulatorAgainstABadHost : public SimTest {
         EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
         return fd;
     }
+    // A raw client that has completed the open handshake: the device is its own.
+    int openedRawClient() {
+        const int fd = rawClient();
+        const Bytes hello =
+            vdev::encodeFrame({vdev::FrameKind::Hello, vdev::FrameStatus::Ok, 7, 0});
+        EXPECT_EQ(::send(fd, hello.data(), hello.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(hello.size()));
+        const auto welcome = vdev::decodeFrame(receiveMessage(fd));
+        EXPECT_TRUE(welcome && welcome->kind == vdev::FrameKind::Welcome &&
+                    welcome->status == vdev::FrameStatus::Ok && welcome->sequence == 7);
+        return fd;
+    }
     // True when the simulator closed the connection.
     static bool hungUp(int fd) {
         pollfd entry{fd, POLLIN, 0};
@@ -225,10 +250,12 @@ TEST_F(SimulatorAgainstABadHost, MalformedAndOversizedFramesDropOnlyThatHost) {
 
 TEST_F(SimulatorAgainstABadHost, TransferTooLargeForAFrameIsRefusedBeforeItIsSent) {
     plugIn();
+    CloseVelkDevice(device_);  // the backend's own connection is the device's one host
+    device_ = nullptr;
     velk::Backend* backend = velk::virtualDeviceBackend();
     const auto paths = backend->enumerate();
     ASSERT_EQ(paths.size(), 1u);
-    auto connection = backend->open(paths[0]);
+    auto connection = backend->open(paths[0]).connection;
     ASSERT_TRUE(connection);
     sim().clearCommandLog();
     Bytes tooLarge(vdev::kMaxPayloadBytes + 1, 0);
@@ -255,7 +282,7 @@ TEST_F(SimulatorAgainstABadHost, HugeReplyRequestGetsOnlyThePendingReply) {
     plugIn();
     CloseVelkDevice(device_);
     device_ = nullptr;
-    const int host = rawClient();
+    const int host = openedRawClient();
     Bytes query(31, 0);
     const char signature[] = "USBC";
     std::copy(signature, signature + 4, query.begin());

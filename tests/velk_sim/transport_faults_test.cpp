@@ -202,10 +202,12 @@ TEST_F(Discovery, LateAnswerToATimedOutTransferIsNotTakenForTheNextOne) {
     faults.stallTransfer = 2;
     faults.stallAnswerAfter = std::chrono::milliseconds(300);
     sim().setFaults(faults);
+    CloseVelkDevice(device_);  // the backend's own connection is the device's one host
+    device_ = nullptr;
     velk::Backend* backend = velk::virtualDeviceBackend();
     const auto paths = backend->enumerate();
     ASSERT_EQ(paths.size(), 1u);
-    auto connection = backend->open(paths[0]);
+    auto connection = backend->open(paths[0]).connection;
     ASSERT_TRUE(connection);
     using std::chrono::milliseconds;
     std::array<std::uint8_t, 64> reply{};

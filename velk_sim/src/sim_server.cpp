@@ -1,5 +1,7 @@
 // SimServer: serves one VirtualDevice on its socket from a background thread. All device state
-// is touched under one mutex, so tests can inspect the device while the library drives it.
+// is touched under one mutex, so tests can inspect the device while the library drives it. Like a
+// USB interface claimed by one program, the device belongs to one host at a time: the host that
+// completed the open handshake holds it until it hangs up, and every other host is refused.
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -14,11 +16,11 @@
 
 #include "device_identity.h"
 #include "fault_injector.h"
+#include "frame_handler.h"
 #include "socket_listener.h"
 #include "transport/virtual_device_protocol.h"
 #include "velk_sim/sim_harness.h"
 #include "virtual_device.h"
-#include "wire_timing.h"
 
 namespace velksim {
 
@@ -34,9 +36,10 @@ struct SimServer::Impl {
     ServerOptions options;
     std::filesystem::path socketPath;
 
-    mutable std::mutex mutex;  // device, injector, wire, listener, clients, replugAt
+    mutable std::mutex mutex;  // device, injector, frames, wire, listener, clients, replugAt
     std::unique_ptr<VirtualDevice> device;
     FaultInjector injector;
+    FrameHandler frames;
     std::chrono::microseconds wire{0};
     SocketListener listener;
     std::vector<Client> clients;
@@ -88,6 +91,33 @@ struct SimServer::Impl {
             device->connectionClosed(client.id);
         }
         clients.clear();
+        frames.releaseAll();
+    }
+
+    // Called with the mutex held.
+    void closeClientLocked(int id) {
+        for (auto it = clients.begin(); it != clients.end(); ++it) {
+            if (it->id == id) {
+                ::close(it->fd);
+                device->connectionClosed(id);
+                clients.erase(it);
+                break;
+            }
+        }
+        frames.release(id);
+    }
+
+    // Called with the mutex held: whether the host has closed its end (data it sent before
+    // closing may still be waiting; it no longer matters).
+    bool hungUp(int id) const {
+        for (const Client& client : clients) {
+            if (client.id == id) {
+                pollfd entry{client.fd, POLLIN | POLLRDHUP, 0};
+                return ::poll(&entry, 1, 0) > 0 &&
+                       (entry.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL)) != 0;
+            }
+        }
+        return true;
     }
 
     // Called with the mutex held. The socket goes first: a host that sees its connection end
@@ -112,12 +142,9 @@ struct SimServer::Impl {
         }
     }
 
-    // Serves one message from a client; false when the client has gone.
-    bool serve(Client& client, std::vector<std::uint8_t>& buffer) {
-        std::vector<std::uint8_t> answer;
-        std::chrono::microseconds transferTime{0};
-        std::chrono::milliseconds delay{0};
-        bool unplugNow = false;
+    // Serves one message from a client; false when the client has gone or must go.
+    bool serve(const Client& client, std::vector<std::uint8_t>& buffer) {
+        FrameOutcome outcome;
         {
             std::lock_guard lock(mutex);
             const ssize_t got = ::recv(client.fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
@@ -127,80 +154,35 @@ struct SimServer::Impl {
             if (got <= 0) {
                 return false;
             }
-            const std::span<const std::uint8_t> message(buffer.data(),
-                                                        static_cast<std::size_t>(got));
-            const auto header = velk::vdev::decodeFrame(message);
-            if (!header || (header->kind != velk::vdev::FrameKind::Out &&
-                            header->kind != velk::vdev::FrameKind::In)) {
-                return false;  // not a host of ours: hang up
+            outcome = frames.handle(*device, injector, client.id,
+                                    {buffer.data(), static_cast<std::size_t>(got)},
+                                    [this](int id) { return hungUp(id); });
+            if (outcome.droppedHolder != 0) {
+                closeClientLocked(outcome.droppedHolder);
             }
-            const FaultInjector::Action action = injector.onTransfer();
-            if (action == FaultInjector::Action::Swallow) {
-                return true;  // stalled: the host waits in vain
-            }
-            if (action == FaultInjector::Action::Delay) {
-                delay = *injector.options().stallAnswerAfter;
-            }
-            velk::vdev::FrameHeader out;
-            out.sequence = header->sequence;
-            std::vector<std::uint8_t> payload;
-            if (action == FaultInjector::Action::TimeOut) {
-                out.kind = header->kind == velk::vdev::FrameKind::Out
-                               ? velk::vdev::FrameKind::OutAck
-                               : velk::vdev::FrameKind::InData;
-                out.status = velk::vdev::FrameStatus::NoData;
-            } else if (header->kind == velk::vdev::FrameKind::Out) {
-                const auto data = message.subspan(velk::vdev::kHeaderBytes);
-                device->receiveOut(client.id, data);
-                out.kind = velk::vdev::FrameKind::OutAck;
-                transferTime = fullSpeedWireTime(data.size());
-            } else {
-                out.kind = velk::vdev::FrameKind::InData;
-                std::size_t wanted = header->length;
-                const auto limit = injector.replyLimit(device->replyCommand());
-                if (limit) {
-                    wanted = std::min(wanted, *limit);
-                }
-                auto reply = device->takeReply(client.id, wanted);
-                if (limit) {
-                    device->discardReply();
-                }
-                if (reply) {
-                    payload = std::move(*reply);
-                } else {
-                    out.status = velk::vdev::FrameStatus::NoData;
-                }
-                transferTime = fullSpeedWireTime(payload.size());
-            }
-            out.length = static_cast<std::uint32_t>(payload.size());
-            answer = velk::vdev::encodeFrame(out, payload);
-            wire += transferTime;
-            unplugNow = injector.unplugNow();
+            wire += outcome.transferTime;
+        }
+        if (outcome.answer.empty()) {
+            return !outcome.hangUp;
         }
         if (config.speed == Speed::FullSpeed) {
-            std::this_thread::sleep_for(transferTime);
+            std::this_thread::sleep_for(outcome.transferTime);
         }
-        if (delay.count() > 0) {
-            std::this_thread::sleep_for(delay);
+        if (outcome.delay.count() > 0) {
+            std::this_thread::sleep_for(outcome.delay);
         }
-        ::send(client.fd, answer.data(), answer.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (unplugNow) {
+        ::send(client.fd, outcome.answer.data(), outcome.answer.size(),
+               MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (outcome.unplugNow) {
             std::lock_guard lock(mutex);
             unplug();
         }
-        return true;
+        return !outcome.hangUp;
     }
 
     void closeClient(int id) {
         std::lock_guard lock(mutex);
-        for (auto it = clients.begin(); it != clients.end(); ++it) {
-            if (it->id == id) {
-                ::close(it->fd);
-                device->connectionClosed(id);
-                clients.erase(it);
-                return;
-            }
-        }
+        closeClientLocked(id);
     }
 
     void run() {

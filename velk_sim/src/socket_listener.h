@@ -27,7 +27,6 @@ class SocketListener {
   private:
     int fd_ = -1;
     std::filesystem::path path_;
-    bool requirePrivate_ = false;
     ino_t inode_ = 0;
 };
 

@@ -100,12 +100,17 @@ typedef SectorEntry SectorTable[VELK_SECTOR_TABLE_ROWS];
 /* The library's own messages go through this handler. Without one they are written to stderr.
  * The handler may be called on any thread that calls into the library. There are three:
  *   - GetMaxSize, asked to show it, without a device: text "Device Not Detected!", caption ""
- *     (an empty caption: the program shows its own name), icon VELK_ICON_ERROR;
+ *     (an empty caption: the program shows its own name), icon VELK_ICON_ERROR; not when the
+ *     open failed for a known reason (below), which was given instead;
  *   - DetectSectorsTables with an unrecognised first chip: text
  *     "Unknown interanl chips with ID's:[%.8X][%.8X]" (both identifiers as read, chip 0 first),
  *     caption "Error", icon VELK_ICON_ERROR;
  *   - OpenVelkDevice that found a device but could not open it for a known reason (another
- *     program uses it, no permission): a one-line reason, caption "", icon VELK_ICON_REFUSAL.
+ *     program uses it, no permission): a one-line reason, caption "", icon VELK_ICON_REFUSAL;
+ *     once per failed open, also the opens IsVelkBrivo and GetMaxSize make when given no
+ *     device. The texts are "Velk device in use by another program" and, on Linux, "No
+ *     permission to open the Velk device: install the udev rule
+ *     velk_series/udev/70-velk-series.rules (README.md, "USB access on Linux")".
  *     A program shows it where the user asked for the device, not on every background query.
  * The message is modal in the program: the library waits until the handler returns. */
 typedef enum VelkMessageIcon {

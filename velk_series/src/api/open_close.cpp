@@ -2,6 +2,7 @@
 #include <span>
 
 #include "core/library_state.h"
+#include "messages/open_refusal.h"
 #include "transport/pipe_table.h"
 #include "velk_series/velk_series.h"
 
@@ -30,7 +31,8 @@ DeviceHandle VELK_CALL OpenVelkDevice(void) {
     }
 
     DeviceHandle result = VELK_INVALID_DEVICE;
-    state.pipes.pipe00 = velk::openPipe("PIPE00");
+    velk::OpenRefusal refusal = velk::OpenRefusal::None;
+    state.pipes.pipe00 = velk::openPipe("PIPE00", &refusal);
     if (state.pipes.pipe00 != kInvalidPipe) {
         state.pipes.pipe01 = velk::openPipe("PIPE01");
         if (state.pipes.pipe01 == kInvalidPipe) {
@@ -42,6 +44,11 @@ DeviceHandle VELK_CALL OpenVelkDevice(void) {
     // Counted also when the open failed: the -1 left behind makes the next call start afresh.
     ++state.openCount;
     state.lastOpenResult = result;
+    // A device that is there but cannot be had is not "no device": say why, once per open.
+    state.lastOpenRefused = result == VELK_INVALID_DEVICE && refusal != velk::OpenRefusal::None;
+    if (state.lastOpenRefused) {
+        velk::reportOpenRefusal(refusal);
+    }
     return result;
 }
 

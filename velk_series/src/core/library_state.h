@@ -29,6 +29,8 @@ struct LibraryState {
     std::uint8_t busy = 0;
     std::int32_t openCount = 0;
     DeviceHandle lastOpenResult = nullptr;  // neither valid nor invalid until the first open
+    // The last open failed for a reason the user was already told (in use, no permission).
+    bool lastOpenRefused = false;
     PipePair pipes;
     std::array<char, kDevicePathSize> devicePath{};
     std::array<std::uint8_t, kReplyBufferSize> reply{};  // shared by the information commands

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/library_state.h"
 #include "messages/message_handler.h"
 #include "velk_series/velk_series.h"
 
@@ -76,7 +77,12 @@ uint32_t VELK_CALL GetMaxSize(DeviceHandle device, uint32_t* saveRamValue, int s
     }
     velk::DeviceUse use(device);
     if (!use.valid()) {
-        if (showMessage != 0) {
+        // A device that was found but refused (in use, no permission) has had its reason told
+        // by the open that failed; "Device Not Detected!" on top would be wrong as well as twice.
+        const velk::LibraryState& state = velk::libraryState();
+        const bool reasonTold =
+            state.lastOpenRefused && state.lastOpenResult == VELK_INVALID_DEVICE;
+        if (showMessage != 0 && !reasonTold) {
             velk::showLibraryMessage("", "Device Not Detected!", VELK_ICON_ERROR);
         }
         return 0;

@@ -27,10 +27,10 @@ struct FoundDevice {
 
 class PipeRegistry {
   public:
-    PipeHandle open(const char* pipeName) {
+    PipeHandle open(const char* pipeName, OpenRefusal& refusal) {
         // The connection found here stands for the handle the search opens; it is dropped when
         // this call returns, so a device is held open only by its pipes.
-        std::optional<FoundDevice> found = findDevice();
+        std::optional<FoundDevice> found = findDevice(refusal);
         if (!found) {
             return kInvalidPipe;
         }
@@ -80,7 +80,10 @@ class PipeRegistry {
     }
 
   private:
-    std::optional<FoundDevice> findDevice() {
+    // The first device that opens; when none does, refusal is the first known reason why a
+    // device that was there could not be opened.
+    std::optional<FoundDevice> findDevice(OpenRefusal& refusal) {
+        refusal = OpenRefusal::None;
         for (Backend* backend : activeBackends()) {
             if (backend == nullptr) {
                 continue;
@@ -89,10 +92,15 @@ class PipeRegistry {
                 if (path.empty() || path.size() >= kDevicePathSize) {
                     continue;  // cannot stand in the path buffer
                 }
-                std::shared_ptr<Connection> connection = connect(*backend, path);
+                OpenRefusal why = OpenRefusal::None;
+                std::shared_ptr<Connection> connection = connect(*backend, path, why);
                 if (!connection) {
+                    if (refusal == OpenRefusal::None) {
+                        refusal = why;
+                    }
                     continue;
                 }
+                refusal = OpenRefusal::None;
                 storePath(path);
                 return FoundDevice{path, std::move(connection)};
             }
@@ -101,18 +109,20 @@ class PipeRegistry {
     }
 
     // An already open device is reused rather than opened a second time.
-    std::shared_ptr<Connection> connect(Backend& backend, const std::string& path) {
+    std::shared_ptr<Connection> connect(Backend& backend, const std::string& path,
+                                        OpenRefusal& refusal) {
         auto known = connections_.find(path);
         if (known != connections_.end()) {
             if (std::shared_ptr<Connection> alive = known->second.lock()) {
                 return alive;
             }
         }
-        std::unique_ptr<Connection> opened = backend.open(path);
-        if (!opened) {
+        OpenResult opened = backend.open(path);
+        if (!opened.connection) {
+            refusal = opened.refusal;
             return nullptr;
         }
-        std::shared_ptr<Connection> shared = std::move(opened);
+        std::shared_ptr<Connection> shared = std::move(opened.connection);
         connections_[path] = shared;
         return shared;
     }
@@ -145,8 +155,13 @@ PipeRegistry& registry() {
 
 }  // namespace
 
-PipeHandle openPipe(const char* pipeName) {
-    return registry().open(pipeName);
+PipeHandle openPipe(const char* pipeName, OpenRefusal* refusal) {
+    OpenRefusal why = OpenRefusal::None;
+    const PipeHandle pipe = registry().open(pipeName, why);
+    if (refusal != nullptr) {
+        *refusal = why;
+    }
+    return pipe;
 }
 
 void closePipe(PipeHandle pipe) {

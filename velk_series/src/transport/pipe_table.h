@@ -12,8 +12,9 @@ namespace velk {
 
 // Finds the device afresh (every backend, in order) and opens the named pipe on it; the device
 // path buffer is left holding the path and the pipe name. kInvalidPipe when there is no device,
-// the path is too long or the name is not a pipe of the device.
-PipeHandle openPipe(const char* pipeName);
+// the path is too long or the name is not a pipe of the device; then *refusal (when given) says
+// why a device that was found could not be opened, if its backend knew.
+PipeHandle openPipe(const char* pipeName, OpenRefusal* refusal = nullptr);
 
 // Closing an unknown or already closed handle does nothing.
 void closePipe(PipeHandle pipe);

@@ -40,6 +40,19 @@ class Connection {
                                   std::chrono::milliseconds timeout) = 0;
 };
 
+// Why a device that was found could not be opened, where the backend can tell. The user can act
+// on these (close the other program, install the udev rule), so the library reports them.
+enum class OpenRefusal {
+    None,          // opened, or failed for a reason the user cannot act on (gone, broken)
+    InUse,         // another program holds the device (a claimed interface, a busy virtual device)
+    NoPermission,  // the user may not open the device
+};
+
+struct OpenResult {
+    std::unique_ptr<Connection> connection;   // null when the device could not be opened
+    OpenRefusal refusal = OpenRefusal::None;  // why not, when known
+};
+
 // A family of devices the library can find (USB, virtual devices, a test recorder). Device paths
 // are backend-prefixed texts ("usb:...", "sim:...") so the enumeration order across backends
 // decides which device is found first.
@@ -48,8 +61,8 @@ class Backend {
     virtual ~Backend() = default;
     // Paths of the devices present now, in the order they should be tried.
     virtual std::vector<std::string> enumerate() = 0;
-    // Opens a path returned by enumerate(); null when it cannot be opened.
-    virtual std::unique_ptr<Connection> open(const std::string& path) = 0;
+    // Opens a path returned by enumerate(); no connection when it cannot be opened.
+    virtual OpenResult open(const std::string& path) = 0;
 };
 
 // The backends consulted by OpenVelkDevice, in order: real hardware first, then virtual devices.

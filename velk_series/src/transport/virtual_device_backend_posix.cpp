@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "transport/virtual_device_backend.h"
 #include "transport/virtual_device_protocol.h"
@@ -86,9 +87,43 @@ class SocketConnection final : public Connection {
         return {TransferStatus::Ok, count};
     }
 
+    // The open handshake. Ok: the device is this host's now; InUse: another host holds it (the
+    // device hangs up after saying so); anything else: it did not answer as a device.
+    std::optional<vdev::FrameStatus> greet(std::chrono::milliseconds timeout) {
+        const vdev::FrameHeader hello{vdev::FrameKind::Hello, vdev::FrameStatus::Ok, ++sequence_,
+                                      0};
+        vdev::FrameHeader answer;
+        std::vector<std::uint8_t> payload;
+        if (request(vdev::encodeFrame(hello), vdev::FrameKind::Welcome, timeout, answer, payload) !=
+            TransferStatus::Ok) {
+            return std::nullopt;
+        }
+        return answer.status;
+    }
+
   private:
     TransferStatus exchange(const std::vector<std::uint8_t>& frame, vdev::FrameKind expected,
                             std::chrono::milliseconds timeout, std::vector<std::uint8_t>& payload) {
+        vdev::FrameHeader answer;
+        const TransferStatus status = request(frame, expected, timeout, answer, payload);
+        if (status != TransferStatus::Ok) {
+            return status;
+        }
+        switch (answer.status) {
+            case vdev::FrameStatus::Ok:
+                return TransferStatus::Ok;
+            case vdev::FrameStatus::NoData:
+                // A real device would leave the request pending until the host gives up.
+                return TransferStatus::TimedOut;
+            default:
+                return TransferStatus::Failed;
+        }
+    }
+
+    // Sends one frame and waits for the device's answer to it, whatever its status.
+    TransferStatus request(const std::vector<std::uint8_t>& frame, vdev::FrameKind expected,
+                           std::chrono::milliseconds timeout, vdev::FrameHeader& answer,
+                           std::vector<std::uint8_t>& payload) {
         if (broken_) {
             return TransferStatus::NoDevice;
         }
@@ -130,16 +165,9 @@ class SocketConnection final : public Connection {
             if (header->kind != expected) {
                 return TransferStatus::Failed;
             }
-            switch (header->status) {
-                case vdev::FrameStatus::Ok:
-                    payload.assign(message.begin() + vdev::kHeaderBytes, message.end());
-                    return TransferStatus::Ok;
-                case vdev::FrameStatus::NoData:
-                    // A real device would leave the request pending until the host gives up.
-                    return TransferStatus::TimedOut;
-                default:
-                    return TransferStatus::Failed;
-            }
+            answer = *header;
+            payload.assign(message.begin() + vdev::kHeaderBytes, message.end());
+            return TransferStatus::Ok;
         }
     }
 
@@ -236,16 +264,25 @@ class SocketDevices final : public Backend {
         return present;
     }
 
-    std::unique_ptr<Connection> open(const std::string& path) override {
+    OpenResult open(const std::string& path) override {
         const std::string prefix = vdev::kPathPrefix;
         if (path.compare(0, prefix.size(), prefix) != 0) {
-            return nullptr;
+            return {};
         }
         const int fd = connectSocket(path.substr(prefix.size()));
         if (fd < 0) {
-            return nullptr;
+            return {};
         }
-        return std::make_unique<SocketConnection>(fd);
+        auto connection = std::make_unique<SocketConnection>(fd);
+        // The device says at once whether it is free, as a USB interface claim would.
+        const std::optional<vdev::FrameStatus> welcome = connection->greet(kTransferTimeout);
+        if (welcome == vdev::FrameStatus::Ok) {
+            return {std::move(connection), OpenRefusal::None};
+        }
+        if (welcome == vdev::FrameStatus::InUse) {
+            return {nullptr, OpenRefusal::InUse};
+        }
+        return {};
     }
 };
 

@@ -1,8 +1,15 @@
 // The wire format between the library's virtual-device backend and velk-sim. Both sides include
 // this one header, so they cannot drift apart.
 //
-// One SOCK_SEQPACKET connection per opened device. The host sends one message per bulk transfer
-// and the device answers each with exactly one message:
+// One SOCK_SEQPACKET connection per opened device. Like a USB interface that one program has
+// claimed, a device serves one host at a time, so a connection begins with an open handshake:
+//
+//   host -> device  Hello   header, no payload
+//   device -> host  Welcome header (status Ok: the device is this host's; InUse: another host
+//                           holds it, and the device hangs up after this answer)
+//
+// A host that hangs up releases the device. After the handshake the host sends one message per
+// bulk transfer and the device answers each with exactly one message:
 //
 //   host -> device  Out    header + the bytes of one bulk OUT transfer ("PIPE01")
 //   device -> host  OutAck header (status)
@@ -32,12 +39,15 @@ enum class FrameKind : std::uint8_t {
     OutAck = 'A',
     In = 'I',
     InData = 'D',
+    Hello = 'H',
+    Welcome = 'W',
 };
 
 enum class FrameStatus : std::uint8_t {
     Ok = 0,
     NoData = 1,   // the device has nothing to send: a real device would never answer (time-out)
     Refused = 2,  // the transfer was malformed (too long, unknown kind)
+    InUse = 3,    // Welcome only: another host holds the device
 };
 
 inline constexpr std::size_t kHeaderBytes = 12;
@@ -85,7 +95,7 @@ inline std::optional<FrameHeader> decodeFrame(std::span<const std::uint8_t> fram
     }
     FrameHeader header;
     const std::uint8_t kind = frame[0];
-    if (kind != 'O' && kind != 'A' && kind != 'I' && kind != 'D') {
+    if (kind != 'O' && kind != 'A' && kind != 'I' && kind != 'D' && kind != 'H' && kind != 'W') {
         return std::nullopt;
     }
     header.kind = static_cast<FrameKind>(kind);

@@ -81,11 +81,19 @@ struct BulkInterface {
     std::size_t inPacketSize = 64;
 };
 
-void reportOpenFailure(const std::string& path, const char* step, int error) {
-    std::fprintf(
-        stderr, "velk_series: cannot open %s: %s failed (%s)%s\n", path.c_str(), step,
-        libusb_error_name(error),
-        error == LIBUSB_ERROR_ACCESS ? "; is the udev rule 70-velk-series.rules installed?" : "");
+// A claim another program holds and a device node the user may not open are reasons the user can
+// act on: they go to the user as the open's refusal. Anything else is only logged.
+OpenResult openFailure(const std::string& path, const char* step, int error) {
+    switch (error) {
+        case LIBUSB_ERROR_BUSY:
+            return {nullptr, OpenRefusal::InUse};
+        case LIBUSB_ERROR_ACCESS:
+            return {nullptr, OpenRefusal::NoPermission};
+        default:
+            std::fprintf(stderr, "velk_series: cannot open %s: %s failed (%s)\n", path.c_str(),
+                         step, libusb_error_name(error));
+            return {};
+    }
 }
 
 bool isVelk(libusb_device* device) {
@@ -233,10 +241,10 @@ class LibusbBackend final : public Backend {
         return paths;
     }
 
-    std::unique_ptr<Connection> open(const std::string& path) override {
+    OpenResult open(const std::string& path) override {
         UsbContext* context = session();
         if (context == nullptr) {
-            return nullptr;
+            return {};
         }
         DeviceList devices(context->get());
         for (std::size_t i = 0; i < devices.size(); ++i) {
@@ -245,7 +253,7 @@ class LibusbBackend final : public Backend {
                 return openDevice(device, path);
             }
         }
-        return nullptr;  // unplugged since the enumeration
+        return {};  // unplugged since the enumeration
     }
 
   private:
@@ -261,27 +269,27 @@ class LibusbBackend final : public Backend {
         return context_.get();
     }
 
-    std::unique_ptr<Connection> openDevice(libusb_device* device, const std::string& path) {
+    OpenResult openDevice(libusb_device* device, const std::string& path) {
         const std::optional<BulkInterface> interface = findBulkInterface(device);
         if (!interface) {
             std::fprintf(stderr, "velk_series: %s has no interface with bulk IN and OUT pipes\n",
                          path.c_str());
-            return nullptr;
+            return {};
         }
         libusb_device_handle* raw = nullptr;
         int error = libusb_open(device, &raw);
         if (error != LIBUSB_SUCCESS) {
-            reportOpenFailure(path, "libusb_open", error);
-            return nullptr;
+            return openFailure(path, "libusb_open", error);
         }
         DeviceHandlePtr handle(raw);
         libusb_set_auto_detach_kernel_driver(handle.get(), 1);  // unsupported: nothing to detach
+        // Another program's claim on the interface makes this one fail with LIBUSB_ERROR_BUSY.
         error = libusb_claim_interface(handle.get(), interface->number);
         if (error != LIBUSB_SUCCESS) {
-            reportOpenFailure(path, "libusb_claim_interface", error);
-            return nullptr;
+            return openFailure(path, "libusb_claim_interface", error);
         }
-        return std::make_unique<UsbConnection>(context_, std::move(handle), *interface);
+        return {std::make_unique<UsbConnection>(context_, std::move(handle), *interface),
+                OpenRefusal::None};
     }
 
     std::shared_ptr<UsbContext> context_;

@@ -42,6 +42,19 @@ HANDLE openForReadWrite(const std::string& path) {
                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
+// Why CreateFile refused a device that is there. Drivers that allow one handle at a time (WinUSB
+// among them) refuse a second program with a sharing violation or with access denied; Windows
+// gives users no per-device permission to lack, so both mean another program has the device.
+OpenResult refusedByLastError() {
+    switch (GetLastError()) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_ACCESS_DENIED:
+            return {nullptr, OpenRefusal::InUse};
+        default:
+            return {};
+    }
+}
+
 TransferStatus statusOfLastError() {
     switch (GetLastError()) {
         case ERROR_SEM_TIMEOUT:
@@ -119,24 +132,25 @@ class SetupDiBackend final : public Backend {
         return paths;
     }
 
-    std::unique_ptr<Connection> open(const std::string& path) override {
+    OpenResult open(const std::string& path) override {
         {
             // The interface itself must open before its pipes are tried.
             FileHandle probe(openForReadWrite(path));
             if (!probe.valid()) {
-                return nullptr;
+                return refusedByLastError();
             }
         }
         HANDLE in = openForReadWrite(path + "\\PIPE00");
         if (in == INVALID_HANDLE_VALUE) {
-            return nullptr;
+            return refusedByLastError();
         }
         HANDLE out = openForReadWrite(path + "\\PIPE01");
         if (out == INVALID_HANDLE_VALUE) {
+            OpenResult refused = refusedByLastError();
             CloseHandle(in);
-            return nullptr;
+            return refused;
         }
-        return std::make_unique<PipeConnection>(in, out);
+        return {std::make_unique<PipeConnection>(in, out), OpenRefusal::None};
     }
 };
 

@@ -226,6 +226,33 @@ class SimServer {
     std::unique_ptr<Impl> impl_;
 };
 
+// Another program asking for the device: it connects to the device's socket and completes the
+// open handshake as the library does, then holds the device (as a program that claimed a USB
+// interface does) until release() or destruction. Tests use it to be the program that already
+// has the device, or the one that is turned away.
+class OtherHost {
+  public:
+    enum class Answer {
+        Welcome,   // the device is this host's now
+        InUse,     // another host holds it
+        NoAnswer,  // nothing listens there, or it did not answer as a device
+    };
+
+    explicit OtherHost(const std::filesystem::path& socketPath);
+    ~OtherHost();
+    OtherHost(const OtherHost&) = delete;
+    OtherHost& operator=(const OtherHost&) = delete;
+
+    Answer answer() const { return answer_; }
+    bool holds() const { return fd_ >= 0; }
+    // Hangs up, which gives the device back.
+    void release();
+
+  private:
+    int fd_ = -1;
+    Answer answer_ = Answer::NoAnswer;
+};
+
 // Gives this process a fresh, private XDG_RUNTIME_DIR for its lifetime (and removes it after),
 // so parallel tests and a user's own velk-sim never meet. Create it before the SimServer.
 class ScopedRuntimeDir {

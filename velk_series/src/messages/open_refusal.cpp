@@ -1,0 +1,30 @@
+#include "messages/open_refusal.h"
+
+#include "messages/message_handler.h"
+
+namespace velk {
+
+const char* openRefusalText(OpenRefusal refusal) {
+    switch (refusal) {
+        case OpenRefusal::InUse:
+            return "Velk device in use by another program";
+        case OpenRefusal::NoPermission:
+#if defined(_WIN32)
+            return "No permission to open the Velk device";
+#else
+            return "No permission to open the Velk device: install the udev rule "
+                   "velk_series/udev/70-velk-series.rules (README.md, \"USB access on Linux\")";
+#endif
+        case OpenRefusal::None:
+            break;
+    }
+    return "";
+}
+
+void reportOpenRefusal(OpenRefusal refusal) {
+    if (refusal != OpenRefusal::None) {
+        showLibraryMessage("", openRefusalText(refusal), VELK_ICON_REFUSAL);
+    }
+}
+
+}  // namespace velk
