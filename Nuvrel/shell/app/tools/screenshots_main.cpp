@@ -4,16 +4,20 @@
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "shell/app/nuvrel_sheet.h"
 #include "shell/resources.h"
+#include "shell/user_prompts.h"
 
 namespace {
 
@@ -53,6 +57,54 @@ bool drawIconSheet(const QDir& folder) {
     return sheet.save(path);
 }
 
+// --- "RAM memory" after a read ---
+
+// Answers the file dialogs from a list, as the user would pick files; message boxes get OK.
+class ScriptedPrompts final : public nuvrel::UserPrompts {
+  public:
+    QStringList paths;
+    nuvrel::PromptAnswer message(QWidget*, const QString&, const QString& text, nuvrel::PromptIcon,
+                                 nuvrel::PromptButtons) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return nuvrel::PromptAnswer::Ok;
+    }
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override {
+        return paths.isEmpty() ? QString() : paths.takeFirst();
+    }
+    QString saveFile(QWidget*, const QString&, const QString&, const QString&) override {
+        return paths.isEmpty() ? QString() : paths.takeFirst();
+    }
+};
+
+// Picks a save to write later and a file to read into, then reads the save RAM.
+bool grabRamPageAfterRead(nuvrel::CNuvrelSheet& sheet, velksim::SimServer& sim,
+                          const QDir& folder) {
+    std::vector<std::uint8_t> save(velksim::kSaveRamBytes);
+    for (std::size_t i = 0; i < save.size(); ++i) {
+        save[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    }
+    sim.setSaveRam(save);
+    QTemporaryDir files;
+    const QString input = QDir(files.path()).filePath(QStringLiteral("Sonic3.srm"));
+    QFile in(input);
+    if (!in.open(QIODevice::WriteOnly) || in.write(QByteArray(65536, '\0')) != 65536) {
+        return false;
+    }
+    in.close();
+    ScriptedPrompts prompts;
+    prompts.paths << input << QDir(files.path()).filePath(QStringLiteral("backup.srm"));
+    nuvrel::setUserPrompts(&prompts);
+    nuvrel::CRAMPage& page = sheet.ramPage();
+    sheet.tabs()->setCurrentWidget(&page);
+    QApplication::processEvents();
+    page.chooseInFile();
+    page.chooseOutFile();
+    page.startRead();
+    sheet.runner().waitUntilIdle();
+    nuvrel::setUserPrompts(nullptr);
+    return grabPage(sheet, page, folder, QStringLiteral("ram_memory"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,7 +137,7 @@ int main(int argc, char** argv) {
     const bool ok =
         grabPage(sheet, sheet.devInfoPage(), folder, QStringLiteral("device_info")) &&
         grabPage(sheet, sheet.compatibilityPage(), folder, QStringLiteral("compatibility")) &&
-        drawIconSheet(folder);
+        grabRamPageAfterRead(sheet, sim, folder) && drawIconSheet(folder);
     sheet.hide();
     return ok ? 0 : 1;
 }
