@@ -31,13 +31,14 @@ QString remember(const QString& valueName, const QString& chosen) {
 
 }  // namespace
 
-QString chooseFileToOpen(QWidget* parent, const QString& valueName, const QString& filter) {
+QString chooseFileToOpen(QWidget* parent, const QString& valueName, const QString& filter,
+                         const QString& defaultSuffix) {
     const QString start = startFolder(valueName, QString());
-    return remember(valueName, userPrompts().openFile(parent, start, filter));
+    return remember(valueName, userPrompts().openFile(parent, start, filter, defaultSuffix));
 }
 
 QString chooseFileToSave(QWidget* parent, const QString& valueName, const QString& filter,
-                         const QString& suggestedName) {
+                         const QString& suggestedName, const QString& defaultSuffix) {
     // The suggested name stays in the file-name box wherever the dialog starts.
     QString start = startFolder(valueName, QString());
     if (start.isEmpty()) {
@@ -45,7 +46,7 @@ QString chooseFileToSave(QWidget* parent, const QString& valueName, const QStrin
     } else if (!suggestedName.isEmpty()) {
         start = QDir(start).filePath(suggestedName);
     }
-    return remember(valueName, userPrompts().saveFile(parent, start, filter));
+    return remember(valueName, userPrompts().saveFile(parent, start, filter, defaultSuffix));
 }
 
 }  // namespace nuvrel

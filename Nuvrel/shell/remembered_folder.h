@@ -8,12 +8,15 @@ class QWidget;
 
 namespace nuvrel {
 
-// Returns the chosen file, or an empty string when the user cancelled.
-QString chooseFileToOpen(QWidget* parent, const QString& valueName, const QString& filter);
+// Returns the chosen file, or an empty string when the user cancelled. defaultSuffix (no dot) is
+// added to a typed name without an extension.
+QString chooseFileToOpen(QWidget* parent, const QString& valueName, const QString& filter,
+                         const QString& defaultSuffix = QString());
 
 // suggestedName is offered in the file-name box; the dialog starts in the remembered folder
 // when there is one that still exists.
 QString chooseFileToSave(QWidget* parent, const QString& valueName, const QString& filter,
-                         const QString& suggestedName = QString());
+                         const QString& suggestedName = QString(),
+                         const QString& defaultSuffix = QString());
 
 }  // namespace nuvrel

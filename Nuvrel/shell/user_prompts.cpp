@@ -35,12 +35,29 @@ class QtUserPrompts final : public UserPrompts {
         return box.exec() == QMessageBox::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
     }
 
-    QString openFile(QWidget* parent, const QString& startFolder, const QString& filter) override {
-        return QFileDialog::getOpenFileName(parent, QString(), startFolder, filter);
+    QString openFile(QWidget* parent, const QString& startFolder, const QString& filter,
+                     const QString& defaultSuffix) override {
+        QFileDialog dialog(parent, QString(), startFolder, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        return run(dialog, defaultSuffix);
     }
 
-    QString saveFile(QWidget* parent, const QString& startPath, const QString& filter) override {
-        return QFileDialog::getSaveFileName(parent, QString(), startPath, filter);
+    QString saveFile(QWidget* parent, const QString& startPath, const QString& filter,
+                     const QString& defaultSuffix) override {
+        QFileDialog dialog(parent, QString(), startPath, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        return run(dialog, defaultSuffix);
+    }
+
+  private:
+    static QString run(QFileDialog& dialog, const QString& defaultSuffix) {
+        dialog.setDefaultSuffix(defaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return QString();
+        }
+        return dialog.selectedFiles().constFirst();
     }
 };
 

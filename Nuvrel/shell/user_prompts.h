@@ -18,10 +18,13 @@ class UserPrompts {
 
     virtual PromptAnswer message(QWidget* parent, const QString& caption, const QString& text,
                                  PromptIcon icon, PromptButtons buttons) = 0;
-    // Both return the chosen path, or an empty string when the user cancelled.
-    virtual QString openFile(QWidget* parent, const QString& startFolder,
-                             const QString& filter) = 0;
-    virtual QString saveFile(QWidget* parent, const QString& startPath, const QString& filter) = 0;
+    // Both return the chosen path, or an empty string when the user cancelled. defaultSuffix
+    // (without the dot, may be empty) is added to a typed name that has no extension, before a
+    // save dialog asks about replacing an existing file.
+    virtual QString openFile(QWidget* parent, const QString& startFolder, const QString& filter,
+                             const QString& defaultSuffix) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& startPath, const QString& filter,
+                             const QString& defaultSuffix) = 0;
 };
 
 // The prompts in use: the Qt dialogs unless a test installed its own.

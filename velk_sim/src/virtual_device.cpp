@@ -488,7 +488,11 @@ void VirtualDevice::ramData(std::span<const std::uint8_t> data) {
     for (std::size_t i = 0; i < data.size(); ++i) {
         const auto address = static_cast<std::uint32_t>(pending_.byteAddress + i);
         if (saveWindowActive() && saveWindow_->contains(address)) {
-            saveWindow_->write(address, data[i]);
+            const bool weak = faults_.weakSaveByte &&
+                              address == kSaveRamWindowByte + 2 * *faults_.weakSaveByte + 1;
+            if (!weak) {
+                saveWindow_->write(address, data[i]);
+            }
         } else {
             outside = true;
         }

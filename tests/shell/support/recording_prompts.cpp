@@ -28,8 +28,9 @@ PromptAnswer RecordingPrompts::message(QWidget*, const QString& caption, const Q
     return answer;
 }
 
-QString RecordingPrompts::openFile(QWidget*, const QString& startFolder, const QString& filter) {
-    dialogs.push_back({false, startFolder, filter});
+QString RecordingPrompts::openFile(QWidget*, const QString& startFolder, const QString& filter,
+                                   const QString& defaultSuffix) {
+    dialogs.push_back({false, startFolder, filter, defaultSuffix});
     if (paths.empty()) {
         return QString();
     }
@@ -38,8 +39,9 @@ QString RecordingPrompts::openFile(QWidget*, const QString& startFolder, const Q
     return path;
 }
 
-QString RecordingPrompts::saveFile(QWidget*, const QString& startPath, const QString& filter) {
-    dialogs.push_back({true, startPath, filter});
+QString RecordingPrompts::saveFile(QWidget*, const QString& startPath, const QString& filter,
+                                   const QString& defaultSuffix) {
+    dialogs.push_back({true, startPath, filter, defaultSuffix});
     if (paths.empty()) {
         return QString();
     }

@@ -23,6 +23,7 @@ struct RecordedDialog {
     bool save = false;
     QString start;
     QString filter;
+    QString defaultSuffix;
 };
 
 class RecordingPrompts final : public UserPrompts {
@@ -32,8 +33,10 @@ class RecordingPrompts final : public UserPrompts {
 
     PromptAnswer message(QWidget* parent, const QString& caption, const QString& text,
                          PromptIcon icon, PromptButtons buttons) override;
-    QString openFile(QWidget* parent, const QString& startFolder, const QString& filter) override;
-    QString saveFile(QWidget* parent, const QString& startPath, const QString& filter) override;
+    QString openFile(QWidget* parent, const QString& startFolder, const QString& filter,
+                     const QString& defaultSuffix) override;
+    QString saveFile(QWidget* parent, const QString& startPath, const QString& filter,
+                     const QString& defaultSuffix) override;
 
     // Answers for the next dialogs, in order; an empty path cancels. With none queued, dialogs
     // are cancelled and message boxes answered OK.

@@ -90,6 +90,8 @@ struct FaultOptions {
     std::uint8_t shortReplyCommand = 0;
     // A ROM byte (byte address) that never programs: it stays erased (0xFF) whatever is written.
     std::optional<std::uint32_t> weakCellByteAddress;
+    // A save byte (its number, 0 ... kSaveRamBytes - 1) that keeps its value whatever is written.
+    std::optional<std::size_t> weakSaveByte;
     // Erases start but never complete: the first reply and every status poll report "busy".
     bool eraseNeverFinishes = false;
 };

@@ -1,0 +1,12 @@
+// File-dialog filters are given as pairs of description and pattern, each ended by "|"
+// ("Text files *.txt|*.txt|All files *.*|*.*|"), patterns separated by ";". Qt's dialogs want
+// "Text files *.txt (*.txt);;All files *.* (*.*)", patterns separated by spaces.
+#pragma once
+
+#include <QString>
+
+namespace nuvrel {
+
+QString dialogFilter(const QString& pairs);
+
+}  // namespace nuvrel
