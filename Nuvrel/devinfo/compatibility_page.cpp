@@ -12,6 +12,7 @@
 #include "engine/device_session.h"
 #include "shell/device_busy.h"
 #include "shell/group_icon.h"
+#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -35,7 +36,11 @@ QString fromView(std::string_view text) {
 }
 
 bool brivoDeviceFree() {
-    return !deviceInUse() && BrivoAttached();
+    if (deviceInUse()) {
+        return false;
+    }
+    const WaitCursor wait;
+    return BrivoAttached();
 }
 
 }  // namespace
@@ -91,6 +96,7 @@ void CCompatibility::refresh() {
         return;
     }
     setSetsEnabled(true);
+    const WaitCursor wait;
     DeviceSession device;
     if (device.opened()) {
         select(QueryCompatibilitySet(device.get()));
@@ -107,6 +113,7 @@ void CCompatibility::store() {
             code = kCompatibilitySets[i].code;
         }
     }
+    const WaitCursor wait;
     DeviceSession device;
     if (device.opened()) {
         StoreCompatibilitySet(device.get(), code);

@@ -11,6 +11,7 @@
 #include "devinfo/device_report.h"
 #include "shell/device_busy.h"
 #include "shell/group_icon.h"
+#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -99,6 +100,7 @@ void CDevInfo::refresh() {
         return;
     }
     m_eraseCount = 0;
+    const WaitCursor wait;
     const DeviceReport report = ReadDeviceReport(ReportDetail::Records);
     if (!report.deviceFound) {
         showEverywhere(kNoDeviceText);

@@ -1,6 +1,7 @@
 #include "shell/app/nuvrel_sheet.h"
 
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -50,12 +51,20 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
     auto* buttons = new QDialogButtonBox(this);
     m_exitButton = buttons->addButton(QStringLiteral("E&xit"), QDialogButtonBox::AcceptRole);
     m_exitButton->setObjectName(QStringLiteral("exitButton"));
-    m_exitButton->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    // Enter in a field must not end the program (the patch list lives only in memory): the
+    // sheet has no default button, and no button becomes one by taking the focus. "E&xit" is
+    // reached with Alt+X or a click.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);
+    // As large as the pages need and no larger, like a property sheet.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 CNuvrelSheet::~CNuvrelSheet() {
@@ -75,6 +84,15 @@ void CNuvrelSheet::done(int result) {
         return;
     }
     QDialog::done(result);
+}
+
+void CNuvrelSheet::keyPressEvent(QKeyEvent* event) {
+    // Enter on a page does nothing; QDialog would press a default button or end the dialog.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CNuvrelSheet::showEvent(QShowEvent* event) {
