@@ -1,6 +1,6 @@
 #include "shell/app/nuvrel_sheet.h"
 
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTabWidget>
@@ -11,6 +11,19 @@
 #include "shell/user_prompts.h"
 
 namespace nuvrel {
+
+namespace {
+
+// The tabs of a fixed-size sheet. Its size must fit every page, whichever is in front; with
+// height-for-width (pages with wrapped texts) the tab widget would size itself by those pages
+// alone, and the sheet would change height when another page comes to the front.
+class SheetTabs final : public QTabWidget {
+  public:
+    using QTabWidget::QTabWidget;
+    bool hasHeightForWidth() const override { return false; }
+};
+
+}  // namespace
 
 CNuvrelSheet::CNuvrelSheet(QWidget* parent)
     : QDialog(parent),
@@ -31,7 +44,7 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
                    Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/icons/nuvrel.svg")));
 
-    m_tabs = new QTabWidget(this);
+    m_tabs = new SheetTabs(this);
     m_tabs->setObjectName(QStringLiteral("pages"));
     // Every tab stays in view, as on a property sheet.
     m_tabs->setUsesScrollButtons(false);
@@ -48,10 +61,14 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
     m_tabs->setCurrentIndex(0);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CNuvrelSheet::onCurrentChanged);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_exitButton = buttons->addButton(QStringLiteral("E&xit"), QDialogButtonBox::AcceptRole);
+    // A plain button rather than a button box, which would make it the default button again
+    // each time the sheet is shown.
+    auto* buttons = new QHBoxLayout;
+    m_exitButton = new QPushButton(QStringLiteral("E&xit"), this);
     m_exitButton->setObjectName(QStringLiteral("exitButton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    buttons->addStretch(1);
+    buttons->addWidget(m_exitButton);
+    connect(m_exitButton, &QPushButton::clicked, this, &QDialog::accept);
     // Enter in a field must not end the program (the patch list lives only in memory): the
     // sheet has no default button, and no button becomes one by taking the focus. "E&xit" is
     // reached with Alt+X or a click.
@@ -62,7 +79,7 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
     // As large as the pages need and no larger, like a property sheet.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
