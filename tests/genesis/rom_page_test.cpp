@@ -137,22 +137,6 @@ class RomPageTest : public QObject {
         QCOMPARE(prompts.dialogs[1].start, QDir::toNativeSeparators(m_folder.path()));
     }
 
-    void an_image_that_cannot_be_read_disables_write_and_empties_the_name() {
-        velksim::SimServer sim(romtest::quickDevice());
-        QVERIFY(sim.start());
-        Pages pages;
-        RecordingPrompts prompts;
-        prompts.paths = {image("game.bin", romtest::genesisImage(0x20000)),
-                         m_folder.filePath(QStringLiteral("gone.bin"))};
-        pages.rom.inFileButton()->click();
-        pages.rom.inFileButton()->click();
-        QCOMPARE(pages.rom.diskFileName()->text(), QString());
-        // The size and name of a file that could not be opened are not known: the old texts stay.
-        QCOMPARE(pages.rom.diskFileSize()->text(), QStringLiteral("1MBit"));
-        QCOMPARE(enabledControls(pages.rom), QList<bool>({true, false, true, false, false, false}));
-        QVERIFY(!pages.image.writeEnabled());
-    }
-
     void without_a_device_in_file_says_so_and_selects_nothing() {
         Pages pages;
         RecordingPrompts prompts;

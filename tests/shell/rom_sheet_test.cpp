@@ -1,15 +1,10 @@
-// The main sheet around the ROM pages: Enter on a page does not end the program, the sheet keeps
-// one size whichever page is in front, and an image chosen with "Browse" on the "Extended ROM
-// info" page is the "ROM memory" page's selection.
+// The main sheet around the ROM pages: Enter on a page does not end the program, and the sheet
+// keeps one size whichever page is in front.
 #include <velk_series/velk_series.h>
-#include <velk_sim/sim_harness.h>
-#include <QCheckBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "shell/app/nuvrel_sheet.h"
@@ -67,44 +62,6 @@ class RomSheetTest : public QObject {
             QVERIFY2(page->height() >= page->minimumSizeHint().height(),
                      qPrintable(sheet.tabs()->tabText(i)));
         }
-        sheet.hide();
-    }
-
-    void an_image_chosen_with_browse_is_the_rom_page_selection() {
-        velksim::DeviceConfig config;
-        config.erasePolls = 0;
-        velksim::SimServer sim(config);
-        QVERIFY(sim.start());
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("browsed.bin"));
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QByteArray image(0x8000, 'x');
-            image.replace(0x120, 6, "BROWSE");
-            file.write(image);
-        }
-        CNuvrelSheet sheet;
-        RecordingPrompts prompts;
-        sheet.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
-        sheet.tabs()->setCurrentWidget(&sheet.exRomPage());
-        prompts.paths = {path};
-        sheet.exRomPage().browseButton()->click();
-
-        sheet.tabs()->setCurrentWidget(&sheet.romPage());
-        CROMPage& rom = sheet.romPage();
-        QCOMPARE(rom.diskFileName()->text(), QStringLiteral("browsed.bin"));
-        QCOMPARE(rom.diskFileSize()->text(), QStringLiteral("1MBit"));
-        QVERIFY(rom.diskDomesticName()->text().startsWith(QStringLiteral("BROWSE")));
-        QVERIFY(rom.writeButton()->isEnabled());
-        QCOMPARE(sheet.selectedImage().path(), path);
-
-        // And the write programs it.
-        rom.writeButton()->click();
-        sheet.runner().waitUntilIdle();
-        QCOMPARE(rom.statusLine()->text(), QStringLiteral("Write Complite"));
-        QCOMPARE(sim.fileName(0), std::string("browsed.bin"));
         sheet.hide();
     }
 };
