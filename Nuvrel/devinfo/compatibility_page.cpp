@@ -13,6 +13,7 @@
 #include "shell/device_busy.h"
 #include "shell/group_icon.h"
 #include "shell/open_refusal_box.h"
+#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -36,7 +37,11 @@ QString fromView(std::string_view text) {
 }
 
 bool brivoDeviceFree() {
-    return !deviceInUse() && BrivoAttached();
+    if (deviceInUse()) {
+        return false;
+    }
+    const WaitCursor wait;
+    return BrivoAttached();
 }
 
 }  // namespace
@@ -104,6 +109,7 @@ void CCompatibility::refresh() {
         return;
     }
     setSetsEnabled(true);
+    const WaitCursor wait;
     DeviceSession device;
     if (device.opened()) {
         // A failed query leaves the selection as it was.
@@ -121,6 +127,7 @@ void CCompatibility::store() {
             code = kCompatibilitySets[i].code;
         }
     }
+    const WaitCursor wait;
     DeviceSession device;
     if (device.opened()) {
         StoreCompatibilitySet(device, code);

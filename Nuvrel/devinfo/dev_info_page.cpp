@@ -12,6 +12,7 @@
 #include "shell/device_busy.h"
 #include "shell/group_icon.h"
 #include "shell/open_refusal_box.h"
+#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -106,6 +107,7 @@ void CDevInfo::refresh() {
         return;
     }
     m_eraseCount = 0;
+    const WaitCursor wait;
     const DeviceReport report = ReadDeviceReport(ReportDetail::Records);
     if (!report.deviceFound) {
         showEverywhere(kNoDeviceText);

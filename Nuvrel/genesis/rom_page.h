@@ -1,8 +1,21 @@
-// The "ROM memory" page of the main sheet. Its controls are not built yet: it shows only its
-// caption and a note saying so.
+// The "ROM memory" page of the main sheet. Left, "ROM Memory info:": the ROM the device holds and
+// its read-back into a file ("Out File", "Read"). Right, "Disk file info:": an image on disk and
+// its programming ("In File", "Write"). Below, "Operations statistics:" for the running operation.
+// The image selection lives in the sheet's SelectedImage, so a selection made on the "Extended ROM
+// info" page shows here as well.
 #pragma once
 
+#include <QString>
+#include <cstdint>
+
+#include "shell/operation_buttons.h"
+#include "shell/operation_controls.h"
 #include "shell/sheet_page.h"
+
+class QCheckBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
 
 namespace nuvrel {
 
@@ -17,10 +30,73 @@ class CROMPage : public CSheetPage {
     CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const PatchList& patches,
              QWidget* parent = nullptr);
 
+    // "ROM Memory info:"
+    QLineEdit* deviceFileName() const { return m_deviceFileName; }  // "Int. file name:"
+    QLineEdit* deviceFileSize() const { return m_deviceFileSize; }
+    QLineEdit* deviceDomesticName() const { return m_deviceDomesticName; }
+    QPushButton* outFileButton() const { return m_outFile; }
+    QPushButton* readButton() const { return m_read; }
+    // "Disk file info:"
+    QLineEdit* diskFileName() const { return m_diskFileName; }
+    QLineEdit* diskFileSize() const { return m_diskFileSize; }
+    QLineEdit* diskDomesticName() const { return m_diskDomesticName; }
+    QPushButton* inFileButton() const { return m_inFile; }
+    QPushButton* writeButton() const { return m_write; }
+    QCheckBox* verifyBox() const { return m_verify; }
+    QCheckBox* fastEraseBox() const { return m_fastErase; }
+    // "Operations statistics:"
+    QProgressBar* progressBar() const { return m_progress; }
+    QLineEdit* statusLine() const { return m_status; }
+    QLineEdit* sectorField() const { return m_sector; }
+    QLineEdit* processTimeField() const { return m_processTime; }
+
+    void OnInFile();
+    void OnWrite();
+    void OnOutFile();
+    void OnRead();
+
+    // Selects an image as "In File" does once its dialog was confirmed (a dropped file); the
+    // remembered folder stays as it was.
+    void selectImage(const QString& path);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
   private:
+    QWidget* makeDeviceSide();
+    QWidget* makeDiskSide();
+    QWidget* makeStatistics();
+    void checkSelectedImage(const QString& path);
+    // Shows the shared selection: the disk-side texts and "Write".
+    void showSelection();
+    OperationControls controlsFor(DeviceOperation operation) const;
+
     DeviceOperationRunner& m_runner;
     SelectedImage& m_image;
     const PatchList& m_patches;
+
+    // m_outPath and m_deviceRomSize: the read-back's destination and length, set by "Out File".
+    QString m_outPath;
+    std::uint32_t m_deviceRomSize = 0;
+
+    QLineEdit* m_deviceFileName = nullptr;
+    QLineEdit* m_deviceFileSize = nullptr;
+    QLineEdit* m_deviceDomesticName = nullptr;
+    QPushButton* m_outFile = nullptr;
+    QPushButton* m_read = nullptr;
+    QLineEdit* m_diskFileName = nullptr;
+    QLineEdit* m_diskFileSize = nullptr;
+    QLineEdit* m_diskDomesticName = nullptr;
+    QPushButton* m_inFile = nullptr;
+    QPushButton* m_write = nullptr;
+    QCheckBox* m_verify = nullptr;
+    QCheckBox* m_fastErase = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLineEdit* m_status = nullptr;
+    QLineEdit* m_sector = nullptr;
+    QLineEdit* m_processTime = nullptr;
 };
 
 }  // namespace nuvrel

@@ -32,4 +32,8 @@ void SelectedImage::setPatchesReady() {
     update(m_patchesReady, true);
 }
 
+void SelectedImage::setDiskTexts(const DiskFileTexts& texts) {
+    update(m_diskTexts, texts);
+}
+
 }  // namespace nuvrel

@@ -6,8 +6,20 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace nuvrel {
+
+// What the ROM page's "Disk file info:" fields show for the image, as the last check left them.
+// An unset text leaves the field as it was (a check that could not measure the file or read its
+// name keeps the earlier text); all are unset until an image was checked.
+struct DiskFileTexts {
+    std::optional<QString> fileName;      // "File name:": the name without its folder, or empty
+    std::optional<QString> sizeText;      // "File size:"
+    std::optional<QString> domesticName;  // "Domestic ROM Name:"
+
+    bool operator==(const DiskFileTexts&) const = default;
+};
 
 class SelectedImage : public QObject {
     Q_OBJECT
@@ -26,12 +38,15 @@ class SelectedImage : public QObject {
     bool writeEnabled() const { return m_writeEnabled; }
     // Set once the patch page exists; the ROM write applies patches only from then on.
     bool patchesReady() const { return m_patchesReady; }
+    // The ROM page's disk-side texts for this image, whichever page selected it.
+    const DiskFileTexts& diskTexts() const { return m_diskTexts; }
 
     void setPath(const QString& path);
     void setSize(std::uint32_t size);
     void setDeviceCapacity(std::uint32_t capacity);
     void setWriteEnabled(bool enabled);
     void setPatchesReady();
+    void setDiskTexts(const DiskFileTexts& texts);
 
   signals:
     void changed();
@@ -45,6 +60,7 @@ class SelectedImage : public QObject {
     std::uint32_t m_deviceCapacity = 0;
     bool m_writeEnabled = false;
     bool m_patchesReady = false;
+    DiskFileTexts m_diskTexts;
 };
 
 }  // namespace nuvrel

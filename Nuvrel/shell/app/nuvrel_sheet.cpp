@@ -1,6 +1,7 @@
 #include "shell/app/nuvrel_sheet.h"
 
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -10,6 +11,19 @@
 #include "shell/user_prompts.h"
 
 namespace nuvrel {
+
+namespace {
+
+// The tabs of a fixed-size sheet. Its size must fit every page, whichever is in front; with
+// height-for-width (pages with wrapped texts) the tab widget would size itself by those pages
+// alone, and the sheet would change height when another page comes to the front.
+class SheetTabs final : public QTabWidget {
+  public:
+    using QTabWidget::QTabWidget;
+    bool hasHeightForWidth() const override { return false; }
+};
+
+}  // namespace
 
 CNuvrelSheet::CNuvrelSheet(QWidget* parent)
     : QDialog(parent),
@@ -30,7 +44,7 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
                    Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/icons/nuvrel.svg")));
 
-    m_tabs = new QTabWidget(this);
+    m_tabs = new SheetTabs(this);
     m_tabs->setObjectName(QStringLiteral("pages"));
     // Every tab stays in view, as on a property sheet.
     m_tabs->setUsesScrollButtons(false);
@@ -47,15 +61,27 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
     m_tabs->setCurrentIndex(0);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CNuvrelSheet::onCurrentChanged);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_exitButton = buttons->addButton(QStringLiteral("E&xit"), QDialogButtonBox::AcceptRole);
+    // A plain button rather than a button box, which would make it the default button again
+    // each time the sheet is shown.
+    auto* buttons = new QHBoxLayout;
+    m_exitButton = new QPushButton(QStringLiteral("E&xit"), this);
     m_exitButton->setObjectName(QStringLiteral("exitButton"));
-    m_exitButton->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    buttons->addStretch(1);
+    buttons->addWidget(m_exitButton);
+    connect(m_exitButton, &QPushButton::clicked, this, &QDialog::accept);
+    // Enter in a field must not end the program (the patch list lives only in memory): the
+    // sheet has no default button, and no button becomes one by taking the focus. "E&xit" is
+    // reached with Alt+X or a click.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
+    // As large as the pages need and no larger, like a property sheet.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 CNuvrelSheet::~CNuvrelSheet() {
@@ -75,6 +101,15 @@ void CNuvrelSheet::done(int result) {
         return;
     }
     QDialog::done(result);
+}
+
+void CNuvrelSheet::keyPressEvent(QKeyEvent* event) {
+    // Enter on a page does nothing; QDialog would press a default button or end the dialog.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CNuvrelSheet::showEvent(QShowEvent* event) {

@@ -49,6 +49,7 @@ class CNuvrelSheet : public QDialog {
     void done(int result) override;
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:

@@ -2,17 +2,21 @@
 // documentation: nuvrel-screenshots <output folder>. Run it with QT_QPA_PLATFORM=offscreen.
 #include <velk_sim/sim_harness.h>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -58,24 +62,103 @@ bool drawIconSheet(const QDir& folder) {
     return sheet.save(path);
 }
 
-// --- "RAM memory" after a read ---
+// --- every page with real data ---
 
-// Answers the file dialogs from a list, as the user would pick files; message boxes get OK.
+// Answers the file dialogs from a list, as a user would, and confirms every message box.
 class ScriptedPrompts final : public nuvrel::UserPrompts {
   public:
-    QStringList paths;
+    ScriptedPrompts() { nuvrel::setUserPrompts(this); }
+    ~ScriptedPrompts() override { nuvrel::setUserPrompts(nullptr); }
+    ScriptedPrompts(const ScriptedPrompts&) = delete;
+    ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
+
     nuvrel::PromptAnswer message(QWidget*, const QString&, const QString& text, nuvrel::PromptIcon,
                                  nuvrel::PromptButtons) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return nuvrel::PromptAnswer::Ok;
     }
     QString openFile(QWidget*, const QString&, const QString&, const QString&) override {
-        return paths.isEmpty() ? QString() : paths.takeFirst();
+        return next();
     }
     QString saveFile(QWidget*, const QString&, const QString&, const QString&) override {
-        return paths.isEmpty() ? QString() : paths.takeFirst();
+        return next();
+    }
+
+    std::deque<QString> paths;
+
+  private:
+    QString next() {
+        if (paths.empty()) {
+            return QString();
+        }
+        QString path = paths.front();
+        paths.pop_front();
+        return path;
     }
 };
+
+// A 512 KiB Genesis image with a header and varied data.
+QString writeDemoImage(const QTemporaryDir& folder) {
+    QByteArray image(512 * 1024, '\0');
+    for (qsizetype i = 0; i < image.size(); ++i) {
+        image[i] = static_cast<char>((i * 7 + i / 512) & 0x7F);
+    }
+    const auto put = [&image](int offset, int length, const QByteArray& text) {
+        for (int i = 0; i < length; ++i) {
+            image[offset + i] = i < text.size() ? text[i] : ' ';
+        }
+    };
+    put(0x100, 16, "SEGA MEGA DRIVE");
+    put(0x110, 16, "(C)NUVR 2026.DEC");
+    put(0x120, 48, "NUVREL DEMO CARTRIDGE");
+    put(0x150, 48, "NUVREL DEMO CARTRIDGE (OVERSEAS)");
+    put(0x180, 14, "GM 00012345-01");
+    put(0x190, 16, "J");
+    const auto putLong = [&image](int offset, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            image[offset + i] = static_cast<char>(value >> (24 - 8 * i));
+        }
+    };
+    image[0x18E] = 0x5A;  // checksum
+    image[0x18F] = 0x3C;
+    putLong(0x1A0, 0);
+    putLong(0x1A4, static_cast<std::uint32_t>(image.size() - 1));
+    putLong(0x1A8, 0x200001);
+    putLong(0x1AC, 0x203FFF);
+    const QString path = folder.filePath(QStringLiteral("nuvrel-demo.bin"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size()) {
+        return QString();
+    }
+    return path;
+}
+
+// The ROM page after choosing an image, programming it with verify and choosing an output file;
+// the Extended ROM info page with the header of the ROM now in the device.
+bool grabRomPages(nuvrel::CNuvrelSheet& sheet, const QDir& folder) {
+    QTemporaryDir files;
+    const QString image = writeDemoImage(files);
+    if (image.isEmpty()) {
+        std::fprintf(stderr, "cannot write the demo image\n");
+        return false;
+    }
+    ScriptedPrompts prompts;
+    nuvrel::CROMPage& rom = sheet.romPage();
+    sheet.tabs()->setCurrentWidget(&rom);
+    prompts.paths = {image, files.filePath(QStringLiteral("readback.bin"))};
+    rom.inFileButton()->click();
+    rom.verifyBox()->setChecked(true);
+    rom.writeButton()->click();
+    sheet.runner().waitUntilIdle();
+    rom.outFileButton()->click();
+    if (!grabPage(sheet, rom, folder, QStringLiteral("rom_memory"))) {
+        return false;
+    }
+    nuvrel::CEXROMPage& header = sheet.exRomPage();
+    sheet.tabs()->setCurrentWidget(&header);
+    header.deviceSourceButton()->click();
+    return grabPage(sheet, header, folder, QStringLiteral("extended_rom_info"));
+}
 
 // Picks a save to write later and a file to read into, then reads the save RAM.
 bool grabRamPageAfterRead(nuvrel::CNuvrelSheet& sheet, velksim::SimServer& sim,
@@ -93,8 +176,7 @@ bool grabRamPageAfterRead(nuvrel::CNuvrelSheet& sheet, velksim::SimServer& sim,
     }
     in.close();
     ScriptedPrompts prompts;
-    prompts.paths << input << QDir(files.path()).filePath(QStringLiteral("backup.srm"));
-    nuvrel::setUserPrompts(&prompts);
+    prompts.paths = {input, QDir(files.path()).filePath(QStringLiteral("backup.srm"))};
     nuvrel::CRAMPage& page = sheet.ramPage();
     sheet.tabs()->setCurrentWidget(&page);
     QApplication::processEvents();
@@ -102,7 +184,6 @@ bool grabRamPageAfterRead(nuvrel::CNuvrelSheet& sheet, velksim::SimServer& sim,
     page.chooseOutFile();
     page.startRead();
     sheet.runner().waitUntilIdle();
-    nuvrel::setUserPrompts(nullptr);
     return grabPage(sheet, page, folder, QStringLiteral("ram_memory"));
 }
 
@@ -126,13 +207,11 @@ bool grabPatchPage(nuvrel::CNuvrelSheet& sheet, const QDir& folder) {
     }
     file.close();
     ScriptedPrompts prompts;
-    prompts.paths << list;
-    nuvrel::setUserPrompts(&prompts);
+    prompts.paths = {list};
     nuvrel::CGGCodes& page = sheet.ggCodesPage();
     sheet.tabs()->setCurrentWidget(&page);
     QApplication::processEvents();
     page.load();
-    nuvrel::setUserPrompts(nullptr);
     page.list()->item(0, 0)->setCheckState(Qt::Checked);
     page.list()->item(2, 0)->setCheckState(Qt::Checked);
     page.list()->selectRow(1);
@@ -193,8 +272,9 @@ int main(int argc, char** argv) {
     const bool ok =
         grabPage(sheet, sheet.devInfoPage(), folder, QStringLiteral("device_info")) &&
         grabPage(sheet, sheet.compatibilityPage(), folder, QStringLiteral("compatibility")) &&
+        drawIconSheet(folder) && grabRomPages(sheet, folder) &&
         grabRamPageAfterRead(sheet, sim, folder) && grabPatchPage(sheet, folder) &&
-        grabAddCodeDialog(sheet, folder) && drawIconSheet(folder);
+        grabAddCodeDialog(sheet, folder);
     sheet.hide();
     return ok ? 0 : 1;
 }

@@ -1,0 +1,23 @@
+#include "shell/wait_cursor.h"
+
+#include <QApplication>
+#include <QCursor>
+
+namespace nuvrel {
+
+WaitCursor::WaitCursor() {
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+WaitCursor::~WaitCursor() {
+    release();
+}
+
+void WaitCursor::release() {
+    if (m_active) {
+        m_active = false;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+}  // namespace nuvrel
