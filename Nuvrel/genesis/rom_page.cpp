@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "engine/size_units.h"
+#include "engine/status_text.h"
 #include "genesis/rom_image.h"
 #include "genesis/rom_reader.h"
 #include "genesis/rom_selection.h"
@@ -330,6 +331,13 @@ void CROMPage::OnOutFile() {
     if (!info.deviceFound) {
         m_read->setEnabled(false);
         showMessage(this, refusal.isEmpty() ? kDeviceNotDetected : refusal, PromptIcon::Error);
+        return;
+    }
+    if (!info.answered) {
+        // The query stopped at a failed transfer: no size to read back, nothing to show.
+        m_read->setEnabled(false);
+        showMessage(this, QString::fromStdString(NoAnswerAt(device_step::kRomQuery).status),
+                    PromptIcon::Error);
         return;
     }
     m_deviceDomesticName->setText(QString::fromLatin1(info.domesticName));

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "engine/device_capacity.h"
+#include "engine/status_text.h"
 #include "genesis/rom_image.h"
 #include "shell/device_busy.h"
 #include "shell/library_messages.h"
@@ -24,18 +25,26 @@ bool takeCapacityForSelection(QWidget* parent, SelectedImage& image) {
         // The library serves one thread at a time; the running operation has the device.
         return true;
     }
-    std::uint32_t capacity = 0;
+    DeviceCapacity queried;
     QString refusal;
     {
         const WaitCursor wait;
         const OpenRefusalWatch watch;
         // Asked quietly first, so that a refused open is reported with its reason instead of
         // "Device Not Detected!".
-        capacity = QueryDeviceCapacity(false).romBytes;
-        if (capacity == 0) {
+        queried = QueryDeviceCapacity(false);
+        if (queried.romBytes == 0) {
             refusal = watch.reason();
         }
     }
+    if (!queried.answered) {
+        // A device that did not answer says nothing about its capacity.
+        showMessage(parent, QString::fromStdString(NoAnswerAt(device_step::kSizeQuery).status),
+                    PromptIcon::Error);
+        image.setDeviceCapacity(0);
+        return false;
+    }
+    std::uint32_t capacity = queried.romBytes;
     if (capacity == 0) {
         if (!refusal.isEmpty()) {
             showMessage(parent, refusal, PromptIcon::Error);

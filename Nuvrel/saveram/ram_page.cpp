@@ -14,6 +14,7 @@
 #include <limits>
 #include <string>
 
+#include "engine/status_text.h"
 #include "saveram/save_ram.h"
 #include "shell/device_busy.h"
 #include "shell/device_operation_runner.h"
@@ -24,6 +25,7 @@
 #include "shell/remembered_folder.h"
 #include "shell/settings_store.h"
 #include "shell/user_prompts.h"
+#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -202,6 +204,7 @@ void CRAMPage::RefreshRamPage() {
     // The busy flag is read on both sides of the query: an operation may have started meanwhile.
     bool usable = false;
     if (!deviceInUse()) {
+        const WaitCursor wait;
         const SaveRamInfo info = QuerySaveRamSize(false);
         usable = info.deviceFound && info.ramSize != 0 && !deviceInUse();
     }
@@ -230,6 +233,18 @@ void CRAMPage::refreshPressed() {
     }
 }
 
+SaveRamInfo CRAMPage::askDevice(const std::function<SaveRamInfo()>& query) {
+    WaitCursor wait;
+    const SaveRamInfo info = query();
+    wait.release();
+    // A device that stopped answering is said so; its zero sizes are no "no save RAM".
+    if (!info.answered) {
+        showMessage(this, QString::fromStdString(NoAnswerAt(device_step::kSaveRamQuery).status),
+                    PromptIcon::Error);
+    }
+    return info;
+}
+
 bool CRAMPage::explainRefusal(const QString& reason) {
     if (reason.isEmpty()) {
         return false;
@@ -240,8 +255,12 @@ bool CRAMPage::explainRefusal(const QString& reason) {
 
 void CRAMPage::chooseOutFile() {
     const OpenRefusalWatch watch;
-    const SaveRamInfo info = QuerySaveRamForRead(true);
+    const SaveRamInfo info = askDevice([] { return QuerySaveRamForRead(true); });
     m_ramSize = info.ramSize;
+    if (!info.answered) {
+        m_read->setEnabled(false);
+        return;
+    }
     if (!info.deviceFound || m_ramSize == 0) {
         // A missing device has had the library's own message; one without save RAM gets none.
         explainRefusal(watch.reason());
@@ -282,8 +301,11 @@ void CRAMPage::startRead() {
 
 void CRAMPage::chooseInFile() {
     const OpenRefusalWatch watch;
-    const SaveRamInfo info = QuerySaveRamSize(true);
+    const SaveRamInfo info = askDevice([] { return QuerySaveRamSize(true); });
     m_ramSize = info.ramSize;
+    if (!info.answered) {
+        return;
+    }
     if (!info.deviceFound || m_ramSize == 0) {
         explainRefusal(watch.reason());
         return;
@@ -332,8 +354,11 @@ void CRAMPage::startClear() {
         return;
     }
     const OpenRefusalWatch watch;
-    const SaveRamInfo info = QuerySaveRamSize(true);
+    const SaveRamInfo info = askDevice([] { return QuerySaveRamSize(true); });
     m_ramSize = info.ramSize;
+    if (!info.answered) {
+        return;
+    }
     if (!info.deviceFound || m_ramSize == 0) {
         if (!explainRefusal(watch.reason())) {
             showMessage(this, QString::fromLatin1(kClearNoDeviceText), PromptIcon::Information);

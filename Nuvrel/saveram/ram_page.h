@@ -5,7 +5,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
+#include "saveram/save_ram.h"
 #include "shell/sheet_page.h"
 
 class QCheckBox;
@@ -65,6 +67,9 @@ class CRAMPage : public CSheetPage {
     OperationControls controlsFor(DeviceOperation operation) const;
     // Shows why the device could not be opened, when the library said; false when it did not.
     bool explainRefusal(const QString& reason);
+    // Runs a query on the device with the wait cursor, and tells the user when the device
+    // stopped answering.
+    SaveRamInfo askDevice(const std::function<SaveRamInfo()>& query);
 
     DeviceOperationRunner& m_runner;
 
