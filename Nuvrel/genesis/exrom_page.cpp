@@ -74,7 +74,17 @@ CEXROMPage::CEXROMPage(SelectedImage& image, QWidget* parent)
         edit->setReadOnly(true);
         edit->setObjectName(QString::fromLatin1(row.objectName));
         m_fields[row.field] = edit;
-        form->addRow(QString::fromLatin1(row.label), edit);
+        if (row.field != CheckSum) {
+            form->addRow(QString::fromLatin1(row.label), edit);
+            continue;
+        }
+        // Beside the stored checksum, what the image's bytes add up to (file source only).
+        auto* checksumRow = new QHBoxLayout;
+        m_checksumNote = new QLabel(info);
+        m_checksumNote->setObjectName(QStringLiteral("checksumNote"));
+        checksumRow->addWidget(edit, 1);
+        checksumRow->addWidget(m_checksumNote);
+        form->addRow(QString::fromLatin1(row.label), checksumRow);
     }
     layout->addWidget(info, 1);
 
@@ -159,7 +169,19 @@ bool CEXROMPage::ReadHeaderFromFile() {
         return false;
     }
     ShowHeader(*header);
+    showChecksumNote(ReadImageChecksum(toEnginePath(path)));
     return true;
+}
+
+void CEXROMPage::showChecksumNote(const std::optional<ImageChecksum>& checksum) {
+    if (!checksum) {
+        m_checksumNote->clear();
+    } else if (checksum->matches()) {
+        m_checksumNote->setText(QStringLiteral("matches"));
+    } else {
+        m_checksumNote->setText(
+            QStringLiteral("computed 0x%1").arg(checksum->computed, 4, 16, QLatin1Char('0')));
+    }
 }
 
 bool CEXROMPage::ReadHeaderFromDevice(bool userAsked) {
@@ -186,6 +208,8 @@ bool CEXROMPage::ReadHeaderFromDevice(bool userAsked) {
         return false;
     }
     ShowHeader(*read.header);
+    // The device holds no image length to sum over.
+    showChecksumNote(std::nullopt);
     return true;
 }
 
@@ -206,6 +230,7 @@ void CEXROMPage::showEverywhere(const QString& text) {
     for (QLineEdit* edit : m_fields) {
         edit->setText(text);
     }
+    showChecksumNote(std::nullopt);
 }
 
 void CEXROMPage::OnBrowse() {

@@ -7,10 +7,13 @@
 #include <QRgb>
 #include <QString>
 #include <array>
+#include <optional>
 
+#include "genesis/genesis_checksum.h"
 #include "genesis/genesis_header.h"
 #include "shell/sheet_page.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -54,6 +57,8 @@ class CEXROMPage : public CSheetPage {
     // userAsked: the user pressed "Refresh" or chose the source, so a device that refused to
     // open is explained in a message box; a refresh on activation never shows one.
     void RefreshHeader(bool userAsked = true);
+    // "matches" or "computed 0x…" beside "Check Sum:" for the file source; empty otherwise.
+    QLabel* checksumNote() const { return m_checksumNote; }
     void OnBrowse();
     // Selects an image as "Browse" does once its dialog was confirmed (a dropped file) and shows
     // its header; the source becomes the file.
@@ -71,6 +76,7 @@ class CEXROMPage : public CSheetPage {
     bool ReadHeaderFromDevice(bool userAsked);
     void ShowHeader(const GenesisHeaderBytes& header);
     void showEverywhere(const QString& text);
+    void showChecksumNote(const std::optional<ImageChecksum>& checksum);
     void showHeaderOfSelection();
 
     SelectedImage& m_image;
@@ -81,6 +87,7 @@ class CEXROMPage : public CSheetPage {
     QRadioButton* m_fileSource = nullptr;
     QPushButton* m_browse = nullptr;
     QPushButton* m_refresh = nullptr;
+    QLabel* m_checksumNote = nullptr;
 };
 
 }  // namespace nuvrel

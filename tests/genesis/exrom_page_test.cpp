@@ -198,6 +198,31 @@ class ExRomPageTest : public QObject {
         QCOMPARE(pages.image.deviceCapacity(), 0u);
     }
 
+    void the_checksum_note_compares_the_images_bytes_with_the_stored_sum() {
+        Pages pages;
+        RecordingPrompts prompts;
+        QByteArray bytes = romtest::genesisImage(0x8000);  // stores 0x1234
+        std::uint16_t sum = 0;
+        for (int i = 0x200; i < bytes.size(); i += 2) {
+            sum = static_cast<std::uint16_t>(sum + (static_cast<std::uint8_t>(bytes[i]) << 8 |
+                                                    static_cast<std::uint8_t>(bytes[i + 1])));
+        }
+        pages.image.setPath(image("wrong.bin", bytes));
+        pages.header.activate();
+        QCOMPARE(pages.header.field(CEXROMPage::CheckSum)->text(), QStringLiteral("0x1234"));
+        QCOMPARE(pages.header.checksumNote()->text(),
+                 QStringLiteral("computed 0x%1").arg(sum, 4, 16, QLatin1Char('0')));
+
+        bytes[0x18E] = static_cast<char>(sum >> 8);
+        bytes[0x18F] = static_cast<char>(sum);
+        pages.image.setPath(image("right.bin", bytes));
+        pages.header.refreshButton()->click();
+        QCOMPARE(pages.header.checksumNote()->text(), QStringLiteral("matches"));
+
+        pages.header.deviceSourceButton()->click();  // no device: nothing to compare
+        QCOMPARE(pages.header.checksumNote()->text(), QString());
+    }
+
     void the_device_source_shows_the_rom_in_the_device_data() {
         QTest::addColumn<QByteArray>("storedName");
         QTest::addColumn<QString>("shownName");
