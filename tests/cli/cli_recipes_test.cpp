@@ -1,0 +1,94 @@
+// The recipes of docs/recipes.md, command for command, against a virtual device.
+#include <fstream>
+
+#include "cli_fixture.h"
+
+namespace clitest {
+namespace {
+
+using Recipes = CliTest;
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string Sha1Line(const std::string& out) {
+    for (const std::string& line : Lines(out)) {
+        if (line.rfind("SHA-1: ", 0) == 0) {
+            return line.substr(7);
+        }
+    }
+    return {};
+}
+
+TEST_F(Recipes, BackUpACartridge) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> game = MakeGenesisImage(0x50000, "SONIC THE HEDGEHOG");
+    sim.setRomBytes(0, game);
+    std::vector<std::uint8_t> save(velksim::kSaveRamBytes, 0x42);
+    sim.setSaveRam(save);
+
+    ASSERT_EQ(RunCli({"info"}).exitCode, 0);
+    CliRun run = RunCli({"rom", "read", "--size", "header", Path("sonic.md")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(Path("sonic.md")), game);
+    run = RunCli({"rom", "header", Path("sonic.md")});
+    EXPECT_TRUE(Contains(run.out, "(matches)")) << run.out;
+    ASSERT_EQ(RunCli({"sram", "read", "--format", "compact", Path("sonic.srm")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("sonic.srm")), save);
+}
+
+TEST_F(Recipes, CheckADumpAgainstADat) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> game = MakeGenesisImage(0x40000, "SONIC THE HEDGEHOG");
+    sim.setRomBytes(0, game);
+    WriteBytes(Path("sonic.md"), game);
+    CliRun run = RunCli({"rom", "verify", Path("sonic.md")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::ofstream(Path("genesis.dat"))
+        << "<?xml version=\"1.0\"?><datafile><game name=\"Sonic The Hedgehog (USA, Europe)\">"
+        << "<rom name=\"sonic.md\" size=\"262144\" sha1=\"" << Sha1Line(run.out)
+        << "\"/></game></datafile>";
+
+    run =
+        RunCli({"rom", "read", "--size", "header", Path("dump.md"), "--dat", Path("genesis.dat")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "DAT: Sonic The Hedgehog (USA, Europe) (sonic.md)")) << run.out;
+    run = RunCli({"rom", "verify", Path("sonic.md"), "--dat", Path("genesis.dat")});
+    EXPECT_EQ(LastLine(run.out), "ROM matches the image");
+}
+
+TEST_F(Recipes, MoveASaveToAnEmulatorAndBack) {
+    velksim::SimServer& sim = StartDevice();
+    std::vector<std::uint8_t> save(velksim::kSaveRamBytes);
+    for (std::size_t i = 0; i < save.size(); ++i) {
+        save[i] = static_cast<std::uint8_t>(i ^ 0x5A);
+    }
+    sim.setSaveRam(save);
+    const std::string file = Path("Sonic 3.srm");
+    ASSERT_EQ(RunCli({"sram", "read", "--format", "compact", file}).exitCode, 0);
+    // The emulator plays on: one save byte changes.
+    std::vector<std::uint8_t> played = ReadBytes(file);
+    played[100] ^= 0xFF;
+    WriteBytes(file, played);
+    const CliRun run = RunCli({"sram", "write", "--format", "compact", file});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(sim.saveRam(), played);
+}
+
+TEST_F(Recipes, ProgramAHackedImageWhoseChecksumIsOff) {
+    velksim::SimServer& sim = StartDevice();
+    std::vector<std::uint8_t> hack = MakeGenesisImage(0x20000, "HACK");
+    hack[0x4000] ^= 0x10;  // changed after the sum was taken
+    WriteBytes(Path("hack.bin"), hack);
+    EXPECT_TRUE(Contains(RunCli({"rom", "header", Path("hack.bin")}).out, "(differs)"));
+    ASSERT_EQ(RunCli({"rom", "fix-checksum", Path("hack.bin")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("hack.bin")), hack);
+    const CliRun run = RunCli({"rom", "write", Path("hack.fixed.bin"), "--verify"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(sim.romBytes(0, hack.size()), ReadBytes(Path("hack.fixed.bin")));
+    EXPECT_TRUE(Contains(RunCli({"rom", "header", "--device"}).out, "HACK"));
+}
+
+}  // namespace
+}  // namespace clitest
