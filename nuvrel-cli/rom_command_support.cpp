@@ -93,6 +93,43 @@ std::uint32_t DeviceCapacityOrFail() {
     return capacity.romBytes;
 }
 
+std::function<void(std::uint8_t*, std::uint32_t)> PreparedImage::applyPatches() const {
+    if (patches.empty()) {
+        return {};
+    }
+    return [list = patches](std::uint8_t* bytes, std::uint32_t length) {
+        ApplyPatches(list, bytes, length);
+    };
+}
+
+PreparedImage PrepareImageForDevice(const ImageOptions& options) {
+    PreparedImage prepared;
+    prepared.image = CheckImageOrFail(options.image);
+    prepared.patches = CollectPatches(options, prepared.image.size);
+    prepared.dat = LoadDatOrFail(options.dat);
+    const std::optional<RomDigest> digest = DigestFile(options.image);
+    if (!digest) {
+        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(options.image));
+    }
+    prepared.digest = *digest;
+
+    RequireDeviceIdle();
+    const std::uint32_t capacity = DeviceCapacityOrFail();
+    if (!ImageFitsDevice(capacity, prepared.image.size)) {
+        throw CliFailure(kExitBadInput, RomTooLargeMessage(capacity, prepared.image.size));
+    }
+    std::FILE* text = TextOutput(options.json);
+    std::fprintf(text, "Image: %s, %s, \"%s\"\n", ShownArgument(options.image).c_str(),
+                 FileSizeMBitText(prepared.image.size).c_str(),
+                 Printable(prepared.image.domesticName).c_str());
+    if (!prepared.patches.empty()) {
+        std::fprintf(text, "Patches applied to the image in memory: %zu\n",
+                     prepared.patches.size());
+    }
+    std::fflush(text);
+    return prepared;
+}
+
 std::optional<DatFile> LoadDatOrFail(const std::string& path) {
     if (path.empty()) {
         return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +50,22 @@ void RequireRegularFile(const std::string& path);
 
 // The DAT named by --dat, loaded before the device is touched; nullopt without --dat.
 std::optional<DatFile> LoadDatOrFail(const std::string& path);
+
+// An image checked, its patches collected, its DAT loaded and its digest taken, and the device
+// asked whether it fits: what a write and a verify need before they start.
+struct PreparedImage {
+    CheckedImage image;
+    PatchList patches;
+    std::optional<DatFile> dat;
+    RomDigest digest;  // of the image as it is on disk: what a dump database knows it by
+    // Applies the patches to the image in memory; empty without patches.
+    std::function<void(std::uint8_t*, std::uint32_t)> applyPatches() const;
+};
+
+// Everything above, failing before the device is touched for a bad input, and then for a device
+// that is busy, missing, not answering or too small. Prints the "Image:" line (and how many
+// patches apply) on the text output.
+PreparedImage PrepareImageForDevice(const ImageOptions& options);
 
 // Where the human-readable lines go: stdout, or stderr when stdout carries JSON.
 inline std::FILE* TextOutput(bool json) {

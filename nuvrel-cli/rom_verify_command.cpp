@@ -1,13 +1,9 @@
 // nuvrel-cli rom verify IMAGE: compare the device's ROM with an image without writing anything.
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <memory>
 
-#include "cli_failure.h"
 #include "commands.h"
-#include "device_access.h"
-#include "genesis/rom_image.h"
 #include "genesis/rom_verifier.h"
 #include "operation_report.h"
 #include "printable_text.h"
@@ -17,35 +13,17 @@ namespace nuvrel::cli {
 namespace {
 
 int RunVerify(const ImageOptions& options) {
-    const CheckedImage image = CheckImageOrFail(options.image);
-    const PatchList patches = CollectPatches(options, image.size);
-    const std::optional<DatFile> dat = LoadDatOrFail(options.dat);
-    const std::optional<RomDigest> digest = DigestFile(options.image);
-    if (!digest) {
-        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(options.image));
-    }
-
-    RequireDeviceIdle();
-    const std::uint32_t capacity = DeviceCapacityOrFail();
-    if (!ImageFitsDevice(capacity, image.size)) {
-        throw CliFailure(kExitBadInput, RomTooLargeMessage(capacity, image.size));
-    }
-    std::FILE* text = TextOutput(options.json);
-    std::fprintf(text, "Image: %s, %s, \"%s\"\n", ShownArgument(options.image).c_str(),
-                 FileSizeMBitText(image.size).c_str(), Printable(image.domesticName).c_str());
-    std::fflush(text);
-
+    const PreparedImage prepared = PrepareImageForDevice(options);
     RomVerifyRequest request;
     request.imagePath = options.image;
-    request.imageSize = image.size;
-    if (!patches.empty()) {
-        request.applyPatches = [patches](std::uint8_t* bytes, std::uint32_t length) {
-            ApplyPatches(patches, bytes, length);
-        };
-    }
-    return RunAndReport(
-        1024, VerifyRom, request, "Can't open file: " + ShownArgument(options.image), text,
-        [&] { ReportDigest(options.image, *digest, dat, kStatusRomMatches, options.json); });
+    request.imageSize = prepared.image.size;
+    request.applyPatches = prepared.applyPatches();
+    return RunAndReport(1024, VerifyRom, request,
+                        "Can't open file: " + ShownArgument(options.image),
+                        TextOutput(options.json), [&] {
+                            ReportDigest(options.image, prepared.digest, prepared.dat,
+                                         kStatusRomMatches, options.json);
+                        });
 }
 
 }  // namespace

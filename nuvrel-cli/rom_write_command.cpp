@@ -1,13 +1,10 @@
 // nuvrel-cli rom write IMAGE: program an image, patches applied in memory.
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <memory>
 
-#include "cli_failure.h"
 #include "commands.h"
-#include "device_access.h"
-#include "genesis/rom_image.h"
+#include "engine/operation_outcome.h"
 #include "genesis/rom_writer.h"
 #include "operation_report.h"
 #include "printable_text.h"
@@ -22,42 +19,18 @@ struct WriteOptions : ImageOptions {
 };
 
 int RunWrite(const WriteOptions& options) {
-    const CheckedImage image = CheckImageOrFail(options.image);
-    const PatchList patches = CollectPatches(options, image.size);
-    const std::optional<DatFile> dat = LoadDatOrFail(options.dat);
-    // Of the image as it is on disk: what a dump database knows it by.
-    const std::optional<RomDigest> digest = DigestFile(options.image);
-    if (!digest) {
-        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(options.image));
-    }
-
-    RequireDeviceIdle();
-    const std::uint32_t capacity = DeviceCapacityOrFail();
-    if (!ImageFitsDevice(capacity, image.size)) {
-        throw CliFailure(kExitBadInput, RomTooLargeMessage(capacity, image.size));
-    }
-
-    std::FILE* text = TextOutput(options.json);
-    std::fprintf(text, "Image: %s, %s, \"%s\"\n", ShownArgument(options.image).c_str(),
-                 FileSizeMBitText(image.size).c_str(), Printable(image.domesticName).c_str());
-    if (!patches.empty()) {
-        std::fprintf(text, "Patches applied to the image in memory: %zu\n", patches.size());
-    }
-    std::fflush(text);
-
+    const PreparedImage prepared = PrepareImageForDevice(options);
     RomWriteRequest request;
     request.imagePath = options.image;
-    request.imageSize = image.size;
+    request.imageSize = prepared.image.size;
     request.verify = options.verify;
     request.fastErase = options.fastErase;
-    if (!patches.empty()) {
-        request.applyPatches = [patches](std::uint8_t* bytes, std::uint32_t length) {
-            ApplyPatches(patches, bytes, length);
-        };
-    }
-    return RunAndReport(
-        512, WriteRom, request, "Can't open file: " + ShownArgument(options.image), text,
-        [&] { ReportDigest(options.image, *digest, dat, kStatusWriteComplete, options.json); });
+    request.applyPatches = prepared.applyPatches();
+    return RunAndReport(512, WriteRom, request, "Can't open file: " + ShownArgument(options.image),
+                        TextOutput(options.json), [&] {
+                            ReportDigest(options.image, prepared.digest, prepared.dat,
+                                         kStatusWriteComplete, options.json);
+                        });
 }
 
 }  // namespace
