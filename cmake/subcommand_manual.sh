@@ -6,7 +6,6 @@
 set -euo pipefail
 program=$1
 output=$2
-name=$(basename "$program")
 
 # The names listed under "Subcommands:" in one --help text.
 subcommands() {
@@ -87,7 +86,7 @@ describe() {
 
 {
     echo "[COMMANDS]"
-    echo "Each command takes \\fB\\-h\\fR, \\fB\\-\\-help\\fR to print its own help."
+    printf '%s\n' 'Each command takes \fB\-h\fR, \fB\-\-help\fR to print its own help.'
     describe
 } >"$output.tmp"
 mv "$output.tmp" "$output"

@@ -2,6 +2,11 @@
 # Commands, their options, the choices of --size, --format and --set, and file names where a
 # command takes a file. tests/package checks it against the program's own --help.
 
+# COMPREPLY: what compgen offers for the current word, one entry per line (names with spaces).
+_nuvrel_cli_reply() {
+    mapfile -t COMPREPLY < <(compgen "$@" -- "$cur")
+}
+
 _nuvrel_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
@@ -16,13 +21,13 @@ _nuvrel_cli() {
         prev=""
     fi
     case $prev in
-    --size) COMPREPLY=($(compgen -W "capacity header" -- "$cur")) && return ;;
-    --format) COMPREPLY=($(compgen -W "window compact" -- "$cur")) && return ;;
-    --set) COMPREPLY=($(compgen -W "16Velk+US 32Velk+U 32Velk+UF" -- "$cur")) && return ;;
-    --chunk) COMPREPLY=($(compgen -W "16 128 255" -- "$cur")) && return ;;
+    --size) _nuvrel_cli_reply -W "capacity header" && return ;;
+    --format) _nuvrel_cli_reply -W "window compact" && return ;;
+    --set) _nuvrel_cli_reply -W "16Velk+US 32Velk+U 32Velk+UF" && return ;;
+    --chunk) _nuvrel_cli_reply -W "16 128 255" && return ;;
     --patch-file | --dat)
         compopt -o filenames 2>/dev/null
-        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        _nuvrel_cli_reply -f
         return
         ;;
     --patch) return ;;
@@ -68,12 +73,12 @@ _nuvrel_cli() {
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        _nuvrel_cli_reply -W "$options"
     elif [[ -n $commands ]]; then
-        COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+        _nuvrel_cli_reply -W "$commands"
     elif ((files)); then
         compopt -o filenames 2>/dev/null
-        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        _nuvrel_cli_reply -f
     else
         COMPREPLY=()
     fi

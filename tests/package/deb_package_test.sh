@@ -94,12 +94,14 @@ echo "== maintainer scripts"
 for script in postinst postrm; do
     [ -x "$work/control/$script" ] || fail "no $script"
 done
-# Without udevadm (a container) and with one that cannot reach udev, they succeed quietly.
-mkdir -p "$work/no-udev" "$work/failing-udev" "$work/udev"
+# Without udevadm (a container), with one that cannot reach udev and with one whose trigger is
+# refused (a read-only /sys), they succeed quietly.
+mkdir -p "$work/no-udev" "$work/failing-udev" "$work/refused-trigger" "$work/udev"
 printf '#!/bin/sh\nexit 1\n' >"$work/failing-udev/udevadm"
+printf '#!/bin/sh\n[ "$1" = control ]\n' >"$work/refused-trigger/udevadm"
 printf '#!/bin/sh\necho "$*" >>"%s"\n' "$work/udevadm.calls" >"$work/udev/udevadm"
-chmod +x "$work/failing-udev/udevadm" "$work/udev/udevadm"
-for path in "$work/no-udev" "$work/failing-udev"; do
+chmod +x "$work"/*/udevadm
+for path in "$work/no-udev" "$work/failing-udev" "$work/refused-trigger"; do
     PATH=$path /bin/sh "$work/control/postinst" configure || fail "postinst fails with PATH=$path"
     PATH=$path /bin/sh "$work/control/postrm" remove || fail "postrm fails with PATH=$path"
 done
