@@ -1,0 +1,86 @@
+# bash completion for nuvrel-cli                                  -*- shell-script -*-
+# Commands, their options, the choices of --size, --format and --set, and file names where a
+# command takes a file. tests/package checks it against the program's own --help.
+
+# COMPREPLY: what compgen offers for the current word, one entry per line (names with spaces).
+_nuvrel_cli_reply() {
+    mapfile -t COMPREPLY < <(compgen "$@" -- "$cur")
+}
+
+_nuvrel_cli() {
+    local cur=${COMP_WORDS[COMP_CWORD]}
+    local prev=${COMP_WORDS[COMP_CWORD - 1]}
+    local valued=" --patch --patch-file --dat --size --chunk --format --set "
+
+    # --option=value arrives as "--option" "=" "value" (= is a word break).
+    if [[ $cur == "=" ]]; then
+        cur=""
+    elif [[ $prev == "=" && $COMP_CWORD -ge 2 ]]; then
+        prev=${COMP_WORDS[COMP_CWORD - 2]}
+    elif [[ $valued != *" $prev "* ]]; then
+        prev=""
+    fi
+    case $prev in
+    --size) _nuvrel_cli_reply -W "capacity header" && return ;;
+    --format) _nuvrel_cli_reply -W "window compact" && return ;;
+    --set) _nuvrel_cli_reply -W "16Velk+US 32Velk+U 32Velk+UF" && return ;;
+    --chunk) _nuvrel_cli_reply -W "16 128 255" && return ;;
+    --patch-file | --dat)
+        compopt -o filenames 2>/dev/null
+        _nuvrel_cli_reply -f
+        return
+        ;;
+    --patch) return ;;
+    esac
+
+    # The command named so far: the words before the cursor that are subcommands, skipping
+    # options and their values.
+    local path="" word i
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        word=${COMP_WORDS[i]}
+        if [[ $word == -* ]]; then
+            if [[ $valued == *" $word "* && ${COMP_WORDS[i + 1]} != "=" ]]; then
+                ((i++))
+            fi
+            continue
+        fi
+        [[ $word == "=" ]] && { ((i++)); continue; }
+        case "$path/$word" in
+        /info | /rom | /sram | /compat | /gg | \
+            rom/write | rom/read | rom/verify | rom/header | rom/fix-checksum | \
+            sram/read | sram/write | sram/clear | gg/encode | gg/decode)
+            path=${path:+$path/}$word
+            ;;
+        esac
+    done
+
+    local commands="" options="-h --help" files=0
+    case $path in
+    "") commands="info rom sram compat gg" ;;
+    info) options+=" --json" ;;
+    rom) commands="write read verify header fix-checksum" ;;
+    rom/write) options+=" --patch --patch-file --dat --json --verify --fast-erase" files=1 ;;
+    rom/read) options+=" --size --chunk --dat --json" files=1 ;;
+    rom/verify) options+=" --patch --patch-file --dat --json" files=1 ;;
+    rom/header) options+=" --device --json" files=1 ;;
+    rom/fix-checksum) files=1 ;;
+    sram) commands="read write clear" ;;
+    sram/read) options+=" --format" files=1 ;;
+    sram/write) options+=" --no-verify --format" files=1 ;;
+    sram/clear) ;;
+    compat) options+=" --set" ;;
+    gg) commands="encode decode" ;;
+    esac
+
+    if [[ $cur == -* ]]; then
+        _nuvrel_cli_reply -W "$options"
+    elif [[ -n $commands ]]; then
+        _nuvrel_cli_reply -W "$commands"
+    elif ((files)); then
+        compopt -o filenames 2>/dev/null
+        _nuvrel_cli_reply -f
+    else
+        COMPREPLY=()
+    fi
+}
+complete -F _nuvrel_cli nuvrel-cli
