@@ -22,7 +22,6 @@ std::string Caption(std::uint8_t code) {
 }
 
 void RequireBrivo() {
-    RequireDeviceIdle();
     if (!BrivoAttached()) {
         OpenDevice probe;  // throws when there is no device at all
         throw CliFailure(kExitFailed,

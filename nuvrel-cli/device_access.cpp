@@ -45,14 +45,7 @@ CliFailure DeviceUnavailable() {
     return CliFailure(kExitNoDevice, reason.empty() ? std::string(kDeviceNotDetected) : reason);
 }
 
-void RequireDeviceIdle() {
-    if (IsVelkDeviceProcessed() != 0) {
-        throw CliFailure(kExitNoDevice, kDeviceBusy);
-    }
-}
-
 BusyFlagHold::BusyFlagHold() {
-    RequireDeviceIdle();
     SetVelkDeviceProcessed(1);
 }
 

@@ -10,7 +10,6 @@
 namespace nuvrel::cli {
 
 inline constexpr const char* kDeviceNotDetected = "Device Not Detected!";
-inline constexpr const char* kDeviceBusy = "Velk Device is Busy!";
 
 // Routes the library's message boxes to stderr, one line each. Why an open was refused (another
 // program has the device, no permission) is kept instead, for DeviceUnavailable().
@@ -21,11 +20,9 @@ void InstallLibraryMessageHandler();
 // Detected!".
 CliFailure DeviceUnavailable();
 
-// Fails with exit code 3 when another operation holds the busy flag.
-void RequireDeviceIdle();
-
-// Holds the busy flag for one long operation: refuses when it is already set, sets it, and clears
-// it when the operation ends, whichever way it ends.
+// Holds the busy flag for one long operation, as the program's runner does: the engines rely on
+// it to see a failed transfer. A process runs one command, so nothing else can hold it; another
+// program is kept off the device by its one-host rule.
 class BusyFlagHold {
   public:
     BusyFlagHold();

@@ -30,7 +30,6 @@ struct ReadableReport {
 };
 
 ReadableReport ReadReport() {
-    RequireDeviceIdle();
     const DeviceReport report = ReadDeviceReport(ReportDetail::WithCapacities);
     if (!report.deviceFound) {
         throw DeviceUnavailable();

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
@@ -11,13 +12,23 @@
 namespace nuvrel::cli {
 namespace {
 
-CancelToken* g_interruptToken = nullptr;
+std::atomic<CancelToken*> g_interruptToken{nullptr};
 struct sigaction g_previousInterrupt {};
 
+// The first Ctrl-C asks for a stop at the next block and says so; a second one ends the process
+// as Ctrl-C normally does (a device that stalls would otherwise hold it for the transfer timeout).
 void RequestCancel(int) {
-    if (g_interruptToken != nullptr) {
-        g_interruptToken->request();
+    CancelToken* token = g_interruptToken.load();
+    if (token != nullptr) {
+        token->request();
     }
+    constexpr char kNotice[] = "\nStopping at the next block (Ctrl-C again to quit now)\n";
+    const ssize_t ignored = ::write(STDERR_FILENO, kNotice, sizeof kNotice - 1);
+    static_cast<void>(ignored);
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(SIGINT, &fallback, nullptr);
 }
 
 ExitCode ExitCodeOf(OperationResult result) {

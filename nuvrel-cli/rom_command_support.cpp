@@ -113,7 +113,6 @@ PreparedImage PrepareImageForDevice(const ImageOptions& options) {
     }
     prepared.digest = *digest;
 
-    RequireDeviceIdle();
     const std::uint32_t capacity = DeviceCapacityOrFail();
     if (!ImageFitsDevice(capacity, prepared.image.size)) {
         throw CliFailure(kExitBadInput, RomTooLargeMessage(capacity, prepared.image.size));

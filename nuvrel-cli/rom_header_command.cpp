@@ -74,7 +74,6 @@ void PrintHeader(const std::string& fileName, const std::string& fileSize,
 
 int RunHeader(const HeaderOptions& options) {
     if (options.device) {
-        RequireDeviceIdle();
         const DeviceHeaderRead read = ReadGenesisHeaderFromDevice();
         if (!read.deviceFound) {
             throw DeviceUnavailable();

@@ -19,6 +19,8 @@ namespace nuvrel::cli {
 namespace {
 
 constexpr const char* kNoRomSize = "The attached device reports no ROM size";
+constexpr const char* kNoRomEnd =
+    "The ROM header gives no ROM end address past the header; read without --size header";
 
 struct ReadOptions {
     std::string output;
@@ -38,7 +40,12 @@ std::uint32_t HeaderSizedLength(std::uint32_t capacity) {
     if (!read.header) {
         throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kHeaderRead).status);
     }
-    const std::uint64_t used = std::uint64_t{HeaderRomEnd(*read.header)} + 1;
+    // A blank or garbled header must not pass for a tiny game: the image goes past 0x200.
+    const std::uint32_t end = HeaderRomEnd(*read.header);
+    if (end < 0x1FF) {
+        throw CliFailure(kExitFailed, kNoRomEnd);
+    }
+    const std::uint64_t used = std::uint64_t{end} + 1;
     const std::uint64_t kilobytes = (used + kBytesPerKilobyte - 1) / kBytesPerKilobyte;
     return static_cast<std::uint32_t>(
         std::min<std::uint64_t>(kilobytes * kBytesPerKilobyte, capacity));
@@ -46,7 +53,6 @@ std::uint32_t HeaderSizedLength(std::uint32_t capacity) {
 
 int RunRead(const ReadOptions& options) {
     const std::optional<DatFile> dat = LoadDatOrFail(options.dat);
-    RequireDeviceIdle();
     const DeviceRomInfo info = QueryDeviceRom();
     if (!info.deviceFound) {
         throw DeviceUnavailable();

@@ -56,7 +56,6 @@ struct ReadOptions {
 
 int RunRead(const ReadOptions& options) {
     const std::string& output = options.output;
-    RequireDeviceIdle();
     const SaveRamInfo info = QuerySaveRamForRead(false);
     RequireSaveRam(info);
     if (!info.opened) {
@@ -88,7 +87,6 @@ int RunWrite(const WriteOptions& options) {
         throw CliFailure(kExitBadInput, "Can't open file: " + ShownArgument(options.saveFile));
     }
     const std::uint64_t size = file.size();
-    RequireDeviceIdle();
     const std::uint32_t ramSize = SaveRamSizeOrFail();
     const bool compact = options.format == "compact";
     // A compact file fills the window's odd bytes: it holds at most the save-RAM value's bytes.
@@ -110,7 +108,6 @@ int RunWrite(const WriteOptions& options) {
 }
 
 int RunClear() {
-    RequireDeviceIdle();
     const std::uint32_t ramSize = SaveRamSizeOrFail();
     SaveRamClearRequest request;
     request.ramSize = ramSize;

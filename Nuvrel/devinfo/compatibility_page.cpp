@@ -9,10 +9,11 @@
 #include <QVBoxLayout>
 
 #include "devinfo/compatibility_sets.h"
-#include "engine/device_session.h"
+#include "engine/status_text.h"
 #include "shell/device_busy.h"
 #include "shell/group_icon.h"
 #include "shell/open_refusal_box.h"
+#include "shell/user_prompts.h"
 #include "shell/wait_cursor.h"
 
 namespace nuvrel {
@@ -93,33 +94,43 @@ void CCompatibility::onSetActive() {
 
 void CCompatibility::refreshOnRequest() {
     const OpenRefusalWatch watch;
-    refresh();
-    showOpenRefusal(this, watch);
+    explain(refresh(), watch);
 }
 
 void CCompatibility::storeOnRequest() {
     const OpenRefusalWatch watch;
-    store();
-    showOpenRefusal(this, watch);
+    explain(store(), watch);
 }
 
-void CCompatibility::refresh() {
+void CCompatibility::explain(DeviceAccess access, const OpenRefusalWatch& watch) {
+    if (access == DeviceAccess::NoAnswer) {
+        showMessage(this, QString::fromStdString(NoAnswerAt(device_step::kCompatibilitySet).status),
+                    PromptIcon::Error);
+    } else if (access == DeviceAccess::NoDevice) {
+        showOpenRefusal(this, watch);
+    }
+}
+
+DeviceAccess CCompatibility::refresh() {
     if (!brivoDeviceFree()) {
         setSetsEnabled(false);
-        return;
+        // Busy, another model, or no device: the page says so by being disabled.
+        return DeviceAccess::NoDevice;
     }
     setSetsEnabled(true);
-    const WaitCursor wait;
-    DeviceSession device;
-    if (device.opened()) {
-        // A failed query leaves the selection as it was.
-        select(QueryCompatibilitySet(device).value_or(0));
+    WaitCursor wait;
+    const StoredSetRead read = ReadStoredCompatibilitySet();
+    wait.release();
+    // A failed query leaves the selection as it was.
+    if (read.access == DeviceAccess::Done) {
+        select(read.code);
     }
+    return read.access;
 }
 
-void CCompatibility::store() {
+DeviceAccess CCompatibility::store() {
     if (!brivoDeviceFree()) {
-        return;
+        return DeviceAccess::NoDevice;
     }
     std::uint8_t code = 0;
     for (std::size_t i = 0; i < kCompatibilitySets.size(); ++i) {
@@ -127,11 +138,10 @@ void CCompatibility::store() {
             code = kCompatibilitySets[i].code;
         }
     }
-    const WaitCursor wait;
-    DeviceSession device;
-    if (device.opened()) {
-        StoreCompatibilitySet(device, code);
-    }
+    WaitCursor wait;
+    const DeviceAccess access = StoreCompatibilitySetOnDevice(code);
+    wait.release();
+    return access;
 }
 
 void CCompatibility::setSetsEnabled(bool enabled) {

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "devinfo/compatibility_sets.h"
+#include "shell/library_messages.h"
 #include "shell/sheet_page.h"
 
 class QButtonGroup;
@@ -25,8 +27,9 @@ class CCompatibility : public CSheetPage {
 
     explicit CCompatibility(QWidget* parent = nullptr);
 
-    void refresh();
-    void store();
+    // Each says how far it got with the device (Done, NoDevice, NoAnswer).
+    DeviceAccess refresh();
+    DeviceAccess store();
 
     QRadioButton* radio(Set which) const { return m_radios[which]; }
     QGroupBox* frame(Set which) const { return m_frames[which]; }
@@ -39,6 +42,8 @@ class CCompatibility : public CSheetPage {
   private:
     void refreshOnRequest();
     void storeOnRequest();
+    // After a button: why the request did not go through, if the user should know.
+    void explain(DeviceAccess access, const OpenRefusalWatch& watch);
     void setSetsEnabled(bool enabled);
     void select(std::uint8_t code);
 

@@ -45,4 +45,22 @@ bool StoreCompatibilitySet(DeviceSession& device, std::uint8_t code) {
     return device.answering();
 }
 
+StoredSetRead ReadStoredCompatibilitySet() {
+    DeviceSession device;
+    if (!device.opened()) {
+        return {};
+    }
+    const std::optional<std::uint8_t> code = QueryCompatibilitySet(device);
+    return code ? StoredSetRead{DeviceAccess::Done, *code}
+                : StoredSetRead{DeviceAccess::NoAnswer, 0};
+}
+
+DeviceAccess StoreCompatibilitySetOnDevice(std::uint8_t code) {
+    DeviceSession device;
+    if (!device.opened()) {
+        return DeviceAccess::NoDevice;
+    }
+    return StoreCompatibilitySet(device, code) ? DeviceAccess::Done : DeviceAccess::NoAnswer;
+}
+
 }  // namespace nuvrel

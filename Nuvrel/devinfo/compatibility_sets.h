@@ -49,4 +49,13 @@ std::optional<std::uint8_t> QueryCompatibilitySet(DeviceSession& device);
 // False when its transfer failed.
 bool StoreCompatibilitySet(DeviceSession& device, std::uint8_t code);
 
+// The same, each opening and closing the device itself, for the page's one-command requests.
+enum class DeviceAccess { Done, NoDevice, NoAnswer };
+struct StoredSetRead {
+    DeviceAccess access = DeviceAccess::NoDevice;
+    std::uint8_t code = 0;  // when Done
+};
+StoredSetRead ReadStoredCompatibilitySet();
+DeviceAccess StoreCompatibilitySetOnDevice(std::uint8_t code);
+
 }  // namespace nuvrel

@@ -14,8 +14,10 @@
 
 #include "genesis/rom_selection.h"
 #include "shell/device_busy.h"
+#include "shell/file_names.h"
 #include "shell/group_icon.h"
 #include "shell/library_messages.h"
+#include "shell/open_refusal_box.h"
 #include "shell/remembered_folder.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
@@ -169,7 +171,10 @@ bool CEXROMPage::ReadHeaderFromFile() {
         return false;
     }
     ShowHeader(*header);
-    showChecksumNote(ReadImageChecksum(toEnginePath(path)));
+    // Summed on this thread, so only for what can be a Genesis image at all.
+    constexpr std::uint32_t kLargestImage = 16 * 1024 * 1024;
+    const bool summable = m_image.size() != 0 && m_image.size() <= kLargestImage;
+    showChecksumNote(summable ? ReadImageChecksum(toEnginePath(path)) : std::nullopt);
     return true;
 }
 
@@ -197,8 +202,8 @@ bool CEXROMPage::ReadHeaderFromDevice(bool userAsked) {
     }
     m_fields[FileSize]->setText(QString::fromLatin1(kNotApplicable));
     if (!read.deviceFound) {
-        if (userAsked && !refusal.isEmpty()) {
-            showMessage(this, refusal, PromptIcon::Error);
+        if (userAsked) {
+            showOpenRefusal(this, refusal);
         }
         return false;
     }
@@ -241,7 +246,7 @@ void CEXROMPage::OnBrowse() {
         if (path.isEmpty()) {
             return;
         }
-        checkAndSelectImage(m_image, path);
+        checkAndSelectImage(this, m_image, path);
     }
     showHeaderOfSelection();
 }
@@ -250,7 +255,7 @@ void CEXROMPage::selectImage(const QString& path) {
     m_fileSource->setChecked(true);
     synchroniseSource();
     if (takeCapacityForSelection(this, m_image)) {
-        checkAndSelectImage(m_image, path);
+        checkAndSelectImage(this, m_image, path);
     }
     showHeaderOfSelection();
 }

@@ -39,11 +39,36 @@ std::uint16_t ComputeGenesisChecksum(std::span<const std::uint8_t> image) {
 }
 
 std::optional<ImageChecksum> ReadImageChecksum(const std::string& path) {
-    const auto image = ReadImage(path);
-    if (!image) {
+    // Summed as it is read, so even a wrongly chosen huge file takes no more memory than this.
+    const InputFile file(path);
+    if (!file.opened() || file.size() < kGenesisHeaderOffset + kGenesisHeaderLength) {
         return std::nullopt;
     }
-    return ImageChecksum{StoredChecksum(*image), ComputeGenesisChecksum(*image)};
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    std::uint32_t sum = 0;
+    std::uint16_t stored = 0;
+    std::uint64_t offset = 0;
+    for (;;) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+        if (offset == 0 && got >= kChecksumStart) {
+            stored = StoredChecksum(buffer);
+        }
+        // The buffer holds an even number of bytes, so words never straddle two reads.
+        for (std::size_t at = 0; at < got; at += 2) {
+            if (offset + at >= kChecksumStart) {
+                const std::uint32_t low = at + 1 < got ? buffer[at + 1] : 0u;
+                sum += static_cast<std::uint32_t>(buffer[at]) << 8 | low;
+            }
+        }
+        offset += got;
+        if (got < buffer.size()) {
+            break;
+        }
+    }
+    if (std::ferror(file.get()) != 0 || offset < kChecksumStart) {
+        return std::nullopt;
+    }
+    return ImageChecksum{stored, static_cast<std::uint16_t>(sum)};
 }
 
 ChecksumFix WriteChecksumFixedCopy(const std::string& imagePath, const std::string& outputPath) {

@@ -49,8 +49,8 @@ struct DeviceHeaderRead {
 };
 
 // Opens the device, sends compatibility 0x21 on the Brivo model, reads the stored name and 192
-// bytes from word address 0x80 (count 3), closes the device. Does not touch the busy flag; callers
-// check it first and leave the device alone while it is set.
+// bytes from word address 0x80 (count 3), closes the device; the first failed transfer ends it.
+// Callers check the busy flag first and leave the device alone while it is set.
 DeviceHeaderRead ReadGenesisHeaderFromDevice();
 
 }  // namespace nuvrel

@@ -24,8 +24,10 @@
 #include "patches/patch_list.h"
 #include "shell/device_busy.h"
 #include "shell/device_operation_runner.h"
+#include "shell/file_names.h"
 #include "shell/group_icon.h"
 #include "shell/library_messages.h"
+#include "shell/open_refusal_box.h"
 #include "shell/remembered_folder.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
@@ -37,7 +39,6 @@ namespace nuvrel {
 namespace {
 
 const QString kNoInfoText = QString::fromLatin1(kNoInfo);
-const QString kDeviceNotDetected = QStringLiteral("Device Not Detected!");
 
 const QString kDeviceHelp = QStringLiteral(
     " To copy file from internal memory, please push button \"Out file\", select output file "
@@ -75,36 +76,6 @@ QFormLayout* makeForm() {
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->setVerticalSpacing(2);
     return form;
-}
-
-// The save dialog's default extension: a name typed without one gets ".bin". The dialog asked
-// about replacing the name as typed, so replacing the completed name is asked here.
-QString withDefaultExtension(QWidget* parent, const QString& chosen) {
-    if (!QFileInfo(chosen).suffix().isEmpty()) {
-        return chosen;
-    }
-    const QString completed = chosen + QStringLiteral(".bin");
-    if (QFileInfo::exists(completed) &&
-        showMessage(parent,
-                    QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                        .arg(QDir::toNativeSeparators(completed)),
-                    PromptIcon::Warning, PromptButtons::OkCancel) != PromptAnswer::Ok) {
-        return QString();
-    }
-    return completed;
-}
-
-// A worker that could not open the device ends quietly, unless the library knew why (another
-// program has it, no permission): that reason goes on the status line.
-void reportRefusal(const OperationOutcome& outcome, const OpenRefusalWatch& watch,
-                   OperationSink& sink) {
-    if (outcome.result != OperationResult::NoDevice) {
-        return;
-    }
-    const QString reason = watch.reason();
-    if (!reason.isEmpty()) {
-        sink.setStatus(reason.toLatin1().toStdString());
-    }
 }
 
 }  // namespace
@@ -237,7 +208,7 @@ void CROMPage::selectImage(const QString& path) {
 
 void CROMPage::checkSelectedImage(const QString& path) {
     // "Write" follows through the shared selection; the two boxes are this page's own.
-    const bool usable = checkAndSelectImage(m_image, path);
+    const bool usable = checkAndSelectImage(this, m_image, path);
     m_verify->setEnabled(usable);
     m_fastErase->setEnabled(usable);
 }
@@ -306,7 +277,7 @@ void CROMPage::OnWrite() {
         controlsFor(DeviceOperation::RomWrite),
         [request = std::move(request)](OperationSink& sink) {
             const OpenRefusalWatch watch;
-            reportRefusal(WriteRom(request, sink), watch, sink);
+            reportOpenRefusal(WriteRom(request, sink), watch, sink);
         },
         this);
 }
@@ -330,7 +301,9 @@ void CROMPage::OnOutFile() {
     }
     if (!info.deviceFound) {
         m_read->setEnabled(false);
-        showMessage(this, refusal.isEmpty() ? kDeviceNotDetected : refusal, PromptIcon::Error);
+        if (!showOpenRefusal(this, refusal)) {
+            showMessage(this, QString::fromLatin1(kDeviceNotDetectedText), PromptIcon::Error);
+        }
         return;
     }
     if (!info.answered) {
@@ -345,11 +318,9 @@ void CROMPage::OnOutFile() {
     m_deviceFileSize->setText(QString::fromStdString(info.sizeText));
     m_deviceRomSize = info.romSize;
 
-    QString path = chooseFileToSave(this, QString::fromLatin1(kSaveRomDir), romImageFilter(),
-                                    fromDeviceName(info.storedName));
-    if (!path.isEmpty()) {
-        path = withDefaultExtension(this, path);
-    }
+    // A name typed without an extension gets ".bin"; the dialog asks before replacing a file.
+    const QString path = chooseFileToSave(this, QString::fromLatin1(kSaveRomDir), romImageFilter(),
+                                          fromDeviceName(info.storedName), QStringLiteral("bin"));
     if (path.isEmpty()) {
         return;
     }
@@ -366,7 +337,7 @@ void CROMPage::OnRead() {
         controlsFor(DeviceOperation::RomRead),
         [request = std::move(request)](OperationSink& sink) {
             const OpenRefusalWatch watch;
-            reportRefusal(ReadRom(request, sink), watch, sink);
+            reportOpenRefusal(ReadRom(request, sink), watch, sink);
         },
         this);
 }

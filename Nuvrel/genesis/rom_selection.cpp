@@ -6,10 +6,14 @@
 #include <QUrl>
 
 #include "engine/device_capacity.h"
+#include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "genesis/rom_image.h"
 #include "shell/device_busy.h"
+#include "shell/dialog_filter.h"
+#include "shell/file_names.h"
 #include "shell/library_messages.h"
+#include "shell/open_refusal_box.h"
 #include "shell/selected_image.h"
 #include "shell/user_prompts.h"
 #include "shell/wait_cursor.h"
@@ -17,7 +21,7 @@
 namespace nuvrel {
 
 QString romImageFilter() {
-    return QStringLiteral("Genesis ROMs *.gen,*.bin (*.gen *.bin);;All files *.* (*)");
+    return dialogFilter(QStringLiteral("Genesis ROMs *.gen,*.bin|*.gen;*.bin|All files *.*|*.*|"));
 }
 
 bool takeCapacityForSelection(QWidget* parent, SelectedImage& image) {
@@ -46,9 +50,7 @@ bool takeCapacityForSelection(QWidget* parent, SelectedImage& image) {
     }
     std::uint32_t capacity = queried.romBytes;
     if (capacity == 0) {
-        if (!refusal.isEmpty()) {
-            showMessage(parent, refusal, PromptIcon::Error);
-        } else {
+        if (!showOpenRefusal(parent, refusal)) {
             // The library says "Device Not Detected!" itself when there is no device; a model
             // without a known ROM size gives 0 without a word.
             capacity = QueryDeviceCapacity(true).romBytes;
@@ -58,8 +60,11 @@ bool takeCapacityForSelection(QWidget* parent, SelectedImage& image) {
     return capacity != 0;
 }
 
-bool checkAndSelectImage(SelectedImage& image, const QString& path) {
+bool checkAndSelectImage(QWidget* parent, SelectedImage& image, const QString& path) {
     const ImageCheck check = CheckInputImage(toEnginePath(path));
+    if (check.notRegularFile) {
+        showMessage(parent, QString::fromLatin1(kNotARegularFile), PromptIcon::Information);
+    }
     image.setPath(path);
     if (check.size) {
         image.setSize(*check.size);
@@ -92,14 +97,6 @@ QString droppedRomImage(const QMimeData* data) {
         return QString();
     }
     return file.absoluteFilePath();
-}
-
-std::string toEnginePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString fromDeviceName(const std::string& name) {
-    return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
 }  // namespace nuvrel

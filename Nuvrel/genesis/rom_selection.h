@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QString>
-#include <string>
 
 class QMimeData;
 class QWidget;
@@ -24,15 +23,12 @@ QString romImageFilter();
 bool takeCapacityForSelection(QWidget* parent, SelectedImage& image);
 
 // Checks the image at path and makes it the selection: path, size, the disk-side texts and
-// whether "Write" is usable. Returns whether the image is usable.
-bool checkAndSelectImage(SelectedImage& image, const QString& path);
+// whether "Write" is usable. A folder, device, FIFO or socket is said to be no file (a box over
+// parent). Returns whether the image is usable.
+bool checkAndSelectImage(QWidget* parent, SelectedImage& image, const QString& path);
 
 // The local .gen or .bin file a drag carries, or an empty string when it carries anything else
 // (several files, a folder, a remote address, another kind of file).
 QString droppedRomImage(const QMimeData* data);
-
-// Paths and device names as the engines take and give them (the platform's file-name encoding).
-std::string toEnginePath(const QString& path);
-QString fromDeviceName(const std::string& name);
 
 }  // namespace nuvrel

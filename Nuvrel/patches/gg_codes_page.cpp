@@ -15,6 +15,7 @@
 #include "patches/patch_list.h"
 #include "patches/patch_messages.h"
 #include "shell/dialog_filter.h"
+#include "shell/file_names.h"
 #include "shell/group_icon.h"
 #include "shell/remembered_folder.h"
 #include "shell/selected_image.h"
@@ -38,10 +39,6 @@ QString toQString(std::string_view text) {
 
 void say(QWidget* parent, std::string_view text) {
     showMessage(parent, toQString(text), PromptIcon::Warning);
-}
-
-std::filesystem::path localPath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 QString fileFilter() {
@@ -254,7 +251,7 @@ void CGGCodes::save() {
     if (chosen.isEmpty()) {
         return;
     }
-    const PatchFileResult result = SavePatchFile(localPath(chosen), m_patches);
+    const PatchFileResult result = SavePatchFile(toFileSystemPath(chosen), m_patches);
     if (result != PatchFileResult::Ok) {
         say(this, PatchFileMessage(result));
     }
@@ -267,7 +264,7 @@ void CGGCodes::load() {
         return;
     }
     const PatchList before = m_patches;
-    const PatchFileResult result = LoadPatchFile(localPath(chosen), m_romSize, m_patches);
+    const PatchFileResult result = LoadPatchFile(toFileSystemPath(chosen), m_romSize, m_patches);
     if (!(m_patches == before)) {
         m_rowCount = static_cast<int>(m_patches.size());
         showAllRows();

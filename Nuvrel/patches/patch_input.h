@@ -1,4 +1,4 @@
-// Strict reading of patches and codes a user types (nuvrel-cli arguments, the Add Code dialog).
+// Strict reading of patches and codes a user types on nuvrel-cli's command line.
 // The patch list itself parses its texts leniently, as its files require; typed input is checked
 // so that a typo is an error, not a patch at address 0.
 #pragma once

@@ -14,13 +14,16 @@
 #include <limits>
 #include <string>
 
+#include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "saveram/save_ram.h"
 #include "shell/device_busy.h"
 #include "shell/device_operation_runner.h"
 #include "shell/dialog_filter.h"
+#include "shell/file_names.h"
 #include "shell/group_icon.h"
 #include "shell/library_messages.h"
+#include "shell/open_refusal_box.h"
 #include "shell/operation_buttons.h"
 #include "shell/remembered_folder.h"
 #include "shell/settings_store.h"
@@ -37,11 +40,6 @@ const QString kReadHelp = QStringLiteral(
 const QString kWriteHelp = QStringLiteral(
     " To store file from any external storrage, please push button \"In file\", select existing "
     "file from disk or other srorrage and press \"Write\" button for start store process.");
-const QString kDeviceNotDetected = QStringLiteral("Device Not Detected!");
-
-std::string localPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 QString fileFilter() {
     return dialogFilter(QString::fromLatin1(kSaveRamFilter));
@@ -51,20 +49,6 @@ QString fileFilter() {
 std::uint32_t fileSize32(qint64 size) {
     constexpr qint64 kLargest = std::numeric_limits<std::uint32_t>::max();
     return static_cast<std::uint32_t>(size > kLargest ? kLargest : size);
-}
-
-// A run that could not open the device is quiet, unless the library knew why (another program
-// holds the device, no permission): then the status line says so.
-void reportRefusal(const OperationOutcome& outcome, const OpenRefusalWatch& watch,
-                   OperationSink& sink) {
-    if (outcome.result != OperationResult::NoDevice) {
-        return;
-    }
-    const QByteArray reason = watch.reason().toLatin1();
-    if (!reason.isEmpty()) {
-        sink.setStatus(
-            std::string_view(reason.constData(), static_cast<std::size_t>(reason.size())));
-    }
 }
 
 QLineEdit* makeReadOnlyField(const QString& objectName, const QString& text, QWidget* parent) {
@@ -229,33 +213,29 @@ void CRAMPage::refreshPressed() {
     const OpenRefusalWatch watch;
     RefreshRamPage();
     if (!m_outFile->isEnabled() && !deviceInUse()) {
-        explainRefusal(watch.reason());
+        showOpenRefusal(this, watch);
     }
 }
 
-SaveRamInfo CRAMPage::askDevice(const std::function<SaveRamInfo()>& query) {
+SaveRamInfo CRAMPage::askDevice(const std::function<SaveRamInfo(bool showMessage)>& query) {
     WaitCursor wait;
-    const SaveRamInfo info = query();
+    SaveRamInfo info = query(false);
     wait.release();
-    // A device that stopped answering is said so; its zero sizes are no "no save RAM".
     if (!info.answered) {
+        // A device that stopped answering is said so; its zero sizes are no "no save RAM".
         showMessage(this, QString::fromStdString(NoAnswerAt(device_step::kSaveRamQuery).status),
                     PromptIcon::Error);
+    } else if (!info.deviceFound) {
+        // Asked again with the library's own "Device Not Detected!", outside the wait cursor;
+        // after a refused open the library stays quiet and the caller gives the reason.
+        info = query(true);
     }
     return info;
 }
 
-bool CRAMPage::explainRefusal(const QString& reason) {
-    if (reason.isEmpty()) {
-        return false;
-    }
-    showMessage(this, reason, PromptIcon::Error);
-    return true;
-}
-
 void CRAMPage::chooseOutFile() {
     const OpenRefusalWatch watch;
-    const SaveRamInfo info = askDevice([] { return QuerySaveRamForRead(true); });
+    const SaveRamInfo info = askDevice([](bool message) { return QuerySaveRamForRead(message); });
     m_ramSize = info.ramSize;
     if (!info.answered) {
         m_read->setEnabled(false);
@@ -263,23 +243,22 @@ void CRAMPage::chooseOutFile() {
     }
     if (!info.deviceFound || m_ramSize == 0) {
         // A missing device has had the library's own message; one without save RAM gets none.
-        explainRefusal(watch.reason());
+        showOpenRefusal(this, watch);
         return;
     }
     if (!info.opened) {
         // Gone between the size query and the open.
-        if (!explainRefusal(watch.reason())) {
-            showMessage(this, kDeviceNotDetected, PromptIcon::Error);
+        if (!showOpenRefusal(this, watch)) {
+            showMessage(this, QString::fromLatin1(kDeviceNotDetectedText), PromptIcon::Error);
         }
         m_read->setEnabled(false);
         return;
     }
     m_readLength = info.readLength;
 
-    const QString chosen = chooseFileToSave(
-        this, QString::fromLatin1(kSaveRamDir), fileFilter(),
-        QString::fromLatin1(info.storedName.data(), static_cast<qsizetype>(info.storedName.size())),
-        QString::fromLatin1(kSaveRamExtension));
+    const QString chosen =
+        chooseFileToSave(this, QString::fromLatin1(kSaveRamDir), fileFilter(),
+                         fromDeviceName(info.storedName), QString::fromLatin1(kSaveRamExtension));
     if (chosen.isEmpty()) {
         return;
     }
@@ -289,25 +268,25 @@ void CRAMPage::chooseOutFile() {
 }
 
 void CRAMPage::startRead() {
-    const SaveRamReadRequest request{localPath(m_outPath), m_readLength};
+    const SaveRamReadRequest request{toEnginePath(m_outPath), m_readLength};
     m_runner.BeginDeviceOperation(
         controlsFor(DeviceOperation::SaveRamRead),
         [request](OperationSink& sink) {
             const OpenRefusalWatch watch;
-            reportRefusal(ReadSaveRam(request, sink), watch, sink);
+            reportOpenRefusal(ReadSaveRam(request, sink), watch, sink);
         },
         this);
 }
 
 void CRAMPage::chooseInFile() {
     const OpenRefusalWatch watch;
-    const SaveRamInfo info = askDevice([] { return QuerySaveRamSize(true); });
+    const SaveRamInfo info = askDevice([](bool message) { return QuerySaveRamSize(message); });
     m_ramSize = info.ramSize;
     if (!info.answered) {
         return;
     }
     if (!info.deviceFound || m_ramSize == 0) {
-        explainRefusal(watch.reason());
+        showOpenRefusal(this, watch);
         return;
     }
 
@@ -316,11 +295,17 @@ void CRAMPage::chooseInFile() {
     if (chosen.isEmpty()) {
         return;
     }
+    // Measured as the write will read it: only a regular file, and never blocking on a FIFO.
+    const InputFile file(toEnginePath(chosen));
+    if (file.status() == InputFile::Status::NotRegular) {
+        showMessage(this, QString::fromLatin1(kNotARegularFile), PromptIcon::Information);
+        return;
+    }
     m_inPath = chosen;
     // A file that cannot be opened keeps the size measured before; its write then ends quietly.
-    QFile file(chosen);
-    if (file.open(QIODevice::ReadOnly)) {
-        m_inSize = fileSize32(file.size());
+    if (file.opened()) {
+        m_inSize = fileSize32(static_cast<qint64>(
+            std::min<std::uint64_t>(file.size(), std::numeric_limits<qint64>::max())));
     }
     m_write->setEnabled(true);
     m_fileName->setText(QFileInfo(chosen).fileName());
@@ -334,12 +319,12 @@ void CRAMPage::startWrite() {
         return;
     }
     const bool verify = m_verify->isChecked();
-    const SaveRamWriteRequest request{localPath(m_inPath), m_inSize, verify};
+    const SaveRamWriteRequest request{toEnginePath(m_inPath), m_inSize, verify};
     const bool started = m_runner.BeginDeviceOperation(
         controlsFor(DeviceOperation::SaveRamWrite),
         [request](OperationSink& sink) {
             const OpenRefusalWatch watch;
-            reportRefusal(WriteSaveRam(request, sink), watch, sink);
+            reportOpenRefusal(WriteSaveRam(request, sink), watch, sink);
         },
         this);
     if (started) {
@@ -354,27 +339,26 @@ void CRAMPage::startClear() {
         return;
     }
     const OpenRefusalWatch watch;
-    const SaveRamInfo info = askDevice([] { return QuerySaveRamSize(true); });
+    const SaveRamInfo info = askDevice([](bool message) { return QuerySaveRamSize(message); });
     m_ramSize = info.ramSize;
     if (!info.answered) {
         return;
     }
     if (!info.deviceFound || m_ramSize == 0) {
-        if (!explainRefusal(watch.reason())) {
+        if (!showOpenRefusal(this, watch)) {
             showMessage(this, QString::fromLatin1(kClearNoDeviceText), PromptIcon::Information);
         }
         return;
     }
     // The clear covers the whole window. The input choice is dropped, so "Write" stays disabled
     // until "In File" is used again.
-    m_inSize = fileSize32(2 * static_cast<qint64>(m_ramSize));
     m_inPath = QStringLiteral(" ");
     const SaveRamClearRequest request{m_ramSize, m_verifyWrites};
     m_runner.BeginDeviceOperation(
         controlsFor(DeviceOperation::SaveRamClear),
         [request](OperationSink& sink) {
             const OpenRefusalWatch workerWatch;
-            reportRefusal(ClearSaveRam(request, sink), workerWatch, sink);
+            reportOpenRefusal(ClearSaveRam(request, sink), workerWatch, sink);
         },
         this, busyText);
 }

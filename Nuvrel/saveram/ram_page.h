@@ -66,10 +66,10 @@ class CRAMPage : public CSheetPage {
     void refreshPressed();
     OperationControls controlsFor(DeviceOperation operation) const;
     // Shows why the device could not be opened, when the library said; false when it did not.
-    bool explainRefusal(const QString& reason);
-    // Runs a query on the device with the wait cursor, and tells the user when the device
-    // stopped answering.
-    SaveRamInfo askDevice(const std::function<SaveRamInfo()>& query);
+    // Runs a query (showMessage: let the library say "Device Not Detected!") quietly under the
+    // wait cursor, then tells the user when the device stopped answering, or asks again with
+    // the library's message when there was no device.
+    SaveRamInfo askDevice(const std::function<SaveRamInfo(bool showMessage)>& query);
 
     DeviceOperationRunner& m_runner;
 

@@ -9,9 +9,15 @@ QString dialogFilter(const QString& pairs) {
     QStringList filters;
     // A trailing "|" leaves one empty part; a description without a pattern is dropped.
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.trimmed());
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            // "*.*" means every file; taken literally it would hide names without a dot.
+            if (pattern.trimmed() == QLatin1String("*.*")) {
+                pattern = QStringLiteral("*");
+            }
+        }
+        filters << QStringLiteral("%1 (%2)").arg(parts[i],
+                                                 patterns.join(QLatin1Char(' ')).trimmed());
     }
     return filters.join(QStringLiteral(";;"));
 }

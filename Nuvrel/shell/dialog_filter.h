@@ -1,6 +1,7 @@
 // File-dialog filters are given as pairs of description and pattern, each ended by "|"
 // ("Text files *.txt|*.txt|All files *.*|*.*|"), patterns separated by ";". Qt's dialogs want
-// "Text files *.txt (*.txt);;All files *.* (*.*)", patterns separated by spaces.
+// "Text files *.txt (*.txt);;All files *.* (*)", patterns separated by spaces, "*.*" (every file)
+// as "*".
 #pragma once
 
 #include <QString>

@@ -4,10 +4,27 @@
 
 namespace nuvrel {
 
-void showOpenRefusal(QWidget* parent, const OpenRefusalWatch& watch) {
+bool showOpenRefusal(QWidget* parent, const QString& reason) {
+    if (reason.isEmpty()) {
+        return false;
+    }
+    showMessage(parent, reason, PromptIcon::Information);
+    return true;
+}
+
+bool showOpenRefusal(QWidget* parent, const OpenRefusalWatch& watch) {
+    return showOpenRefusal(parent, watch.reason());
+}
+
+void reportOpenRefusal(const OperationOutcome& outcome, const OpenRefusalWatch& watch,
+                       OperationSink& sink) {
+    if (outcome.result != OperationResult::NoDevice) {
+        return;
+    }
     const QString reason = watch.reason();
     if (!reason.isEmpty()) {
-        showMessage(parent, reason, PromptIcon::Information);
+        // The sink shows Latin-1; the reasons are plain ASCII.
+        sink.setStatus(reason.toLatin1().toStdString());
     }
 }
 

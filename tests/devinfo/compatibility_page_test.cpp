@@ -211,6 +211,23 @@ class CompatibilityPageTest : public QObject {
         QCOMPARE(checked(page), QList<bool>({false, false, true}));
     }
 
+    void a_set_the_device_does_not_answer_is_said() {
+        velksim::SimServer sim(brivo(1));
+        QVERIFY(sim.start());
+        nuvrel::testing::RecordingPrompts prompts;
+        CCompatibility page;
+        page.refresh();
+        page.radio(CCompatibility::Set16US)->click();
+        velksim::FaultOptions faults;
+        faults.stallTransfer = 4;  // the model query's two transfers, then the store's answer
+        faults.stallTimesOutAtOnce = true;
+        sim.setFaults(faults);
+        page.setButton()->click();
+        QCOMPARE(prompts.texts(),
+                 QStringList{QStringLiteral("Device not answering: compatibility set")});
+        QCOMPARE(prompts.messages[0].icon, nuvrel::PromptIcon::Error);
+    }
+
     void set_with_nothing_selected_sends_0x40() {
         velksim::SimServer sim(brivo(0));
         QVERIFY(sim.start());

@@ -208,6 +208,7 @@ class ExRomPageTest : public QObject {
                                                     static_cast<std::uint8_t>(bytes[i + 1])));
         }
         pages.image.setPath(image("wrong.bin", bytes));
+        pages.image.setSize(static_cast<std::uint32_t>(bytes.size()));
         pages.header.activate();
         QCOMPARE(pages.header.field(CEXROMPage::CheckSum)->text(), QStringLiteral("0x1234"));
         QCOMPARE(pages.header.checksumNote()->text(),

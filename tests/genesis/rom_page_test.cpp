@@ -339,23 +339,16 @@ class RomPageTest : public QObject {
         QVERIFY(pages.rom.readButton()->isEnabled());
     }
 
-    void a_name_typed_without_extension_gets_bin() {
+    void the_save_dialog_completes_a_name_without_extension_with_bin() {
         velksim::SimServer sim(romtest::quickDevice());
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {m_folder.filePath(QStringLiteral("dump"))};
         pages.rom.outFileButton()->click();
-        QCOMPARE(pages.rom.deviceFileName()->text(), QStringLiteral("dump.bin"));
-
-        // An existing file of the completed name is replaced only when the user agrees.
-        romtest::writeFile(m_folder.filePath(QStringLiteral("kept.bin")), "keep");
-        prompts.paths = {m_folder.filePath(QStringLiteral("kept"))};
-        prompts.answers = {PromptAnswer::Cancel};
-        pages.rom.outFileButton()->click();
-        QCOMPARE(prompts.messages.size(), std::size_t{1});
-        QCOMPARE(prompts.messages[0].buttons, PromptButtons::OkCancel);
-        QCOMPARE(pages.rom.deviceFileName()->text(), QStringLiteral("dump.bin"));
+        // The dialog adds the extension and asks before replacing the completed name.
+        QCOMPARE(prompts.dialogs.size(), std::size_t{1});
+        QVERIFY(prompts.dialogs[0].save);
+        QCOMPARE(prompts.dialogs[0].defaultSuffix, QStringLiteral("bin"));
     }
 
     void out_file_without_a_device_says_so_and_disables_read() {

@@ -323,8 +323,7 @@ class GGCodesPageTest : public QObject {
         QCOMPARE(readFile(file), QByteArray("00AA80:00BB\r\n000001:FFFF\r\n"));
         const auto& saveDialog = bench.prompts.dialogs.back();
         QVERIFY(saveDialog.save);
-        QCOMPARE(saveDialog.filter,
-                 QStringLiteral("Text files *.txt (*.txt);;All files *.* (*.*)"));
+        QCOMPARE(saveDialog.filter, QStringLiteral("Text files *.txt (*.txt);;All files *.* (*)"));
         QCOMPARE(saveDialog.defaultSuffix, QStringLiteral("txt"));
         QString remembered;
         QVERIFY(nuvrel::ReadSettingString(nuvrel::SettingsKey, nuvrel::kSaveGgCodeDir, remembered));

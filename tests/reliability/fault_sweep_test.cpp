@@ -10,6 +10,7 @@
 
 #include "engine/status_text.h"
 #include "genesis/rom_reader.h"
+#include "genesis/rom_verifier.h"
 #include "genesis/rom_writer.h"
 #include "recording_sink.h"
 #include "saveram/save_ram.h"
@@ -69,6 +70,15 @@ class FaultSweep : public testing::VirtualDeviceTest,
                  return ReadWholeFile(dump) == sim().romBytes(0, 4 * 1024);
              },
              dump},
+            {"rom verify",
+             [this](VirtualDeviceTest&, RecordingSink& sink) {
+                 sim().setRomBytes(0, image_);
+                 RomVerifyRequest request;
+                 request.imagePath = folder_.write("game.bin", image_);
+                 request.imageSize = static_cast<std::uint32_t>(image_.size());
+                 return VerifyRom(request, sink);
+             },
+             [](VirtualDeviceTest&) { return true; }, ""},
             {"save write with verify",
              [this](VirtualDeviceTest&, RecordingSink& sink) {
                  SaveRamWriteRequest request;
@@ -171,7 +181,8 @@ TEST_P(FaultSweep, EveryTransferThatFailsEndsTheRunAsAFailureAndKeepsTheOldFile)
         const auto statuses = sink.statuses();
         const bool successShown =
             std::find_if(statuses.begin(), statuses.end(), [](const std::string& text) {
-                return text == kStatusWriteComplete || text == kStatusReadComplete;
+                return text == kStatusWriteComplete || text == kStatusReadComplete ||
+                       text == kStatusRomMatches;
             }) != statuses.end();
         if (outcome.succeeded()) {
             // Only a disconnect after the last transfer can leave a run complete.
@@ -200,13 +211,14 @@ TEST_P(FaultSweep, EveryTransferThatFailsEndsTheRunAsAFailureAndKeepsTheOldFile)
 }
 
 std::string SweepName(const ::testing::TestParamInfo<FaultSweep::ParamType>& info) {
-    static const char* const kNames[] = {"RomWrite", "RomRead", "SaveWrite", "SaveRead", "Clear"};
+    static const char* const kNames[] = {"RomWrite",  "RomRead",  "RomVerify",
+                                         "SaveWrite", "SaveRead", "Clear"};
     return std::string(kNames[std::get<0>(info.param)]) +
            (std::get<1>(info.param) == Fault::Stall ? "Stall" : "Disconnect");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOperations, FaultSweep,
-                         ::testing::Combine(::testing::Range(0, 5),
+                         ::testing::Combine(::testing::Range(0, 6),
                                             ::testing::Values(Fault::Disconnect, Fault::Stall)),
                          SweepName);
 

@@ -1,5 +1,7 @@
 // The "RAM memory" page against an in-process virtual device: what the device ends up holding,
 // the files the page makes, what the user sees and which controls can be used afterwards.
+#include <sys/stat.h>
+
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>
 #include <QCheckBox>
@@ -261,7 +263,7 @@ class RamPageTest : public QObject {
         QVERIFY(dialog.save);
         QCOMPARE(dialog.start, QStringLiteral("sonic.srm"));  // the stored name, no folder yet
         QCOMPARE(dialog.filter, QStringLiteral("Save RAM Genesis files *.srm (*.srm);;All files "
-                                               "*.* (*.*)"));
+                                               "*.* (*)"));
         QCOMPARE(dialog.defaultSuffix, QStringLiteral("srm"));
         QCOMPARE(bench.page.internalNameField()->text(), QStringLiteral("back.srm"));
         QCOMPARE(bench.enabledControls(), with(kIdleWithSaveRam, "readButton"));
@@ -304,6 +306,24 @@ class RamPageTest : public QObject {
         QCOMPARE(prompts.dialogs.size(), std::size_t{1});
         QCOMPARE(prompts.dialogs.front().start, QString());
         QVERIFY(!page.readButton()->isEnabled());  // cancelled
+    }
+
+    void a_stored_name_comes_back_as_it_was_written() {
+        Bench bench;
+        storeSaveName("S\xC3\xBC\xC3\x9F.srm");  // "Süß.srm" as the platform's file names hold it
+        bench.press(bench.page.outFileButton());
+        QCOMPARE(bench.prompts.dialogs.size(), std::size_t{1});
+        QCOMPARE(bench.prompts.dialogs.front().start, QStringLiteral("S\u00FC\u00DF.srm"));
+    }
+
+    void in_file_refuses_what_is_not_a_regular_file_without_blocking() {
+        Bench bench;
+        const QString fifo = bench.path(QStringLiteral("pipe.srm"));
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        bench.chooseInFile(fifo);  // a FIFO without a writer would block an ordinary open
+        QCOMPARE(bench.prompts.texts(), QStringList{QStringLiteral("Not a regular file")});
+        QVERIFY(!bench.page.writeButton()->isEnabled());
+        QCOMPARE(bench.page.fileNameField()->text(), QString());
     }
 
     void write_with_verify_then_read_gives_the_same_save() {

@@ -37,6 +37,7 @@ class RomSheetTest : public QObject {
             target->setFocus();
             QTest::keyClick(target, Qt::Key_Return);
             QTest::keyClick(target, Qt::Key_Enter, Qt::KeypadModifier);
+            QTest::keyClick(target, Qt::Key_Escape);
             QVERIFY2(sheet.isVisible(), qPrintable(target->objectName()));
         }
         // Nothing was pressed: no dialog, no message.

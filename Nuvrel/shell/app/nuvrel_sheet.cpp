@@ -104,8 +104,11 @@ void CNuvrelSheet::done(int result) {
 }
 
 void CNuvrelSheet::keyPressEvent(QKeyEvent* event) {
-    // Enter on a page does nothing; QDialog would press a default button or end the dialog.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // Enter and Escape on a page do nothing: QDialog would press a default button or end the
+    // dialog, and one stray key would lose the patch list that lives only in memory. The close
+    // box, Alt+F4 and "E&xit" (Alt+X) end the program.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+        event->key() == Qt::Key_Escape) {
         event->accept();
         return;
     }

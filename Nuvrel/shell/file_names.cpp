@@ -1,0 +1,19 @@
+#include "shell/file_names.h"
+
+#include <QFile>
+
+namespace nuvrel {
+
+std::string toEnginePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+std::filesystem::path toFileSystemPath(const QString& path) {
+    return std::filesystem::path(toEnginePath(path));
+}
+
+QString fromDeviceName(const std::string& name) {
+    return QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+}  // namespace nuvrel

@@ -1,0 +1,15 @@
+// Paths and names as the engines take and give them: bytes in the platform's file-name encoding.
+// The device's name slots hold such bytes too (the stored name is made from a path).
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <string>
+
+namespace nuvrel {
+
+std::string toEnginePath(const QString& path);
+std::filesystem::path toFileSystemPath(const QString& path);
+QString fromDeviceName(const std::string& name);
+
+}  // namespace nuvrel
