@@ -178,26 +178,18 @@ void CGGCodes::add() {
     if (!m_editReady) {
         return;
     }
-    m_dialog.setAddress(0);
-    m_dialog.setData(0);
-    m_dialog.setModify(false);
-    if (m_dialog.exec() != QDialog::Accepted) {
+    const std::optional<DialogPatch> patch = runCodeDialog(0, 0, false);
+    if (!patch) {
         return;
     }
-    const auto address = static_cast<std::uint32_t>(m_dialog.address());
-    const auto word = static_cast<std::uint32_t>(m_dialog.data());
-    const std::string code = m_dialog.codeText().toStdString();
-    if (!checkRomArea(address)) {
-        return;
-    }
-    const std::optional<std::size_t> found = m_patches.FindPatchRow(address);
+    const std::optional<std::size_t> found = m_patches.FindPatchRow(patch->address);
     if (!found) {
-        AppendPatchRow(address, word, code);
+        AppendPatchRow(patch->address, patch->word, patch->code);
         return;
     }
     if (showMessage(this, toQString(patch_messages::kAddressPresent), PromptIcon::Question,
                     PromptButtons::OkCancel) == PromptAnswer::Ok) {
-        replaceRow(*found, word, code);
+        replaceRow(*found, patch->word, patch->code);
     }
 }
 
@@ -211,25 +203,35 @@ void CGGCodes::modify() {
         return;
     }
     const PatchRow& row = m_patches.row(*selected);
-    m_dialog.setAddress(ParseHexText(row.address));
-    m_dialog.setData(ParseHexText(row.data));
-    m_dialog.setModify(true);
-    if (m_dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    const auto address = static_cast<std::uint32_t>(m_dialog.address());
-    const auto word = static_cast<std::uint32_t>(m_dialog.data());
-    const std::string code = m_dialog.codeText().toStdString();
-    if (!checkRomArea(address)) {
+    const std::optional<DialogPatch> patch =
+        runCodeDialog(ParseHexText(row.address), ParseHexText(row.data), true);
+    if (!patch) {
         return;
     }
     // The first row with the address, which is not always the selected one: a loaded file may
     // hold an address twice.
-    if (const std::optional<std::size_t> found = m_patches.FindPatchRow(address)) {
-        replaceRow(*found, word, code);
+    if (const std::optional<std::size_t> found = m_patches.FindPatchRow(patch->address)) {
+        replaceRow(*found, patch->word, patch->code);
     } else {
-        AppendPatchRow(address, word, code);
+        AppendPatchRow(patch->address, patch->word, patch->code);
     }
+}
+
+std::optional<CGGCodes::DialogPatch> CGGCodes::runCodeDialog(std::int32_t address,
+                                                             std::int32_t word, bool modify) {
+    m_dialog.setAddress(address);
+    m_dialog.setData(word);
+    m_dialog.setModify(modify);
+    if (m_dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    DialogPatch patch{static_cast<std::uint32_t>(m_dialog.address()),
+                      static_cast<std::uint32_t>(m_dialog.data()),
+                      m_dialog.codeText().toStdString()};
+    if (!checkRomArea(patch.address)) {
+        return std::nullopt;
+    }
+    return patch;
 }
 
 void CGGCodes::remove() {

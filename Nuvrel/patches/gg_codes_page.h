@@ -54,7 +54,17 @@ class CGGCodes : public CSheetPage {
     void onSetActive() override;
 
   private:
+    // What the Add Code dialog gave back.
+    struct DialogPatch {
+        std::uint32_t address = 0;
+        std::uint32_t word = 0;
+        std::string code;
+    };
+
     void buildControls();
+    // Shows the Add Code dialog on these values; nullopt when it was cancelled or its address
+    // lies outside the selected ROM (said with "Address not in ROM data Area!").
+    std::optional<DialogPatch> runCodeDialog(std::int32_t address, std::int32_t word, bool modify);
     std::optional<std::size_t> selectedRow() const;
     void AppendPatchRow(std::uint32_t address, std::uint32_t word, const std::string& code);
     void replaceRow(std::size_t index, std::uint32_t word, const std::string& code);
