@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "devinfo/compatibility_page.h"
+#include "pages/devinfo/compatibility_page.h"
 #include "shell/library_messages.h"
 #include "support/gui_test_main.h"
 #include "support/recording_prompts.h"

@@ -9,7 +9,7 @@
 #include <QtTest>
 #include <optional>
 
-#include "devinfo/dev_info_page.h"
+#include "pages/devinfo/dev_info_page.h"
 #include "shell/library_messages.h"
 #include "support/gui_test_main.h"
 #include "support/recording_prompts.h"

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "genesis/exrom_page.h"
-#include "genesis/rom_page.h"
+#include "pages/genesis/exrom_page.h"
+#include "pages/genesis/rom_page.h"
 #include "patches/patch_list.h"
 #include "shell/device_operation_runner.h"
 #include "shell/library_messages.h"

@@ -9,8 +9,8 @@
 #include <QtTest>
 
 #include "patches/game_genie.h"
-#include "patches/gg_code_dialog.h"
-#include "patches/parsed_edit.h"
+#include "pages/patches/gg_code_dialog.h"
+#include "pages/patches/parsed_edit.h"
 #include "support/gui_test_main.h"
 
 using nuvrel::CGGCode;

@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "patches/game_genie.h"
-#include "patches/gg_codes_page.h"
+#include "pages/patches/gg_codes_page.h"
 #include "patches/patch_list.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"

@@ -19,7 +19,7 @@
 #include <optional>
 #include <random>
 
-#include "saveram/ram_page.h"
+#include "pages/saveram/ram_page.h"
 #include "shell/device_operation_runner.h"
 #include "shell/library_messages.h"
 #include "shell/settings_store.h"

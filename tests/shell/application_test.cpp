@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "shell/app/nuvrel_app.h"
-#include "shell/app/nuvrel_sheet.h"
+#include "app/nuvrel_app.h"
+#include "app/nuvrel_sheet.h"
 #include "shell/resources.h"
 #include "shell/single_instance.h"
 #include "support/gui_test_main.h"

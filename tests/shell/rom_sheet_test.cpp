@@ -7,7 +7,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "shell/app/nuvrel_sheet.h"
+#include "app/nuvrel_sheet.h"
 #include "support/gui_test_main.h"
 #include "support/recording_prompts.h"
 

@@ -1,20 +1,20 @@
-// The busy flag: one plain byte that callers use to keep two operations off the device at once.
+// The busy flag: one byte that callers use to keep two operations off the device at once.
 #include "core/library_state.h"
 #include "velk_series/velk_series.h"
 
 extern "C" {
 
 uint8_t VELK_CALL IsVelkDeviceProcessed(void) {
-    return velk::libraryState().busy;
+    return velk::busyFlag().load();
 }
 
 uint8_t VELK_CALL SetVelkDeviceProcessed(uint8_t value) {
-    velk::libraryState().busy = value;
+    velk::busyFlag().store(value);
     return value;
 }
 
 VelkBool VELK_CALL ReturnFalseClear(void) {
-    velk::libraryState().busy = 0;
+    velk::busyFlag().store(0);
     return 0;
 }
 

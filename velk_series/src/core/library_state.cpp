@@ -4,10 +4,15 @@ namespace velk {
 
 namespace {
 constinit LibraryState g_state{};
+constinit std::atomic<std::uint8_t> g_busy{0};
 }  // namespace
 
 LibraryState& libraryState() {
     return g_state;
+}
+
+std::atomic<std::uint8_t>& busyFlag() {
+    return g_busy;
 }
 
 DeviceHandle pipePairHandle() {
@@ -20,6 +25,7 @@ PipePair* pipePairOf(DeviceHandle device) {
 
 void resetLibraryState() {
     g_state = LibraryState{};
+    g_busy.store(0);
 }
 
 }  // namespace velk

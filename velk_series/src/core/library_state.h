@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -26,7 +27,6 @@ inline constexpr std::size_t kMaxPipePathLength = 255;
 inline constexpr std::size_t kReplyBufferSize = 64;
 
 struct LibraryState {
-    std::uint8_t busy = 0;
     std::int32_t openCount = 0;
     DeviceHandle lastOpenResult = nullptr;  // neither valid nor invalid until the first open
     // The last open failed for a reason the user was already told (in use, no permission).
@@ -38,6 +38,11 @@ struct LibraryState {
 };
 
 LibraryState& libraryState();
+
+// The busy flag lives apart from the rest: a program's user-interface thread reads it while a
+// worker's calls clear it on a failed transfer, so it must be atomic; the rest of the state is
+// only ever used by the one thread that holds the device.
+std::atomic<std::uint8_t>& busyFlag();
 
 // The one valid DeviceHandle: a reference to the pipe pair.
 DeviceHandle pipePairHandle();

@@ -1,0 +1,69 @@
+// The "Add Code" dialog: one patch entered either as a hexadecimal address and data word or as a
+// Game Genie code, both forms shown at once and kept in step while the user types. The patch page
+// owns one and reuses it for Add (empty) and Modify (prefilled, address fixed); the values are
+// read after OK and are not checked here.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+
+#include "pages/patches/parsed_edit.h"
+
+class QRadioButton;
+
+namespace nuvrel {
+
+class CGGCode : public QDialog, public ParsedEditParent {
+    Q_OBJECT
+
+  public:
+    explicit CGGCode(QWidget* parent = nullptr);
+
+    // Set by the caller before exec(); address, data and the code text are read after OK.
+    void setAddress(std::int32_t address) { m_address = address; }
+    void setData(std::int32_t data) { m_data = data; }
+    void setModify(bool modify) { m_modify = modify; }
+    std::int32_t address() const { return m_address; }
+    std::int32_t data() const { return m_data; }
+    bool modify() const { return m_modify; }
+    const QString& codeText() const { return m_codeText; }
+
+    // Fills the fields from the values set and shows the dialog modally.
+    int exec() override;
+    // The filling exec() does, for a dialog shown without it.
+    void prepareFields();
+
+    void UpdateCodeFromPatch() override;
+    void UpdatePatchFromCode() override;
+    void SyncFromFocusedField() override;
+
+    CParsedEdit* addressField() const { return m_addressField; }
+    CParsedEdit* dataField() const { return m_dataField; }
+    CParsedEdit* firstCodeField() const { return m_firstCodeField; }
+    CParsedEdit* secondCodeField() const { return m_secondCodeField; }
+    QRadioButton* patchModeButton() const { return m_patchMode; }
+    QRadioButton* codeModeButton() const { return m_codeMode; }
+
+  public slots:
+    void accept() override;
+
+  private:
+    void applyEnableRule();
+
+    QString m_codeText;
+    std::int32_t m_address = 0;
+    std::int32_t m_data = 0;
+    bool m_modify = false;
+    // While exec() fills the fields, their changes bring nothing into step.
+    bool m_preparing = false;
+
+    QRadioButton* m_patchMode = nullptr;
+    QRadioButton* m_codeMode = nullptr;
+    CParsedEdit* m_addressField = nullptr;
+    CParsedEdit* m_dataField = nullptr;
+    CParsedEdit* m_firstCodeField = nullptr;
+    CParsedEdit* m_secondCodeField = nullptr;
+};
+
+}  // namespace nuvrel

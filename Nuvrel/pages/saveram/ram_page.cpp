@@ -1,0 +1,382 @@
+#include "pages/saveram/ram_page.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <limits>
+#include <string>
+
+#include "engine/input_file.h"
+#include "engine/status_text.h"
+#include "saveram/save_ram.h"
+#include "shell/device_busy.h"
+#include "shell/device_operation_runner.h"
+#include "shell/dialog_filter.h"
+#include "shell/file_names.h"
+#include "shell/group_icon.h"
+#include "shell/library_messages.h"
+#include "shell/open_refusal_box.h"
+#include "shell/operation_buttons.h"
+#include "shell/remembered_folder.h"
+#include "shell/settings_store.h"
+#include "shell/user_prompts.h"
+#include "shell/wait_cursor.h"
+
+namespace nuvrel {
+
+namespace {
+
+const QString kReadHelp = QStringLiteral(
+    " To copy file from internal memory, please push button \"Out file\", select output file name "
+    "on disk or other external srorrage and press \"Read\" button for start copy process.");
+const QString kWriteHelp = QStringLiteral(
+    " To store file from any external storrage, please push button \"In file\", select existing "
+    "file from disk or other srorrage and press \"Write\" button for start store process.");
+
+QString fileFilter() {
+    return dialogFilter(QString::fromLatin1(kSaveRamFilter));
+}
+
+// A file of 4 GiB or more cannot fit any device; it must not pass the size check by wrapping.
+std::uint32_t fileSize32(qint64 size) {
+    constexpr qint64 kLargest = std::numeric_limits<std::uint32_t>::max();
+    return static_cast<std::uint32_t>(size > kLargest ? kLargest : size);
+}
+
+QLineEdit* makeReadOnlyField(const QString& objectName, const QString& text, QWidget* parent) {
+    auto* field = new QLineEdit(text, parent);
+    field->setObjectName(objectName);
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::NoFocus);
+    return field;
+}
+
+QPushButton* makeButton(const QString& caption, const QString& objectName, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    return button;
+}
+
+QLabel* makeHelpText(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    return label;
+}
+
+}  // namespace
+
+CRAMPage::CRAMPage(DeviceOperationRunner& runner, QWidget* parent)
+    : CSheetPage(QStringLiteral("RAM memory"), parent), m_runner(runner) {
+    buildControls();
+    connect(m_outFile, &QPushButton::clicked, this, &CRAMPage::chooseOutFile);
+    connect(m_read, &QPushButton::clicked, this, &CRAMPage::startRead);
+    connect(m_inFile, &QPushButton::clicked, this, &CRAMPage::chooseInFile);
+    connect(m_write, &QPushButton::clicked, this, &CRAMPage::startWrite);
+    connect(m_clearRam, &QPushButton::clicked, this, &CRAMPage::startClear);
+    connect(m_refresh, &QPushButton::clicked, this, &CRAMPage::refreshPressed);
+}
+
+void CRAMPage::buildControls() {
+    // Left: the device side.
+    auto* ramGroup = new QGroupBox(QStringLiteral("RAM Memory info:"), this);
+    ramGroup->setObjectName(QStringLiteral("ramInfoGroup"));
+    m_internalName = makeReadOnlyField(QStringLiteral("internalName"), QString(), ramGroup);
+    m_clearRam =
+        makeButton(QStringLiteral("Clear RAM"), QStringLiteral("clearRamButton"), ramGroup);
+    m_outFile = makeButton(QStringLiteral("Out File"), QStringLiteral("outFileButton"), ramGroup);
+    m_read = makeButton(QStringLiteral("Read"), QStringLiteral("readButton"), ramGroup);
+    {
+        auto* layout = new QGridLayout(ramGroup);
+        layout->addWidget(makeGroupIcon(QStringLiteral("ram_out"), ramGroup), 0, 0, Qt::AlignTop);
+        layout->addWidget(makeHelpText(kReadHelp, ramGroup), 0, 1);
+        auto* nameRow = new QHBoxLayout;
+        nameRow->addWidget(new QLabel(QStringLiteral("Int. file name:"), ramGroup));
+        nameRow->addWidget(m_internalName, 1);
+        layout->addLayout(nameRow, 1, 0, 1, 2);
+        auto* buttons = new QHBoxLayout;
+        buttons->addWidget(m_clearRam);
+        buttons->addStretch(1);
+        buttons->addWidget(m_outFile);
+        buttons->addWidget(m_read);
+        layout->addLayout(buttons, 2, 0, 1, 2);
+        layout->setColumnStretch(1, 1);
+        layout->setRowStretch(0, 1);
+    }
+
+    // Right: the file side.
+    auto* fileGroup = new QGroupBox(QStringLiteral("Disk SRM file info:"), this);
+    fileGroup->setObjectName(QStringLiteral("fileInfoGroup"));
+    m_fileName = makeReadOnlyField(QStringLiteral("fileName"), QString(), fileGroup);
+    m_inFile = makeButton(QStringLiteral("In File"), QStringLiteral("inFileButton"), fileGroup);
+    m_write = makeButton(QStringLiteral("Write"), QStringLiteral("writeButton"), fileGroup);
+    m_verify = new QCheckBox(QStringLiteral("Verify data"), fileGroup);
+    m_verify->setObjectName(QStringLiteral("verifyBox"));
+    {
+        auto* layout = new QGridLayout(fileGroup);
+        layout->addWidget(makeGroupIcon(QStringLiteral("ram_in"), fileGroup), 0, 0, Qt::AlignTop);
+        layout->addWidget(makeHelpText(kWriteHelp, fileGroup), 0, 1);
+        auto* nameRow = new QHBoxLayout;
+        nameRow->addWidget(new QLabel(QStringLiteral("File name:"), fileGroup));
+        nameRow->addWidget(m_fileName, 1);
+        layout->addLayout(nameRow, 1, 0, 1, 2);
+        auto* buttons = new QHBoxLayout;
+        buttons->addWidget(m_verify);
+        buttons->addStretch(1);
+        buttons->addWidget(m_inFile);
+        buttons->addWidget(m_write);
+        layout->addLayout(buttons, 2, 0, 1, 2);
+        layout->setColumnStretch(1, 1);
+        layout->setRowStretch(0, 1);
+    }
+
+    // Below: the run.
+    auto* statsGroup = new QGroupBox(QStringLiteral("Operations statistics:"), this);
+    statsGroup->setObjectName(QStringLiteral("statisticsGroup"));
+    m_progress = new QProgressBar(statsGroup);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setTextVisible(false);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_status = makeReadOnlyField(QStringLiteral("statusLine"), QString(), statsGroup);
+    m_status->setAlignment(Qt::AlignCenter);
+    m_status->setFrame(false);
+    m_processTime =
+        makeReadOnlyField(QStringLiteral("processTime"), QStringLiteral("00:00:00"), statsGroup);
+    m_processTime->setFrame(false);
+    m_refresh = makeButton(QStringLiteral("Refresh"), QStringLiteral("refreshButton"), statsGroup);
+    {
+        auto* layout = new QGridLayout(statsGroup);
+        layout->addWidget(new QLabel(QStringLiteral("Progress:"), statsGroup), 0, 0);
+        layout->addWidget(m_progress, 0, 1, 1, 3);
+        layout->addWidget(m_status, 1, 0, 1, 4);
+        layout->addWidget(new QLabel(QStringLiteral("Process Time:"), statsGroup), 2, 0);
+        layout->addWidget(m_processTime, 2, 1);
+        layout->addWidget(m_refresh, 2, 3);
+        layout->setColumnStretch(2, 1);
+    }
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(ramGroup, 1);
+    top->addWidget(fileGroup, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(statsGroup);
+
+    // Start states: only the file choices and "Refresh" are usable until a refresh found a
+    // device; "Verify data" starts ticked.
+    m_clearRam->setEnabled(false);
+    m_read->setEnabled(false);
+    m_write->setEnabled(false);
+    m_verify->setChecked(true);
+    m_verify->setEnabled(false);
+}
+
+void CRAMPage::onSetActive() {
+    RefreshRamPage();
+}
+
+void CRAMPage::RefreshRamPage() {
+    // The busy flag is read on both sides of the query: an operation may have started meanwhile.
+    bool usable = false;
+    if (!deviceInUse()) {
+        const WaitCursor wait;
+        const SaveRamInfo info = QuerySaveRamSize(false);
+        usable = info.deviceFound && info.ramSize != 0 && !deviceInUse();
+    }
+    if (usable) {
+        // "Read" and "Write" keep their state: they follow the file choices.
+        for (QWidget* widget : {static_cast<QWidget*>(m_outFile), static_cast<QWidget*>(m_inFile),
+                                static_cast<QWidget*>(m_clearRam), static_cast<QWidget*>(m_verify),
+                                static_cast<QWidget*>(m_progress)}) {
+            widget->setEnabled(true);
+        }
+        return;
+    }
+    for (QWidget* widget : {static_cast<QWidget*>(m_clearRam), static_cast<QWidget*>(m_verify),
+                            static_cast<QWidget*>(m_outFile), static_cast<QWidget*>(m_read),
+                            static_cast<QWidget*>(m_inFile), static_cast<QWidget*>(m_write),
+                            static_cast<QWidget*>(m_progress)}) {
+        widget->setEnabled(false);
+    }
+}
+
+void CRAMPage::refreshPressed() {
+    const OpenRefusalWatch watch;
+    RefreshRamPage();
+    if (!m_outFile->isEnabled() && !deviceInUse()) {
+        showOpenRefusal(this, watch);
+    }
+}
+
+SaveRamInfo CRAMPage::askDevice(const std::function<SaveRamInfo(bool showMessage)>& query) {
+    WaitCursor wait;
+    SaveRamInfo info = query(false);
+    wait.release();
+    if (!info.answered) {
+        // A device that stopped answering is said so; its zero sizes are no "no save RAM".
+        showMessage(this, QString::fromStdString(NoAnswerAt(device_step::kSaveRamQuery).status),
+                    PromptIcon::Error);
+    } else if (!info.deviceFound) {
+        // Asked again with the library's own "Device Not Detected!", outside the wait cursor;
+        // after a refused open the library stays quiet and the caller gives the reason.
+        info = query(true);
+    }
+    return info;
+}
+
+void CRAMPage::chooseOutFile() {
+    const OpenRefusalWatch watch;
+    const SaveRamInfo info = askDevice([](bool message) { return QuerySaveRamForRead(message); });
+    m_ramSize = info.ramSize;
+    if (!info.answered) {
+        m_read->setEnabled(false);
+        return;
+    }
+    if (!info.deviceFound || m_ramSize == 0) {
+        // A missing device has had the library's own message; one without save RAM gets none.
+        showOpenRefusal(this, watch);
+        return;
+    }
+    if (!info.opened) {
+        // Gone between the size query and the open.
+        if (!showOpenRefusal(this, watch)) {
+            showMessage(this, QString::fromLatin1(kDeviceNotDetectedText), PromptIcon::Error);
+        }
+        m_read->setEnabled(false);
+        return;
+    }
+    m_readLength = info.readLength;
+
+    const QString chosen =
+        chooseFileToSave(this, QString::fromLatin1(kSaveRamDir), fileFilter(),
+                         fromDeviceName(info.storedName), QString::fromLatin1(kSaveRamExtension));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    m_outPath = chosen;
+    m_internalName->setText(QFileInfo(chosen).fileName());
+    m_read->setEnabled(true);
+}
+
+void CRAMPage::startRead() {
+    const SaveRamReadRequest request{toEnginePath(m_outPath), m_readLength};
+    m_runner.BeginDeviceOperation(
+        controlsFor(DeviceOperation::SaveRamRead),
+        [request](OperationSink& sink) {
+            const OpenRefusalWatch watch;
+            reportOpenRefusal(ReadSaveRam(request, sink), watch, sink);
+        },
+        this);
+}
+
+void CRAMPage::chooseInFile() {
+    const OpenRefusalWatch watch;
+    const SaveRamInfo info = askDevice([](bool message) { return QuerySaveRamSize(message); });
+    m_ramSize = info.ramSize;
+    if (!info.answered) {
+        return;
+    }
+    if (!info.deviceFound || m_ramSize == 0) {
+        showOpenRefusal(this, watch);
+        return;
+    }
+
+    const QString chosen = chooseFileToOpen(this, QString::fromLatin1(kLoadRamDir), fileFilter(),
+                                            QString::fromLatin1(kSaveRamExtension));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    // Measured as the write will read it: only a regular file, and never blocking on a FIFO.
+    const InputFile file(toEnginePath(chosen));
+    if (file.status() == InputFile::Status::NotRegular) {
+        showMessage(this, QString::fromLatin1(kNotARegularFile), PromptIcon::Information);
+        return;
+    }
+    m_inPath = chosen;
+    // A file that cannot be opened keeps the size measured before; its write then ends quietly.
+    if (file.opened()) {
+        m_inSize = fileSize32(static_cast<qint64>(
+            std::min<std::uint64_t>(file.size(), std::numeric_limits<qint64>::max())));
+    }
+    m_write->setEnabled(true);
+    m_fileName->setText(QFileInfo(chosen).fileName());
+}
+
+void CRAMPage::startWrite() {
+    // Nothing is sent when the file cannot fit: checked before the device is touched.
+    if (!SaveFileFits(m_ramSize, m_inSize)) {
+        showMessage(this, QString::fromStdString(SaveTooLargeMessage(m_ramSize, m_inSize)),
+                    PromptIcon::Information);
+        return;
+    }
+    const bool verify = m_verify->isChecked();
+    const SaveRamWriteRequest request{toEnginePath(m_inPath), m_inSize, verify};
+    const bool started = m_runner.BeginDeviceOperation(
+        controlsFor(DeviceOperation::SaveRamWrite),
+        [request](OperationSink& sink) {
+            const OpenRefusalWatch watch;
+            reportOpenRefusal(WriteSaveRam(request, sink), watch, sink);
+        },
+        this);
+    if (started) {
+        m_verifyWrites = verify;
+    }
+}
+
+void CRAMPage::startClear() {
+    const QString busyText = QString::fromLatin1(kClearBusyText);
+    if (deviceInUse()) {
+        showMessage(this, busyText, PromptIcon::None);
+        return;
+    }
+    const OpenRefusalWatch watch;
+    const SaveRamInfo info = askDevice([](bool message) { return QuerySaveRamSize(message); });
+    m_ramSize = info.ramSize;
+    if (!info.answered) {
+        return;
+    }
+    if (!info.deviceFound || m_ramSize == 0) {
+        if (!showOpenRefusal(this, watch)) {
+            showMessage(this, QString::fromLatin1(kClearNoDeviceText), PromptIcon::Information);
+        }
+        return;
+    }
+    // The clear covers the whole window. The input choice is dropped, so "Write" stays disabled
+    // until "In File" is used again.
+    m_inPath = QStringLiteral(" ");
+    const SaveRamClearRequest request{m_ramSize, m_verifyWrites};
+    m_runner.BeginDeviceOperation(
+        controlsFor(DeviceOperation::SaveRamClear),
+        [request](OperationSink& sink) {
+            const OpenRefusalWatch workerWatch;
+            reportOpenRefusal(ClearSaveRam(request, sink), workerWatch, sink);
+        },
+        this, busyText);
+}
+
+OperationControls CRAMPage::controlsFor(DeviceOperation operation) const {
+    OperationControls controls;
+    controls.progress = m_progress;
+    controls.status = m_status;
+    controls.processTime = m_processTime;
+    OperationButtons buttons;
+    buttons.write = m_write;
+    buttons.read = m_read;
+    buttons.inFile = m_inFile;
+    buttons.outFile = m_outFile;
+    buttons.verify = m_verify;
+    buttons.clearRam = m_clearRam;
+    applyControlsTable(operation, buttons, controls);
+    return controls;
+}
+
+}  // namespace nuvrel
