@@ -11,8 +11,8 @@
 #include "pages/genesis/exrom_page.h"
 #include "pages/genesis/rom_page.h"
 #include "pages/patches/gg_codes_page.h"
-#include "patches/patch_list.h"
 #include "pages/saveram/ram_page.h"
+#include "patches/patch_list.h"
 #include "shell/device_operation_runner.h"
 #include "shell/selected_image.h"
 

@@ -8,9 +8,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "patches/game_genie.h"
 #include "pages/patches/gg_code_dialog.h"
 #include "pages/patches/parsed_edit.h"
+#include "patches/game_genie.h"
 #include "support/gui_test_main.h"
 
 using nuvrel::CGGCode;

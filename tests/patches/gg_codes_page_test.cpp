@@ -13,8 +13,8 @@
 #include <QtTest>
 #include <functional>
 
-#include "patches/game_genie.h"
 #include "pages/patches/gg_codes_page.h"
+#include "patches/game_genie.h"
 #include "patches/patch_list.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
