@@ -1,5 +1,17 @@
 # What the install rules of the components share.
 
+set(NUVREL_HOMEPAGE "https://nuvrel.example.org" CACHE STRING
+    "The project's home page, named by the packages and the AppStream metadata")
+set(NUVREL_SCREENSHOT_URL "${NUVREL_HOMEPAGE}/docs/screenshots" CACHE STRING
+    "Where the images of docs/screenshots are published, for software centres")
+
+# nuvrel_version: "nuvrel_version.h" with NUVREL_VERSION, the project version, for the programs'
+# --version.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version/nuvrel_version.h.in
+    ${PROJECT_BINARY_DIR}/generated/nuvrel_version.h @ONLY)
+add_library(nuvrel_version INTERFACE)
+target_include_directories(nuvrel_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
+
 # Installed programs find the installed velk_series beside them, whatever the prefix: the package
 # and `cmake --install --prefix` put the same tree in different places, and ldconfig need not know
 # the library's folder.
@@ -12,12 +24,13 @@ if(CMAKE_CROSSCOMPILING OR NOT NUVREL_HELP2MAN OR NOT NUVREL_GZIP)
     message(STATUS "No manual pages: they need help2man, gzip and programs that run here")
 endif()
 
-# nuvrel_man_page(<program target> NAME <one-line summary> [INCLUDE <.h2m file>] [SUBCOMMANDS])
+# nuvrel_man_page(<program target> NAME <one-line summary> COMPONENT <install component>
+#                 [INCLUDE <.h2m file>] [SUBCOMMANDS])
 # Builds <program>.1.gz from the program's --help with help2man and installs it in section 1.
 # INCLUDE adds hand-written sections (help2man's include format); SUBCOMMANDS adds a COMMANDS
 # section with the --help of every subcommand of a CLI11 program.
 function(nuvrel_man_page program)
-    cmake_parse_arguments(PARSE_ARGV 1 page "SUBCOMMANDS" "NAME;INCLUDE" "")
+    cmake_parse_arguments(PARSE_ARGV 1 page "SUBCOMMANDS" "NAME;INCLUDE;COMPONENT" "")
     if(CMAKE_CROSSCOMPILING OR NOT NUVREL_HELP2MAN OR NOT NUVREL_GZIP)
         return()
     endif()
@@ -52,5 +65,27 @@ function(nuvrel_man_page program)
         COMMENT "Generating the manual page of ${program}"
         VERBATIM)
     add_custom_target(${program}-man-page ALL DEPENDS ${page_file}.gz)
-    install(FILES ${page_file}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${page_file}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT ${page_COMPONENT})
+endfunction()
+
+# nuvrel_written_man_page(<page source .1.in> COMPONENT <install component>)
+# A manual page written by hand, for a program without a --help to build one from: @PROJECT_VERSION@
+# in it becomes the project version; installed compressed in section 1.
+function(nuvrel_written_man_page source)
+    cmake_parse_arguments(PARSE_ARGV 1 page "" "COMPONENT" "")
+    if(NOT NUVREL_GZIP)
+        return()
+    endif()
+    get_filename_component(name ${source} NAME_WLE)
+    set(page_file ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    configure_file(${source} ${page_file} @ONLY)
+    # -n leaves the time out of the gzip header, so that builds of one source are identical.
+    add_custom_command(OUTPUT ${page_file}.gz
+        COMMAND ${NUVREL_GZIP} -9 -n -c ${page_file} > ${page_file}.gz
+        DEPENDS ${page_file}
+        COMMENT "Compressing the manual page ${name}")
+    add_custom_target(${name}-man-page ALL DEPENDS ${page_file}.gz)
+    install(FILES ${page_file}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT ${page_COMPONENT})
 endfunction()

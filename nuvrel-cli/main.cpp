@@ -7,6 +7,7 @@
 #include "cli_failure.h"
 #include "commands.h"
 #include "device_access.h"
+#include "nuvrel_version.h"
 #include "printable_text.h"
 
 namespace {
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     using namespace nuvrel::cli;
     CLI::App app("Program, read and inspect Velk series cartridge storage devices", "nuvrel-cli");
     app.require_subcommand(1);
+    app.set_version_flag("--version", "nuvrel-cli " NUVREL_VERSION);
     CommandAction action;
     AddInfoCommand(app, action);
     AddRomCommands(app, action);
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
         return app.exit(help);
     } catch (const CLI::CallForAllHelp& help) {
         return app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version);
     } catch (const CLI::ParseError& error) {
         PrintError(std::string("nuvrel-cli: ") + error.what() + " (see nuvrel-cli --help)");
         return kExitBadInput;

@@ -55,6 +55,7 @@ _nuvrel_cli() {
     done
 
     local commands="" options="-h --help" files=0
+    [[ -z $path ]] && options+=" --version"
     case $path in
     "") commands="info rom sram compat gg" ;;
     info) options+=" --json" ;;

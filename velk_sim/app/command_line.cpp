@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "nuvrel_version.h"
+
 namespace velksim {
 
 namespace {
@@ -63,6 +65,7 @@ int parseCommandLine(int argc, char** argv, ProgramSettings& settings) {
         "Ctrl-C or SIGTERM. Example:  velk-sim --state ~/velk-dev &  then  Nuvrel",
         "velk-sim"};
     app.get_formatter()->column_width(34);
+    app.set_version_flag("--version", "velk-sim " NUVREL_VERSION);
 
     DeviceConfig& config = settings.config;
     ServerOptions& server = settings.server;
