@@ -5,9 +5,9 @@
 # and without anything of -dev, no file is in two packages, the maintainer scripts never fail
 # where udev is missing, a C program builds against the packaged header and pkg-config file, and
 # the programs run from a throw-away root on its library and report the project version.
-# Usage: deb_package_test.sh SOURCE_DIR VERSION SONAME WITH_GUI
+# Usage: deb_package_test.sh SOURCE_DIR VERSION SONAME
 set -euo pipefail
-source_dir=$1 version=$2 soname=$3 with_gui=$4
+source_dir=$1 version=$2 soname=$3
 
 failures=0
 fail() {
@@ -30,8 +30,8 @@ while read -r path; do
     [[ $path == /*.deb && -f $path ]] || continue
     deb[$(dpkg-deb -f "$path" Package)]=$path
 done <"$work/package.log"
-expected=(libvelk-series0 libvelk-series-dev nuvrel-cli velk-sim)
-[ "$with_gui" = ON ] && expected+=(nuvrel)
+# The package preset always builds the desktop program, whatever the calling build leaves out.
+expected=(libvelk-series0 libvelk-series-dev nuvrel nuvrel-cli velk-sim)
 for name in "${expected[@]}"; do
     [ -n "${deb[$name]:-}" ] || fail "scripts/package printed no $name package"
 done
@@ -57,9 +57,7 @@ echo "== what apt installs with each package"
 # nothing.
 simulate() { apt-get install --simulate --no-install-recommends "$@" 2>&1; }
 library=${deb[libvelk-series0]}
-programs=(nuvrel-cli velk-sim)
-[ "$with_gui" = ON ] && programs+=(nuvrel)
-for name in "${programs[@]}" libvelk-series-dev; do
+for name in nuvrel nuvrel-cli velk-sim libvelk-series-dev; do
     if ! plan=$(simulate "${deb[$name]}" "$library"); then
         fail "apt cannot install $name with libvelk-series0: $(printf '%s\n' "$plan" | tail -n 3)"
     else
@@ -70,7 +68,6 @@ done
 # Unless an installed libvelk-series0 stands in for the built one, the programs need it.
 if ! dpkg-query -W -f='${Status}' libvelk-series0 2>/dev/null | grep -q 'ok installed'; then
     for name in nuvrel-cli nuvrel; do
-        [ -n "${deb[$name]:-}" ] || continue
         if simulate "${deb[$name]}" >/dev/null; then
             fail "$name installs without libvelk-series0"
         fi
@@ -83,22 +80,20 @@ for name in "${!deb[@]}"; do
     dpkg-deb -x "${deb[$name]}" "$root"
 done
 
-if [ "$with_gui" = ON ]; then
-    echo "== AppStream data and desktop file"
-    appstreamcli validate-tree --no-net --strict "$root" || fail "appstreamcli validate-tree"
-    for desktop in "$root"/usr/share/applications/*.desktop; do
-        report=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$report" ] ||
-            fail "desktop-file-validate: $report"
-    done
-    # Software centres fetch the screenshots from where docs/screenshots is published.
-    shots=0
-    while read -r image; do
-        shots=$((shots + 1))
-        [[ $image == https://* && -f $source_dir/docs/screenshots/${image##*/} ]] ||
-            fail "the screenshot $image is not one of docs/screenshots"
-    done < <(sed -n 's|.*<image>\(.*\)</image>.*|\1|p' "$root"/usr/share/metainfo/*.metainfo.xml)
-    [ "$shots" -gt 0 ] || fail "the AppStream data shows no screenshot"
-fi
+echo "== AppStream data and desktop file"
+appstreamcli validate-tree --no-net --strict "$root" || fail "appstreamcli validate-tree"
+for desktop in "$root"/usr/share/applications/*.desktop; do
+    report=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$report" ] ||
+        fail "desktop-file-validate: $report"
+done
+# Software centres fetch the screenshots from where docs/screenshots is published.
+shots=0
+while read -r image; do
+    shots=$((shots + 1))
+    [[ $image == https://* && -f $source_dir/docs/screenshots/${image##*/} ]] ||
+        fail "the screenshot $image is not one of docs/screenshots"
+done < <(sed -n 's|.*<image>\(.*\)</image>.*|\1|p' "$root"/usr/share/metainfo/*.metainfo.xml)
+[ "$shots" -gt 0 ] || fail "the AppStream data shows no screenshot"
 
 echo "== the udev rule and the maintainer scripts of libvelk-series0"
 rule=$(find "$root" -name 70-velk-series.rules)
@@ -147,9 +142,7 @@ fi
 
 echo "== the installed programs"
 library_file=$(readlink -f "$lib/$soname")
-shown=(nuvrel-cli velk-sim)
-[ "$with_gui" = ON ] && shown+=(Nuvrel)
-for program in "${shown[@]}"; do
+for program in Nuvrel nuvrel-cli velk-sim; do
     out=$(env -u LD_LIBRARY_PATH -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$program" --version 2>&1) ||
         fail "$program --version exits with $?"
     [ "$out" = "$program $version" ] || fail "$program --version prints '$out'"
@@ -164,12 +157,10 @@ loaded=$(sed -n 's/.*calling init: \(.*libvelk_series\.so.*\)$/\1/p' "$work/nuvr
 if [ -z "$loaded" ] || [ "$(readlink -f "$loaded")" != "$library_file" ]; then
     fail "nuvrel-cli loaded '${loaded:-no velk_series}', not $library_file"
 fi
-if [ "$with_gui" = ON ]; then
-    resolved=$(env -u LD_LIBRARY_PATH LD_TRACE_LOADED_OBJECTS=1 "$root/usr/bin/Nuvrel" |
-        sed -n 's/^[[:space:]]*libvelk_series\.so[^ ]* => \([^ ]*\).*/\1/p')
-    [ "$(readlink -f "${resolved:-/nonexistent}")" = "$library_file" ] ||
-        fail "Nuvrel resolves velk_series to '${resolved:-nothing}', not $library_file"
-fi
+resolved=$(env -u LD_LIBRARY_PATH LD_TRACE_LOADED_OBJECTS=1 "$root/usr/bin/Nuvrel" |
+    sed -n 's/^[[:space:]]*libvelk_series\.so[^ ]* => \([^ ]*\).*/\1/p')
+[ "$(readlink -f "${resolved:-/nonexistent}")" = "$library_file" ] ||
+    fail "Nuvrel resolves velk_series to '${resolved:-nothing}', not $library_file"
 manual=$(zcat "$root/usr/share/man/man1/nuvrel-cli.1.gz" 2>/dev/null || true)
 for section in '.SH COMMANDS' '.SS "nuvrel\-cli rom write' '.SS "nuvrel\-cli sram read' '.SH "EXIT STATUS"'; do
     [[ $manual == *"$section"* ]] || fail "the manual page of nuvrel-cli lacks $section"
