@@ -34,8 +34,8 @@ VelkDeviceListing entryOf(const velk::DeviceListing& device) {
 extern "C" {
 
 uint32_t VELK_CALL ListVelkDevices(VelkDeviceListing* entries, uint32_t capacity, uint32_t flags) {
-    const auto devices = velk::listDevices((flags & VELK_LIST_UNLISTED_USB) != 0,
-                                           (flags & VELK_LIST_TRY_OPEN) != 0);
+    const auto devices =
+        velk::listDevices((flags & VELK_LIST_UNLISTED_USB) != 0, (flags & VELK_LIST_TRY_OPEN) != 0);
     for (std::size_t i = 0; entries != nullptr && i < devices.size() && i < capacity; ++i) {
         entries[i] = entryOf(devices[i]);
     }

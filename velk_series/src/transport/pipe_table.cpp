@@ -82,8 +82,8 @@ class PipeRegistry {
     }
 
   private:
-    // The first device the selector allows that opens; when none does, refusal is the first known reason why a
-    // device that was there could not be opened.
+    // The first device the selector allows that opens; when none does, refusal is the first known
+    // reason why a device that was there could not be opened.
     std::optional<FoundDevice> findDevice(OpenRefusal& refusal) {
         refusal = OpenRefusal::None;
         for (Backend* backend : activeBackends()) {

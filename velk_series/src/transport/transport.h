@@ -63,8 +63,8 @@ struct DeviceListing {
     std::uint16_t product = 0;
     std::string serial;
     std::string description;
-    bool listed = true;    // false: not on the ID list, shown only to help find a device's ID
-    std::string problem;   // why it cannot be used, empty when nothing is known against it
+    bool listed = true;   // false: not on the ID list, shown only to help find a device's ID
+    std::string problem;  // why it cannot be used, empty when nothing is known against it
 };
 
 // A family of devices the library can find (USB, virtual devices, a test recorder). Device paths

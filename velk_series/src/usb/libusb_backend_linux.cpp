@@ -256,8 +256,9 @@ class LibusbBus final : public UsbBus {
             if (libusb_get_device_descriptor(devices[i], &descriptor) == LIBUSB_SUCCESS &&
                 descriptor.idVendor == record.vendor && descriptor.idProduct == record.product &&
                 portOf(devices[i]) == record.port) {
-                const BulkInterface interface{pipes.interfaceNumber, pipes.inEndpoint,
-                                              pipes.outEndpoint, pipes.packetSize};
+                const BulkInterface interface {
+                    pipes.interfaceNumber, pipes.inEndpoint, pipes.outEndpoint, pipes.packetSize
+                };
                 return openDevice(devices[i], "usb:" + record.port, interface);
             }
         }
