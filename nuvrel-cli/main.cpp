@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
     AddSaveRamCommands(app, action);
     AddCompatCommand(app, action);
     AddGameGenieCommands(app, action);
+    AddDevicesCommand(app, action);
+    AddUdevRuleCommand(app, action);
 
     try {
         app.parse(argc, argv);
@@ -51,6 +53,7 @@ int main(int argc, char** argv) {
     InstallLibraryMessageHandler();
     try {
         std::fflush(stdout);
+        ChooseDeviceForCommand();
         const int code = action ? action() : static_cast<int>(kExitBadInput);
         std::fflush(stdout);
         return code;

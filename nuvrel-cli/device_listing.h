@@ -1,0 +1,23 @@
+// The library's device listing as nuvrel-cli shows it: for the devices command, and for the
+// list a device command prints when it cannot tell which device was meant.
+#pragma once
+
+#include <velk_series/velk_series.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nuvrel::cli {
+
+std::vector<VelkDeviceListing> ListDevices(std::uint32_t flags);
+
+bool IsVirtual(const VelkDeviceListing& device);
+
+// "1209:0007"
+std::string UsbIdText(std::uint16_t vendor, std::uint16_t product);
+
+// One line without its end: the name, then what the device is and whether it can be used.
+std::string DeviceLine(const VelkDeviceListing& device);
+
+}  // namespace nuvrel::cli
