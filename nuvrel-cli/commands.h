@@ -25,5 +25,6 @@ void AddSaveRamCommands(CLI::App& app, CommandAction& action);
 // Finding devices and setting up the machine for them.
 void AddDevicesCommand(CLI::App& app, CommandAction& action);
 void AddUdevRuleCommand(CLI::App& app, CommandAction& action);
+void AddDoctorCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace nuvrel::cli

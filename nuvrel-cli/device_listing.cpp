@@ -1,5 +1,6 @@
 #include "device_listing.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +17,17 @@ std::vector<VelkDeviceListing> ListDevices(std::uint32_t flags) {
         devices.resize(count);
     }
     return devices;
+}
+
+std::vector<std::pair<std::uint16_t, std::uint16_t>> ListedUsbIds() {
+    std::vector<VelkUsbId> ids(ListVelkUsbIds(nullptr, 0));
+    const std::uint32_t count = ListVelkUsbIds(ids.data(), static_cast<std::uint32_t>(ids.size()));
+    ids.resize(std::min<std::size_t>(ids.size(), count));
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> pairs;
+    for (const VelkUsbId& id : ids) {
+        pairs.emplace_back(id.vendorId, id.productId);
+    }
+    return pairs;
 }
 
 bool IsVirtual(const VelkDeviceListing& device) {

@@ -6,11 +6,15 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace nuvrel::cli {
 
 std::vector<VelkDeviceListing> ListDevices(std::uint32_t flags);
+
+// The built-in IDs, then the ID files'.
+std::vector<std::pair<std::uint16_t, std::uint16_t>> ListedUsbIds();
 
 bool IsVirtual(const VelkDeviceListing& device);
 

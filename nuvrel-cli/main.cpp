@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     AddGameGenieCommands(app, action);
     AddDevicesCommand(app, action);
     AddUdevRuleCommand(app, action);
+    AddDoctorCommand(app, action);
 
     try {
         app.parse(argc, argv);

@@ -31,19 +31,8 @@ IdPair ParseId(const std::string& text) {
             static_cast<std::uint16_t>(std::stoul(match[2], nullptr, 16))};
 }
 
-std::vector<IdPair> ListedIds() {
-    std::vector<VelkUsbId> ids(ListVelkUsbIds(nullptr, 0));
-    ids.resize(std::min<std::size_t>(
-        ids.size(), ListVelkUsbIds(ids.data(), static_cast<std::uint32_t>(ids.size()))));
-    std::vector<IdPair> pairs;
-    for (const VelkUsbId& id : ids) {
-        pairs.emplace_back(id.vendorId, id.productId);
-    }
-    return pairs;
-}
-
 int RunUdevRule(const std::vector<std::string>& extra) {
-    std::vector<IdPair> ids = ListedIds();
+    std::vector<IdPair> ids = ListedUsbIds();
     for (const std::string& text : extra) {
         ids.push_back(ParseId(text));
     }
