@@ -165,5 +165,24 @@ TEST_F(CliDevices, ABadIdIsRefusedWhereverItComesFrom) {
         << file.err;
 }
 
+class CliDoctor : public CliDevices, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CliDoctor, ExitsZeroOnlyWithAUsableDevice) {
+    const bool simulator = GetParam();
+    if (simulator) {
+        Start("bench-a");
+    }
+    const CliRun run = RunCli({"doctor"});
+    EXPECT_EQ(run.exitCode, simulator ? 0 : 3) << run.out;
+    EXPECT_NE(run.out.find(simulator ? "ok    a running velk-sim: sim:bench-a"
+                                     : "--    a running velk-sim: none"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(LastLine(run.out),
+              simulator ? "A Velk device can be used" : "No Velk device can be used");
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutSimulator, CliDoctor, ::testing::Bool());
+
 }  // namespace
 }  // namespace clitest
