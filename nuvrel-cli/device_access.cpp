@@ -28,6 +28,7 @@ struct DeviceCommand {
 struct DeviceChoice {
     std::string selector;
     std::vector<DeviceCommand> commands;
+    std::vector<CLI::Option*> skippers;
 };
 
 DeviceChoice& Choice() {
@@ -36,6 +37,11 @@ DeviceChoice& Choice() {
 }
 
 bool DeviceCommandChosen() {
+    for (const CLI::Option* option : Choice().skippers) {
+        if (option->count() > 0) {
+            return false;
+        }
+    }
     for (const DeviceCommand& entry : Choice().commands) {
         if (entry.command->parsed() && (!entry.optionalValue || entry.option->count() > 0)) {
             return true;
@@ -89,6 +95,10 @@ CLI::Option* AddDeviceOption(CLI::App& command, const std::string& help, bool op
     }
     Choice().commands.push_back({&command, option, optionalValue});
     return option;
+}
+
+void SkipDeviceChoiceWith(CLI::Option* option) {
+    Choice().skippers.push_back(option);
 }
 
 void ChooseDeviceForCommand() {

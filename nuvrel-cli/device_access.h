@@ -34,6 +34,9 @@ CliFailure DeviceUnavailable();
 CLI::Option* AddDeviceOption(CLI::App& command, const std::string& help = {},
                              bool optionalValue = false);
 
+// A command given this option runs on several devices and chooses each itself.
+void SkipDeviceChoiceWith(CLI::Option* option);
+
 // Before a device command runs: with --device, the one device it names; without, the only
 // device attached. Fails (exit code 3) with the list on stderr when no device matches or when
 // more than one could be meant, rather than guessing.
