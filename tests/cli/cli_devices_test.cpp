@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
+#include <thread>
 
 #include "cli_fixture.h"
 
@@ -29,9 +32,10 @@ class CliDevices : public CliTest {
         CliTest::TearDown();
     }
 
-    velksim::SimServer& Start(const std::string& name) {
+    velksim::SimServer& Start(const std::string& name, velksim::FaultOptions faults = {}) {
         velksim::DeviceConfig config;
         config.erasePolls = 0;
+        config.faults = faults;
         velksim::ServerOptions options;
         options.name = name;
         options.stateDir = StateDir(name);
@@ -163,6 +167,59 @@ TEST_F(CliDevices, ABadIdIsRefusedWhereverItComesFrom) {
     EXPECT_EQ(file.exitCode, 0) << file.err;
     EXPECT_NE(file.err.find("usb-ids, line 3: \"abcd 0002\" is not VVVV:PPPP"), std::string::npos)
         << file.err;
+}
+
+// The summary rows: device name to its result column.
+std::map<std::string, std::string> Summary(const std::string& out) {
+    std::map<std::string, std::string> rows;
+    bool inTable = false;
+    for (const std::string& line : Lines(out)) {
+        if (line.rfind("Device ", 0) == 0) {
+            inTable = true;
+        } else if (inTable && line.rfind("sim:", 0) == 0) {
+            std::istringstream words(line);
+            std::string name;
+            std::string result;
+            words >> name >> result;
+            EXPECT_FALSE(rows.contains(name)) << name << " programmed twice\n" << out;
+            rows[name] = result;
+        }
+    }
+    return rows;
+}
+
+TEST_F(CliDevices, EachDeviceProgramsAllAndAnUnpluggedOneFailsAlone) {
+    velksim::SimServer& a = Start("bench-a");
+    velksim::FaultOptions unplug;
+    unplug.disconnectAfterTransfers = 40;
+    Start("bench-b", unplug);
+    velksim::SimServer& c = Start("bench-c");
+    const auto image = MakeGenesisImage(128 * 1024, "FLEET");
+    WriteBytes(Path("game.bin"), image);
+    const CliRun run = RunCli({"rom", "write", Path("game.bin"), "--each-device", "--verify"});
+    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    EXPECT_EQ(Summary(run.out),
+              (std::map<std::string, std::string>{
+                  {"sim:bench-a", "ok"}, {"sim:bench-b", "FAILED"}, {"sim:bench-c", "ok"}}))
+        << run.out;
+    EXPECT_EQ(a.romBytes(0, image.size()), image);
+    EXPECT_EQ(c.romBytes(0, image.size()), image);
+    EXPECT_EQ(LastLine(run.out), "Programmed 2 of 3 device(s)");
+}
+
+TEST_F(CliDevices, WaitForTakesDevicesAsTheyArriveAndEachOnlyOnce) {
+    Start("bench-a");
+    WriteBytes(Path("game.bin"), MakeGenesisImage(64 * 1024, "WAITED"));
+    CliRun run;
+    std::thread cli([&] { run = RunCli({"rom", "write", Path("game.bin"), "--wait-for", "2"}); });
+    // bench-a stays attached through several polls before bench-b arrives.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1800));
+    Start("bench-b");
+    cli.join();
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(Summary(run.out),
+              (std::map<std::string, std::string>{{"sim:bench-a", "ok"}, {"sim:bench-b", "ok"}}))
+        << run.out;
 }
 
 class CliDoctor : public CliDevices, public ::testing::WithParamInterface<bool> {};
