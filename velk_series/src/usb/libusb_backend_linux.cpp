@@ -256,10 +256,9 @@ class LibusbBus final : public UsbBus {
             if (libusb_get_device_descriptor(devices[i], &descriptor) == LIBUSB_SUCCESS &&
                 descriptor.idVendor == record.vendor && descriptor.idProduct == record.product &&
                 portOf(devices[i]) == record.port) {
-                const BulkInterface interface {
-                    pipes.interfaceNumber, pipes.inEndpoint, pipes.outEndpoint, pipes.packetSize
-                };
-                return openDevice(devices[i], "usb:" + record.port, interface);
+                const BulkInterface bulk{pipes.interfaceNumber, pipes.inEndpoint, pipes.outEndpoint,
+                                         pipes.packetSize};
+                return openDevice(devices[i], "usb:" + record.port, bulk);
             }
         }
         return {};  // unplugged since the enumeration
@@ -279,7 +278,7 @@ class LibusbBus final : public UsbBus {
     }
 
     OpenResult openDevice(libusb_device* device, const std::string& path,
-                          const BulkInterface& interface) {
+                          const BulkInterface& bulk) {
         libusb_device_handle* raw = nullptr;
         int error = libusb_open(device, &raw);
         if (error != LIBUSB_SUCCESS) {
@@ -288,11 +287,11 @@ class LibusbBus final : public UsbBus {
         DeviceHandlePtr handle(raw);
         libusb_set_auto_detach_kernel_driver(handle.get(), 1);  // unsupported: nothing to detach
         // Another program's claim on the interface makes this one fail with LIBUSB_ERROR_BUSY.
-        error = libusb_claim_interface(handle.get(), interface.number);
+        error = libusb_claim_interface(handle.get(), bulk.number);
         if (error != LIBUSB_SUCCESS) {
             return openFailure(path, "libusb_claim_interface", error);
         }
-        return {std::make_unique<UsbConnection>(context_, std::move(handle), interface),
+        return {std::make_unique<UsbConnection>(context_, std::move(handle), bulk),
                 OpenRefusal::None};
     }
 
