@@ -53,7 +53,7 @@ bool DeviceCommandChosen() {
 CliFailure RefusalWithList(const std::vector<VelkDeviceListing>& devices,
                            const std::string& message) {
     for (const VelkDeviceListing& device : devices) {
-        std::fprintf(stderr, "  %s\n", DeviceLine(device).c_str());
+        std::fprintf(stderr, "  %s\n", DeviceLine(device, false).c_str());
     }
     return CliFailure(kExitNoDevice, message);
 }

@@ -41,7 +41,7 @@ std::string UsbIdText(std::uint16_t vendor, std::uint16_t product) {
     return text;
 }
 
-std::string DeviceLine(const VelkDeviceListing& device) {
+std::string DeviceLine(const VelkDeviceListing& device, bool triedOpen) {
     std::string line = Printable(device.name);
     if (IsVirtual(device)) {
         const char* socket = std::strchr(device.path, ':');
@@ -59,7 +59,7 @@ std::string DeviceLine(const VelkDeviceListing& device) {
         line += "  not on the USB ID list";
     } else if (device.problem[0] != '\0') {
         line += "  cannot be used: " + Printable(device.problem);
-    } else {
+    } else if (triedOpen) {
         line += "  ready";
     }
     return line;

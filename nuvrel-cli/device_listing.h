@@ -21,7 +21,8 @@ bool IsVirtual(const VelkDeviceListing& device);
 // "1209:0007"
 std::string UsbIdText(std::uint16_t vendor, std::uint16_t product);
 
-// One line without its end: the name, then what the device is and whether it can be used.
-std::string DeviceLine(const VelkDeviceListing& device);
+// One line without its end: the name, then what the device is and whether it can be used
+// ("ready" only when the listing opened it to find out).
+std::string DeviceLine(const VelkDeviceListing& device, bool triedOpen);
 
 }  // namespace nuvrel::cli

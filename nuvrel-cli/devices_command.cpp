@@ -23,7 +23,10 @@ nlohmann::ordered_json JsonOf(const VelkDeviceListing& device) {
     entry["name"] = device.name;
     entry["kind"] = IsVirtual(device) ? "velk-sim" : "usb";
     entry["path"] = device.path;
-    if (!IsVirtual(device)) {
+    if (IsVirtual(device)) {
+        const std::string path = device.path;
+        entry["socket"] = path.substr(path.find(':') + 1);
+    } else {
         entry["usbId"] = UsbIdText(device.vendorId, device.productId);
         entry["serial"] = device.serial;
         entry["description"] = device.description;
@@ -51,7 +54,7 @@ int RunDevices(const DevicesOptions& options) {
     int velk = 0;
     for (const VelkDeviceListing& device : devices) {
         if (device.listed != 0) {
-            std::printf("%s\n", DeviceLine(device).c_str());
+            std::printf("%s\n", DeviceLine(device, true).c_str());
             ++velk;
         }
     }
@@ -67,7 +70,7 @@ int RunDevices(const DevicesOptions& options) {
                     "packets (add yours to an ID file, see nuvrel-cli udev-rule):\n");
                 headed = true;
             }
-            std::printf("%s\n", DeviceLine(device).c_str());
+            std::printf("%s\n", DeviceLine(device, true).c_str());
         }
     }
     return kExitSuccess;

@@ -51,7 +51,7 @@ class CliDevices : public CliTest {
 
 TEST_F(CliDevices, ListsEveryRunningSimulatorByName) {
     Start("bench-a");
-    Start("bench-b");
+    velksim::SimServer& b = Start("bench-b");
     const CliRun text = RunCli({"devices"});
     ASSERT_EQ(text.exitCode, 0) << text.err;
     const auto lines = Lines(text.out);
@@ -66,6 +66,7 @@ TEST_F(CliDevices, ListsEveryRunningSimulatorByName) {
     EXPECT_EQ(list[1]["name"], "sim:bench-b");
     EXPECT_EQ(list[1]["kind"], "velk-sim");
     EXPECT_EQ(list[1]["usable"], true);
+    EXPECT_EQ(list[1]["socket"], b.socketPath().string());
 }
 
 TEST_F(CliDevices, DeviceChoosesTheNamedDeviceAndLeavesTheOtherAlone) {
@@ -220,6 +221,17 @@ TEST_F(CliDevices, WaitForTakesDevicesAsTheyArriveAndEachOnlyOnce) {
     EXPECT_EQ(Summary(run.out),
               (std::map<std::string, std::string>{{"sim:bench-a", "ok"}, {"sim:bench-b", "ok"}}))
         << run.out;
+}
+
+TEST_F(CliDevices, CtrlCWhileWaitingEndsWithTheSummary) {
+    velksim::SimServer& a = Start("bench-a");
+    const auto image = MakeGenesisImage(64 * 1024, "STOPPED");
+    WriteBytes(Path("game.bin"), image);
+    const CliRun run = RunCliInterrupted({"rom", "write", Path("game.bin"), "--wait-for", "3"},
+                                         [&] { return a.romBytes(0, image.size()) == image; });
+    EXPECT_EQ(run.exitCode, 130) << run.out << run.err;
+    EXPECT_EQ(Summary(run.out), (std::map<std::string, std::string>{{"sim:bench-a", "ok"}}));
+    EXPECT_EQ(LastLine(run.out), "Programmed 1 of 1 device(s)");
 }
 
 class CliDoctor : public CliDevices, public ::testing::WithParamInterface<bool> {};
