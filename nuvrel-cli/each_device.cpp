@@ -371,8 +371,8 @@ std::shared_ptr<EachDeviceOptions> AddEachDeviceOptions(CLI::App& command) {
         "Run on every attached device at once, one process each, and print a summary");
     CLI::Option* wait = command.add_option(
         "--wait-for", options->waitFor,
-        "With --each-device: keep programming devices as they are plugged in until N have "
-        "been programmed (or Ctrl-C)");
+        "As --each-device, then program devices as they are plugged in until N have been "
+        "programmed (or Ctrl-C); each device once per plug-in");
     wait->check(CLI::Range(1u, 100000u));
     for (CLI::Option* fanOut : {each, wait}) {
         if (CLI::Option* device = command.get_option_no_throw("--device")) {
