@@ -256,6 +256,14 @@ CheckResult SerialGrabbers(const DoctorInput& input) {
         check.fix =
             "the udev rule keeps ModemManager off (ENV{ID_MM_DEVICE_IGNORE}); brltty "
             "can be removed with sudo apt remove brltty if it takes the device";
+        return check;
+    }
+    for (const char* program : {"/usr/sbin/ModemManager", "/usr/bin/brltty", "/bin/brltty"}) {
+        std::error_code error;
+        if (fs::exists(Under(input.root, program), error)) {
+            check.found = std::string(program) + " is installed but not running";
+            return check;
+        }
     }
     return check;
 }

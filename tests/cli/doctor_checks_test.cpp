@@ -149,6 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
                      machine.write("/proc/812/comm", "ModemManager\n");
                  },
                  kGrabbers, CheckState::Warning, "ModemManager (pid 812)", false},
+        Scenario{
+            "BrlttyInstalledOnly",
+            [](const StandInRoot& machine, DoctorInput&) { machine.write("/usr/bin/brltty", ""); },
+            kGrabbers, CheckState::Ok, "/usr/bin/brltty is installed but not running", false},
         Scenario{"SimRunning",
                  [](const StandInRoot&, DoctorInput& input) {
                      VelkDeviceListing sim{};
