@@ -59,7 +59,8 @@ std::string RuleFileFor(const fs::path& root, std::uint16_t vendor, std::uint16_
     for (const char* folder : kRuleFolders) {
         std::error_code error;
         for (const auto& entry : fs::directory_iterator(Under(root, folder), error)) {
-            if (entry.path().extension() != ".rules") {
+            std::error_code typeError;
+            if (entry.path().extension() != ".rules" || !entry.is_regular_file(typeError)) {
                 continue;
             }
             std::ifstream file(entry.path());
