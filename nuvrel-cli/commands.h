@@ -22,5 +22,9 @@ void AddRomReadCommand(CLI::App& rom, CommandAction& action);
 void AddRomVerifyCommand(CLI::App& rom, CommandAction& action);
 void AddRomHeaderCommands(CLI::App& rom, CommandAction& action);
 void AddSaveRamCommands(CLI::App& app, CommandAction& action);
+// Finding devices and setting up the machine for them.
+void AddDevicesCommand(CLI::App& app, CommandAction& action);
+void AddUdevRuleCommand(CLI::App& app, CommandAction& action);
+void AddDoctorCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace nuvrel::cli

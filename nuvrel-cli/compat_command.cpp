@@ -71,6 +71,7 @@ void AddCompatCommand(CLI::App& app, CommandAction& action) {
     }
     compat->add_option("--set", *wanted, "Set to store: 16Velk+US, 32Velk+U or 32Velk+UF")
         ->check(CLI::IsMember(names));
+    AddDeviceOption(*compat);
     compat->callback([wanted, &action] { action = [wanted] { return Run(*wanted); }; });
 }
 

@@ -4,8 +4,15 @@
 
 #include <velk_series/velk_series.h>
 
+#include <string>
+
 #include "cli_failure.h"
 #include "engine/device_session.h"
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
 
 namespace nuvrel::cli {
 
@@ -19,6 +26,21 @@ void InstallLibraryMessageHandler();
 // library said so ("Velk device in use by another program", no permission), else "Device Not
 // Detected!".
 CliFailure DeviceUnavailable();
+
+// Adds --device SELECTOR to a command that uses the device (the chosen one is what the library
+// opens for the whole run). With optionalValue the option also works as a flag (rom header
+// --device reads the device; --device NAME reads that one); the command then uses the device
+// only when the option was given.
+CLI::Option* AddDeviceOption(CLI::App& command, const std::string& help = {},
+                             bool optionalValue = false);
+
+// A command given this option runs on several devices and chooses each itself.
+void SkipDeviceChoiceWith(CLI::Option* option);
+
+// Before a device command runs: with --device, the one device it names; without, the only
+// device attached. Fails (exit code 3) with the list on stderr when no device matches or when
+// more than one could be meant, rather than guessing.
+void ChooseDeviceForCommand();
 
 // Holds the busy flag for one long operation, as the program's runner does: the engines rely on
 // it to see a failed transfer. A process runs one command, so nothing else can hold it; another

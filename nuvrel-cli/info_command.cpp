@@ -109,6 +109,7 @@ void AddInfoCommand(CLI::App& app, CommandAction& action) {
     CLI::App* info = app.add_subcommand(
         "info", "Show firmware and boot loader versions, chips, erase counter and capacities");
     info->add_flag("--json", *json, "Print the information as JSON");
+    AddDeviceOption(*info);
     info->callback([json, &action] {
         action = [json] {
             const ReadableReport report = ReadReport();

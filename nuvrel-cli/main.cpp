@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
     AddSaveRamCommands(app, action);
     AddCompatCommand(app, action);
     AddGameGenieCommands(app, action);
+    AddDevicesCommand(app, action);
+    AddUdevRuleCommand(app, action);
+    AddDoctorCommand(app, action);
 
     try {
         app.parse(argc, argv);
@@ -55,6 +58,7 @@ int main(int argc, char** argv) {
     InstallLibraryMessageHandler();
     try {
         std::fflush(stdout);
+        ChooseDeviceForCommand();
         const int code = action ? action() : static_cast<int>(kExitBadInput);
         std::fflush(stdout);
         return code;

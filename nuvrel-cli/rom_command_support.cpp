@@ -29,6 +29,7 @@ void AddImageOptions(CLI::App& command, ImageOptions& options) {
     command.add_option("--dat", options.dat,
                        "Logiqx XML DAT file: name the game whose dump matches the image");
     command.add_flag("--json", options.json, "Print the result as JSON (progress goes to stderr)");
+    AddDeviceOption(command);
 }
 
 void RequireRegularFile(const std::string& path) {

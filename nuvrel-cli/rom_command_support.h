@@ -28,7 +28,7 @@ struct ImageOptions {
     bool json = false;
 };
 
-// --patch, --patch-file, --dat and --json on a command that takes IMAGE.
+// --patch, --patch-file, --dat, --json and --device on a command that takes IMAGE and the device.
 void AddImageOptions(CLI::App& command, ImageOptions& options);
 
 // The image's size, refused as not a regular file, unreadable or empty.

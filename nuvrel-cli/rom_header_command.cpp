@@ -151,11 +151,15 @@ void AddRomHeaderCommands(CLI::App& rom, CommandAction& action) {
         "device ROM");
     CLI::Option* imageOption =
         headerCommand->add_option("IMAGE", header->image, "Genesis ROM image");
-    CLI::Option* deviceOption =
-        headerCommand->add_flag("--device", header->device, "Read the header from the device");
+    CLI::Option* deviceOption = AddDeviceOption(
+        *headerCommand,
+        "Read the header from the device (with SELECTOR: the one it names, as for the other "
+        "device commands)",
+        true);
     imageOption->excludes(deviceOption);
     headerCommand->add_flag("--json", header->json, "Print the header as JSON");
-    headerCommand->callback([header, &action] {
+    headerCommand->callback([header, deviceOption, &action] {
+        header->device = deviceOption->count() > 0;
         if (header->image.empty() && !header->device) {
             throw CLI::ValidationError("rom header", "give an IMAGE or --device");
         }

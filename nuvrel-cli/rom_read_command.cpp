@@ -97,6 +97,7 @@ int RunRead(const ReadOptions& options) {
 void AddRomReadCommand(CLI::App& rom, CommandAction& action) {
     auto options = std::make_shared<ReadOptions>();
     CLI::App* command = rom.add_subcommand("read", "Read the device's ROM into a file");
+    AddDeviceOption(*command);
     command->add_option("OUTPUT", options->output, "File to create")->required();
     command
         ->add_option("--size", options->size,

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "each_device.h"
 #include "engine/operation_outcome.h"
 #include "genesis/rom_writer.h"
 #include "operation_report.h"
@@ -42,7 +43,12 @@ void AddRomWriteCommand(CLI::App& rom, CommandAction& action) {
     command->add_flag("--verify", options->verify, "Read every block back and compare");
     command->add_flag("--fast-erase", options->fastErase,
                       "Erase whole chips when the chips allow it");
-    command->callback([options, &action] { action = [options] { return RunWrite(*options); }; });
+    auto each = AddEachDeviceOptions(*command);
+    command->callback([options, each, &action] {
+        action = [options, each] {
+            return each->wanted() ? RunOnEachDevice(*each) : RunWrite(*options);
+        };
+    });
 }
 
 }  // namespace nuvrel::cli

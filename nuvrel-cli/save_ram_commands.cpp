@@ -122,6 +122,7 @@ void AddSaveRamCommands(CLI::App& app, CommandAction& action) {
 
     auto read = std::make_shared<ReadOptions>();
     CLI::App* readCommand = sram->add_subcommand("read", "Read the save RAM into a .srm file");
+    AddDeviceOption(*readCommand);
     readCommand->add_option("OUTPUT", read->output, "Save file to create")->required();
     readCommand->add_option("--format", read->format, kFormatHelp)
         ->check(CLI::IsMember({"window", "compact"}));
@@ -129,6 +130,7 @@ void AddSaveRamCommands(CLI::App& app, CommandAction& action) {
 
     auto write = std::make_shared<WriteOptions>();
     CLI::App* writeCommand = sram->add_subcommand("write", "Write a .srm save file");
+    AddDeviceOption(*writeCommand);
     writeCommand->add_option("SAVEFILE", write->saveFile, "Genesis save file")->required();
     writeCommand->add_flag("--no-verify", write->noVerify, "Do not read the blocks back");
     writeCommand->add_option("--format", write->format, kFormatHelp)
@@ -136,6 +138,7 @@ void AddSaveRamCommands(CLI::App& app, CommandAction& action) {
     writeCommand->callback([write, &action] { action = [write] { return RunWrite(*write); }; });
 
     CLI::App* clearCommand = sram->add_subcommand("clear", "Fill the whole save RAM with zeros");
+    AddDeviceOption(*clearCommand);
     clearCommand->callback([&action] { action = [] { return RunClear(); }; });
 }
 

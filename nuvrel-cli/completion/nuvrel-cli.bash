@@ -10,7 +10,7 @@ _nuvrel_cli_reply() {
 _nuvrel_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local valued=" --patch --patch-file --dat --size --chunk --format --set "
+    local valued=" --patch --patch-file --dat --size --chunk --format --set --device --wait-for "
 
     # --option=value arrives as "--option" "=" "value" (= is a word break).
     if [[ $cur == "=" ]]; then
@@ -30,7 +30,12 @@ _nuvrel_cli() {
         _nuvrel_cli_reply -f
         return
         ;;
-    --patch) return ;;
+    --patch | --wait-for) return ;;
+    --device)
+        # The names nuvrel-cli devices lists first on each line.
+        _nuvrel_cli_reply -W "$(nuvrel-cli devices 2>/dev/null | sed -n 's/^\([^ ]*\)  .*/\1/p')"
+        return
+        ;;
     esac
 
     # The command named so far: the words before the cursor that are subcommands, skipping
@@ -46,7 +51,7 @@ _nuvrel_cli() {
         fi
         [[ $word == "=" ]] && { ((i++)); continue; }
         case "$path/$word" in
-        /info | /rom | /sram | /compat | /gg | \
+        /info | /rom | /sram | /compat | /gg | /devices | /udev-rule | /doctor | \
             rom/write | rom/read | rom/verify | rom/header | rom/fix-checksum | \
             sram/read | sram/write | sram/clear | gg/encode | gg/decode)
             path=${path:+$path/}$word
@@ -57,19 +62,21 @@ _nuvrel_cli() {
     local commands="" options="-h --help" files=0
     [[ -z $path ]] && options+=" --version"
     case $path in
-    "") commands="info rom sram compat gg" ;;
-    info) options+=" --json" ;;
+    "") commands="info rom sram compat gg devices udev-rule doctor" ;;
+    info) options+=" --json --device" ;;
     rom) commands="write read verify header fix-checksum" ;;
-    rom/write) options+=" --patch --patch-file --dat --json --verify --fast-erase" files=1 ;;
-    rom/read) options+=" --size --chunk --dat --json" files=1 ;;
-    rom/verify) options+=" --patch --patch-file --dat --json" files=1 ;;
+    rom/write) options+=" --patch --patch-file --dat --json --device --verify --fast-erase --each-device --wait-for" files=1 ;;
+    rom/read) options+=" --device --size --chunk --dat --json" files=1 ;;
+    rom/verify) options+=" --patch --patch-file --dat --json --device" files=1 ;;
     rom/header) options+=" --device --json" files=1 ;;
     rom/fix-checksum) files=1 ;;
     sram) commands="read write clear" ;;
-    sram/read) options+=" --format" files=1 ;;
-    sram/write) options+=" --no-verify --format" files=1 ;;
-    sram/clear) ;;
-    compat) options+=" --set" ;;
+    sram/read) options+=" --device --format" files=1 ;;
+    sram/write) options+=" --device --no-verify --format" files=1 ;;
+    sram/clear) options+=" --device" ;;
+    compat) options+=" --set --device" ;;
+    devices) options+=" --json --all-usb" ;;
+    udev-rule | doctor) ;;
     gg) commands="encode decode" ;;
     esac
 

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Fails unless the shared library exports exactly the device commands and the message handler.
+# Fails unless the shared library exports exactly the device commands, the message handler and the device
+# listing and choice.
 set -eu
 library=$1
 expected='AddHEX2DXF
@@ -17,6 +18,8 @@ EraseSector
 GetMaxSize
 IsVelkBrivo
 IsVelkDeviceProcessed
+ListVelkDevices
+ListVelkUsbIds
 OpenVelkDevice
 Read
 ReadDeviceInfo
@@ -25,6 +28,7 @@ ReadFileName
 ReadRomID
 ReadSector
 ReturnFalseClear
+SelectVelkDevice
 SetVelkDeviceProcessed
 SetVelkMessageHandler
 Write

@@ -20,7 +20,7 @@ std::string hex4(std::uint16_t value) {
     return text;
 }
 
-TEST(UdevRule, CoversExactlyTheDeviceTableWithUaccess) {
+TEST(UdevRule, CoversExactlyTheDeviceTableWithUaccessAndNoModemManager) {
     std::ifstream rules(VELK_UDEV_RULE_FILE);
     ASSERT_TRUE(rules) << VELK_UDEV_RULE_FILE;
     const std::regex rule(
@@ -33,6 +33,7 @@ TEST(UdevRule, CoversExactlyTheDeviceTableWithUaccess) {
         }
         EXPECT_EQ(line.find("MODE"), std::string::npos) << "access goes through uaccess: " << line;
         EXPECT_NE(line.find("TAG+=\"uaccess\""), std::string::npos) << line;
+        EXPECT_NE(line.find("ENV{ID_MM_DEVICE_IGNORE}=\"1\""), std::string::npos) << line;
         std::smatch match;
         ASSERT_TRUE(std::regex_search(line, match, rule)) << line;
         inRules.insert({match[1], match[2]});

@@ -98,7 +98,8 @@ typedef struct SectorEntry {
 typedef SectorEntry SectorTable[VELK_SECTOR_TABLE_ROWS];
 
 /* The library's own messages go through this handler. Without one they are written to stderr.
- * The handler may be called on any thread that calls into the library. There are three:
+ * The handler may be called on any thread that calls into the library. There are three, and
+ * the ID file's bad lines (see ListVelkDevices below):
  *   - GetMaxSize, asked to show it, without a device: text "Device Not Detected!", caption ""
  *     (an empty caption: the program shows its own name), icon VELK_ICON_ERROR; not when the
  *     open failed for a known reason (below), which was given instead;
@@ -172,6 +173,53 @@ VELK_EXPORT VelkBool VELK_CALL AddHEX2DXF(uint32_t first, uint32_t second);
 
 /* --- program integration (not one of the device commands) --- */
 VELK_EXPORT void VELK_CALL SetVelkMessageHandler(VelkMessageHandler handler, void* context);
+
+/* --- finding and choosing a device (not device commands) ---
+ * Devices come in a stable order: USB devices by bus and port number, then virtual devices
+ * (velk-sim) by socket path. OpenVelkDevice takes the first that opens, unless a selector chose
+ * others. A USB device is a Velk device when its ID is built in or listed in an ID file
+ * (/etc/velk-series/usb-ids, then $XDG_CONFIG_HOME/velk-series/usb-ids or
+ * ~/.config/velk-series/usb-ids; "VVVV:PPPP [description]" a line, '#' comments) and it has
+ * one interface with one bulk IN and one bulk OUT endpoint of 64-byte packets. A bad line is
+ * named through the message handler (caption "", icon VELK_ICON_ERROR, once per change of the
+ * file) and skipped. A listed device of another shape is refused with the text "The Velk
+ * device's USB ID is listed, but it has no interface with one bulk IN and one bulk OUT
+ * endpoint of 64-byte packets: check the USB ID files" (icon VELK_ICON_REFUSAL). */
+#define VELK_LIST_UNLISTED_USB 0x1u /* also USB devices off the ID list with the right shape */
+#define VELK_LIST_TRY_OPEN 0x2u     /* open each free-looking Velk device briefly, and close it */
+
+typedef struct VelkDeviceListing {
+    char path[256];        /* what OpenVelkDevice opens ("usb:1-4.2", "sim:/run/.../x.sock");
+                              empty for a device off the ID list, which is never opened */
+    char name[64];         /* "1-4.2" for USB, "sim:NAME" for velk-sim */
+    char serial[128];      /* empty when the device has none */
+    char description[128]; /* from the ID list */
+    char problem[256];     /* why it cannot be used; empty when nothing is known against it */
+    uint16_t vendorId;
+    uint16_t productId;
+    uint8_t hasUsbId; /* 0 for virtual devices */
+    uint8_t listed;   /* 0: off the ID list, shown only to help find the device's ID */
+    uint8_t reserved[2];
+} VelkDeviceListing;
+
+typedef struct VelkUsbId {
+    uint16_t vendorId;
+    uint16_t productId;
+    char description[128];
+    char source[256]; /* "built-in" or the ID file */
+} VelkUsbId;
+
+/* Fills up to capacity entries (entries may be null when capacity is 0) and returns how many
+ * devices there are. Nothing is sent to a device off the ID list, with or without TRY_OPEN. */
+VELK_EXPORT uint32_t VELK_CALL ListVelkDevices(VelkDeviceListing* entries, uint32_t capacity,
+                                               uint32_t flags);
+/* The device later opens take: a USB path ("1-4.2"), "VVVV:PPPP", a serial number, "sim:NAME"
+ * or a full device path; null or "" takes the first device again. Returns how many Velk devices
+ * present now match it. An open device stays open; the choice applies to the next open that
+ * finds a device afresh (open count 0). */
+VELK_EXPORT uint32_t VELK_CALL SelectVelkDevice(const char* selector);
+/* The built-in IDs, then the ID files' (each once); returns how many there are. */
+VELK_EXPORT uint32_t VELK_CALL ListVelkUsbIds(VelkUsbId* ids, uint32_t capacity);
 
 #ifdef __cplusplus
 }

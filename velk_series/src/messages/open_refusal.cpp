@@ -15,6 +15,9 @@ const char* openRefusalText(OpenRefusal refusal) {
             return "No permission to open the Velk device: install the udev rule "
                    "velk_series/udev/70-velk-series.rules (README.md, \"USB access on Linux\")";
 #endif
+        case OpenRefusal::WrongShape:
+            return "The Velk device's USB ID is listed, but it has no interface with one bulk IN "
+                   "and one bulk OUT endpoint of 64-byte packets: check the USB ID files";
         case OpenRefusal::None:
             break;
     }

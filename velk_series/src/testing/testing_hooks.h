@@ -8,7 +8,8 @@
 namespace velk {
 
 // Everything back to the state at load: busy flag, open count, last open result, pipes, path and
-// reply buffers, shared blocks, message handler, erase-poll sleep and the built-in backends.
+// reply buffers, shared blocks, message handler, erase-poll sleep, the built-in backends, the
+// device selector, the system root and which ID file problems were told.
 void resetLibraryForTesting();
 
 // Replaces the wait before each erase status poll (100 ms on a device); an empty function

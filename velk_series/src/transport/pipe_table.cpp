@@ -1,5 +1,7 @@
 #include "transport/pipe_table.h"
 
+#include "transport/device_choice.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -80,15 +82,15 @@ class PipeRegistry {
     }
 
   private:
-    // The first device that opens; when none does, refusal is the first known reason why a
-    // device that was there could not be opened.
+    // The first device the selector allows that opens; when none does, refusal is the first known
+    // reason why a device that was there could not be opened.
     std::optional<FoundDevice> findDevice(OpenRefusal& refusal) {
         refusal = OpenRefusal::None;
         for (Backend* backend : activeBackends()) {
             if (backend == nullptr) {
                 continue;
             }
-            for (const std::string& path : backend->enumerate()) {
+            for (const std::string& path : pathsToTry(*backend)) {
                 if (path.empty() || path.size() >= kDevicePathSize) {
                     continue;  // cannot stand in the path buffer
                 }

@@ -46,11 +46,25 @@ enum class OpenRefusal {
     None,          // opened, or failed for a reason the user cannot act on (gone, broken)
     InUse,         // another program holds the device (a claimed interface, a busy virtual device)
     NoPermission,  // the user may not open the device
+    WrongShape,    // a listed USB ID on a device without the protocol's bulk interface
 };
 
 struct OpenResult {
     std::unique_ptr<Connection> connection;   // null when the device could not be opened
     OpenRefusal refusal = OpenRefusal::None;  // why not, when known
+};
+
+// One device as a listing shows it. Listing sends nothing to any device.
+struct DeviceListing {
+    std::string path;  // as enumerate() gives it; empty for a device that is never opened
+    std::string name;  // what a selector calls it: "1-4.2" for USB, "sim:NAME" for velk-sim
+    bool hasUsbId = false;
+    std::uint16_t vendor = 0;
+    std::uint16_t product = 0;
+    std::string serial;
+    std::string description;
+    bool listed = true;   // false: not on the ID list, shown only to help find a device's ID
+    std::string problem;  // why it cannot be used, empty when nothing is known against it
 };
 
 // A family of devices the library can find (USB, virtual devices, a test recorder). Device paths
@@ -63,6 +77,9 @@ class Backend {
     virtual std::vector<std::string> enumerate() = 0;
     // Opens a path returned by enumerate(); no connection when it cannot be opened.
     virtual OpenResult open(const std::string& path) = 0;
+    // The devices present now, in enumerate() order; withUnlisted adds devices that are not on
+    // the ID list but have the protocol's interface. By default, the enumerated paths.
+    virtual std::vector<DeviceListing> list(bool withUnlisted);
 };
 
 // The backends consulted by OpenVelkDevice, in order: real hardware first, then virtual devices.

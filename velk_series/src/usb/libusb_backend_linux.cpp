@@ -5,19 +5,18 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "usb/libusb_backend.h"
-#include "usb/usb_device_ids.h"
+#include "usb/system_root.h"
+#include "usb/usb_bus.h"
 
 namespace velk {
 
 namespace {
-
-constexpr const char* kPathPrefix = "usb:";
 
 // One libusb session, shared by the backend and every connection opened through it.
 class UsbContext {
@@ -96,64 +95,68 @@ OpenResult openFailure(const std::string& path, const char* step, int error) {
     }
 }
 
-bool isVelk(libusb_device* device) {
-    libusb_device_descriptor descriptor{};
-    return libusb_get_device_descriptor(device, &descriptor) == LIBUSB_SUCCESS &&
-           isVelkUsbDevice(descriptor.idVendor, descriptor.idProduct);
-}
-
-std::string pathOf(libusb_device* device) {
-    std::string path = kPathPrefix + std::to_string(libusb_get_bus_number(device));
+std::string portOf(libusb_device* device) {
+    std::string port = std::to_string(libusb_get_bus_number(device));
     std::array<std::uint8_t, 8> ports{};
     const int depth = libusb_get_port_numbers(device, ports.data(), static_cast<int>(ports.size()));
     if (depth <= 0) {
-        return path + "@" + std::to_string(libusb_get_device_address(device));
+        return port + "@" + std::to_string(libusb_get_device_address(device));
     }
     for (int i = 0; i < depth; ++i) {
-        path += (i == 0 ? '-' : '.');
-        path += std::to_string(ports[static_cast<std::size_t>(i)]);
+        port += (i == 0 ? '-' : '.');
+        port += std::to_string(ports[static_cast<std::size_t>(i)]);
     }
+    return port;
+}
+
+std::string nodePathOf(libusb_device* device) {
+    char path[32];
+    std::snprintf(path, sizeof path, "/dev/bus/usb/%03u/%03u",
+                  static_cast<unsigned>(libusb_get_bus_number(device)),
+                  static_cast<unsigned>(libusb_get_device_address(device)));
     return path;
 }
 
-// The first interface of the active configuration with both a bulk IN and a bulk OUT endpoint.
-std::optional<BulkInterface> findBulkInterface(libusb_device* device) {
+// The kernel read the serial number at plug-in; sysfs has it without asking the device again.
+std::string serialOf(const std::string& port) {
+    std::ifstream file(systemPath("/sys/bus/usb/devices/" + port + "/serial"));
+    std::string serial;
+    std::getline(file, serial);
+    return serial;
+}
+
+// libusb keeps the descriptors the kernel read; none of this sends anything to the device.
+UsbDeviceRecord recordOf(libusb_device* device, const libusb_device_descriptor& descriptor) {
+    UsbDeviceRecord record;
+    record.port = portOf(device);
+    record.vendor = descriptor.idVendor;
+    record.product = descriptor.idProduct;
+    record.nodePath = nodePathOf(device);
+    if (record.port.find('@') == std::string::npos) {
+        record.serial = serialOf(record.port);
+    }
     libusb_config_descriptor* raw = nullptr;
     if (libusb_get_active_config_descriptor(device, &raw) != LIBUSB_SUCCESS) {
-        return std::nullopt;
+        return record;
     }
     std::unique_ptr<libusb_config_descriptor, ConfigFreer> config(raw);
+    record.configurationKnown = true;
     for (int i = 0; i < config->bNumInterfaces; ++i) {
         const libusb_interface& interface = config->interface[i];
         if (interface.num_altsetting < 1) {
             continue;
         }
         const libusb_interface_descriptor& setting = interface.altsetting[0];
-        BulkInterface found;
-        bool haveIn = false;
-        bool haveOut = false;
+        UsbInterfaceShape shape;
+        shape.number = setting.bInterfaceNumber;
         for (int e = 0; e < setting.bNumEndpoints; ++e) {
             const libusb_endpoint_descriptor& endpoint = setting.endpoint[e];
-            if ((endpoint.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK) != LIBUSB_TRANSFER_TYPE_BULK) {
-                continue;
-            }
-            if ((endpoint.bEndpointAddress & LIBUSB_ENDPOINT_DIR_MASK) == LIBUSB_ENDPOINT_IN) {
-                if (!haveIn) {
-                    found.inEndpoint = endpoint.bEndpointAddress;
-                    found.inPacketSize = std::max<std::size_t>(endpoint.wMaxPacketSize, 1);
-                    haveIn = true;
-                }
-            } else if (!haveOut) {
-                found.outEndpoint = endpoint.bEndpointAddress;
-                haveOut = true;
-            }
+            shape.endpoints.push_back(
+                {endpoint.bEndpointAddress, endpoint.bmAttributes, endpoint.wMaxPacketSize});
         }
-        if (haveIn && haveOut) {
-            found.number = setting.bInterfaceNumber;
-            return found;
-        }
+        record.interfaces.push_back(std::move(shape));
     }
-    return std::nullopt;
+    return record;
 }
 
 TransferStatus statusOf(int error) {
@@ -224,33 +227,38 @@ class UsbConnection final : public Connection {
     std::vector<std::uint8_t> bounce_;
 };
 
-class LibusbBackend final : public Backend {
+class LibusbBus final : public UsbBus {
   public:
-    std::vector<std::string> enumerate() override {
-        std::vector<std::string> paths;
+    std::vector<UsbDeviceRecord> devices() override {
+        std::vector<UsbDeviceRecord> records;
         UsbContext* context = session();
         if (context == nullptr) {
-            return paths;
+            return records;
         }
         DeviceList devices(context->get());
         for (std::size_t i = 0; i < devices.size(); ++i) {
-            if (isVelk(devices[i])) {
-                paths.push_back(pathOf(devices[i]));
+            libusb_device_descriptor descriptor{};
+            if (libusb_get_device_descriptor(devices[i], &descriptor) == LIBUSB_SUCCESS) {
+                records.push_back(recordOf(devices[i], descriptor));
             }
         }
-        return paths;
+        return records;
     }
 
-    OpenResult open(const std::string& path) override {
+    OpenResult open(const UsbDeviceRecord& record, const BulkPipes& pipes) override {
         UsbContext* context = session();
         if (context == nullptr) {
             return {};
         }
         DeviceList devices(context->get());
         for (std::size_t i = 0; i < devices.size(); ++i) {
-            libusb_device* device = devices[i];
-            if (isVelk(device) && pathOf(device) == path) {
-                return openDevice(device, path);
+            libusb_device_descriptor descriptor{};
+            if (libusb_get_device_descriptor(devices[i], &descriptor) == LIBUSB_SUCCESS &&
+                descriptor.idVendor == record.vendor && descriptor.idProduct == record.product &&
+                portOf(devices[i]) == record.port) {
+                const BulkInterface bulk{pipes.interfaceNumber, pipes.inEndpoint, pipes.outEndpoint,
+                                         pipes.packetSize};
+                return openDevice(devices[i], "usb:" + record.port, bulk);
             }
         }
         return {};  // unplugged since the enumeration
@@ -269,13 +277,8 @@ class LibusbBackend final : public Backend {
         return context_.get();
     }
 
-    OpenResult openDevice(libusb_device* device, const std::string& path) {
-        const std::optional<BulkInterface> interface = findBulkInterface(device);
-        if (!interface) {
-            std::fprintf(stderr, "velk_series: %s has no interface with bulk IN and OUT pipes\n",
-                         path.c_str());
-            return {};
-        }
+    OpenResult openDevice(libusb_device* device, const std::string& path,
+                          const BulkInterface& bulk) {
         libusb_device_handle* raw = nullptr;
         int error = libusb_open(device, &raw);
         if (error != LIBUSB_SUCCESS) {
@@ -284,11 +287,11 @@ class LibusbBackend final : public Backend {
         DeviceHandlePtr handle(raw);
         libusb_set_auto_detach_kernel_driver(handle.get(), 1);  // unsupported: nothing to detach
         // Another program's claim on the interface makes this one fail with LIBUSB_ERROR_BUSY.
-        error = libusb_claim_interface(handle.get(), interface->number);
+        error = libusb_claim_interface(handle.get(), bulk.number);
         if (error != LIBUSB_SUCCESS) {
             return openFailure(path, "libusb_claim_interface", error);
         }
-        return {std::make_unique<UsbConnection>(context_, std::move(handle), *interface),
+        return {std::make_unique<UsbConnection>(context_, std::move(handle), bulk),
                 OpenRefusal::None};
     }
 
@@ -297,9 +300,9 @@ class LibusbBackend final : public Backend {
 
 }  // namespace
 
-Backend* libusbBackend() {
-    static LibusbBackend backend;
-    return &backend;
+UsbBus* libusbBus() {
+    static LibusbBus bus;
+    return &bus;
 }
 
 }  // namespace velk

@@ -1,5 +1,6 @@
-// The USB devices the library drives. This is the one list: the udev rule shipped in
-// velk_series/udev is checked against it by a test, so add new IDs here and there together.
+// The USB devices the library drives without being told (users add others in ID files, see
+// usb_id_list.h). The udev rule shipped in velk_series/udev is checked against this list by a
+// test, so add new IDs here and there together.
 //
 // The Velk series has no published USB IDs; these are placeholders from the pid.codes test range
 // until the real ones are known.
