@@ -23,10 +23,26 @@ WidgetOperationSink::WidgetOperationSink(QObject* uiContext, const OperationCont
                                          ElapsedTimer& timer)
     : m_context(uiContext), m_controls(controls), m_timer(timer) {}
 
+void WidgetOperationSink::clearPreviousRun() {
+    if (m_cleared) {
+        return;
+    }
+    m_cleared = true;
+    if (m_controls.status != nullptr) {
+        m_controls.status->setProperty("text", QString());
+    }
+    if (m_controls.processTime != nullptr) {
+        m_controls.processTime->setProperty("text", QStringLiteral("00:00:00"));
+    }
+}
+
 void WidgetOperationSink::setProgressRange(std::uint16_t upper) {
     runOnObjectThread(m_context, [this, upper] {
+        clearPreviousRun();
         if (m_controls.progress != nullptr) {
-            m_controls.progress->setRange(0, upper);
+            // A range of 0 ... 0 would turn the bar into Qt's busy animation, which keeps running
+            // (and costing) after the run; a run without blocks still ends at a fixed position.
+            m_controls.progress->setRange(0, std::max<int>(upper, 1));
         }
     });
 }
@@ -44,6 +60,7 @@ void WidgetOperationSink::setProgressPosition(std::uint32_t position) {
 void WidgetOperationSink::setStatus(std::string_view text) {
     const QString value = fromView(text);
     runOnObjectThread(m_context, [this, value] {
+        clearPreviousRun();
         if (m_controls.status != nullptr) {
             m_controls.status->setProperty("text", value);
         }
@@ -68,7 +85,10 @@ void WidgetOperationSink::setFastErase(bool ticked) {
 }
 
 void WidgetOperationSink::startElapsedTimer() {
-    runOnObjectThread(m_context, [this] { m_timer.start(m_controls.processTime); });
+    runOnObjectThread(m_context, [this] {
+        clearPreviousRun();
+        m_timer.start(m_controls.processTime);
+    });
 }
 
 void WidgetOperationSink::stopElapsedTimer() {

@@ -25,9 +25,15 @@ class WidgetOperationSink final : public OperationSink {
     void stopElapsedTimer() override;
 
   private:
+    // The first sign that the run really began (it opened the device) clears what the previous
+    // run left in the status line and the time field; a run that ends quietly leaves both.
+    // Called on the user-interface thread.
+    void clearPreviousRun();
+
     QObject* m_context;
     const OperationControls& m_controls;
     ElapsedTimer& m_timer;
+    bool m_cleared = false;  // user-interface thread only
 };
 
 }  // namespace nuvrel

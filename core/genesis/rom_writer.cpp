@@ -11,6 +11,7 @@
 
 #include "engine/brivo_window.h"
 #include "engine/device_session.h"
+#include "genesis/rom_image.h"
 #include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "engine/stored_name.h"
@@ -290,6 +291,10 @@ void RomWriteRun::pause(std::chrono::milliseconds duration) const {
 }  // namespace
 
 OperationOutcome WriteRom(const RomWriteRequest& request, OperationSink& sink) {
+    if (!ImageHasBlockToSend(request.imageSize)) {
+        // Before the run opens the device: nothing would be sent, yet the name would be stored.
+        return Ended(OperationResult::NothingToSend, kRomTooSmallText);
+    }
     RomWriteRun run(request, sink);
     return run.run();
 }
