@@ -23,22 +23,20 @@ WidgetOperationSink::WidgetOperationSink(QObject* uiContext, const OperationCont
                                          ElapsedTimer& timer)
     : m_context(uiContext), m_controls(controls), m_timer(timer) {}
 
-void WidgetOperationSink::clearPreviousRun() {
-    if (m_cleared) {
-        return;
-    }
-    m_cleared = true;
-    if (m_controls.status != nullptr) {
-        m_controls.status->setProperty("text", QString());
-    }
-    if (m_controls.processTime != nullptr) {
+void WidgetOperationSink::clearPreviousRun(What what) {
+    if (!m_timeCleared && m_controls.processTime != nullptr) {
         m_controls.processTime->setProperty("text", QStringLiteral("00:00:00"));
     }
+    m_timeCleared = true;
+    if (what == What::StatusAndTime && !m_statusCleared && m_controls.status != nullptr) {
+        m_controls.status->setProperty("text", QString());
+    }
+    m_statusCleared = m_statusCleared || what == What::StatusAndTime;
 }
 
 void WidgetOperationSink::setProgressRange(std::uint16_t upper) {
     runOnObjectThread(m_context, [this, upper] {
-        clearPreviousRun();
+        clearPreviousRun(What::StatusAndTime);
         if (m_controls.progress != nullptr) {
             // A range of 0 ... 0 would turn the bar into Qt's busy animation, which keeps running
             // (and costing) after the run; a run without blocks still ends at a fixed position.
@@ -60,7 +58,7 @@ void WidgetOperationSink::setProgressPosition(std::uint32_t position) {
 void WidgetOperationSink::setStatus(std::string_view text) {
     const QString value = fromView(text);
     runOnObjectThread(m_context, [this, value] {
-        clearPreviousRun();
+        clearPreviousRun(What::StatusAndTime);
         if (m_controls.status != nullptr) {
             m_controls.status->setProperty("text", value);
         }
@@ -86,7 +84,9 @@ void WidgetOperationSink::setFastErase(bool ticked) {
 
 void WidgetOperationSink::startElapsedTimer() {
     runOnObjectThread(m_context, [this] {
-        clearPreviousRun();
+        // A run may still end quietly after its timer started (its file cannot be created); the
+        // status line then keeps what it showed.
+        clearPreviousRun(What::Time);
         m_timer.start(m_controls.processTime);
     });
 }

@@ -26,14 +26,17 @@ class WidgetOperationSink final : public OperationSink {
 
   private:
     // The first sign that the run really began (it opened the device) clears what the previous
-    // run left in the status line and the time field; a run that ends quietly leaves both.
-    // Called on the user-interface thread.
-    void clearPreviousRun();
+    // run left in the time field, and its first step or progress also the status line; a run
+    // that ends quietly leaves them. Called on the user-interface thread.
+    enum class What { Time, StatusAndTime };
+    void clearPreviousRun(What what);
 
     QObject* m_context;
     const OperationControls& m_controls;
     ElapsedTimer& m_timer;
-    bool m_cleared = false;  // user-interface thread only
+    // User-interface thread only.
+    bool m_timeCleared = false;
+    bool m_statusCleared = false;
 };
 
 }  // namespace nuvrel

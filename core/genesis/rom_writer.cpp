@@ -11,10 +11,10 @@
 
 #include "engine/brivo_window.h"
 #include "engine/device_session.h"
-#include "genesis/rom_image.h"
 #include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "engine/stored_name.h"
+#include "genesis/rom_image.h"
 #include "genesis/sector_walk.h"
 
 namespace nuvrel {

@@ -72,9 +72,9 @@ void ApplyPatches(const PatchList& list, std::uint8_t* buffer, std::uint32_t len
 }
 
 std::size_t AppliedPatchCount(const PatchList& list, std::uint32_t length) {
-    return static_cast<std::size_t>(std::count_if(
-        list.rows().begin(), list.rows().end(),
-        [length](const PatchRow& row) { return AppliesTo(row, length); }));
+    return static_cast<std::size_t>(
+        std::count_if(list.rows().begin(), list.rows().end(),
+                      [length](const PatchRow& row) { return AppliesTo(row, length); }));
 }
 
 }  // namespace nuvrel

@@ -447,8 +447,9 @@ class RomPageTest : public QObject {
         pages.rom.writeButton()->click();
         pages.runner.waitUntilIdle();
         if (refused) {
-            QCOMPARE(prompts.texts(),
-                     QStringList{"Nothing to write: the image is smaller than one 512-byte block."});
+            QCOMPARE(
+                prompts.texts(),
+                QStringList{"Nothing to write: the image is smaller than one 512-byte block."});
             QCOMPARE(prompts.messages[0].icon, PromptIcon::Information);
             QVERIFY(sim.commandLog().empty());
             QCOMPARE(sim.fileName(0), std::string("kept.bin"));
@@ -482,10 +483,10 @@ class RomPageTest : public QObject {
         QTest::addColumn<QString>("note");
         QTest::newRow("patch page never shown") << false << QList<int>{0x200} << QString();
         QTest::newRow("nothing checked") << true << QList<int>{} << QString();
-        QTest::newRow("one") << true << QList<int>{0x200} << QStringLiteral("1 patch will be applied");
-        QTest::newRow("two, one outside the image")
-            << true << QList<int>{0x200, 0x7FFE, 0x9000}
-            << QStringLiteral("2 patches will be applied");
+        QTest::newRow("one") << true << QList<int>{0x200}
+                             << QStringLiteral("1 patch will be applied");
+        QTest::newRow("two, one outside the image") << true << QList<int>{0x200, 0x7FFE, 0x9000}
+                                                    << QStringLiteral("2 patches will be applied");
     }
     void the_note_beside_write_counts_the_patches_the_next_write_applies() {
         QFETCH(bool, patchPageShown);

@@ -442,7 +442,8 @@ class RamPageTest : public QObject {
         bench.press(bench.page.outFileButton());  // the size query finds nothing now
         bench.press(bench.page.writeButton());
         nuvrel::removeLibraryMessageHandler();
-        QCOMPARE(bench.prompts.texts(), QStringList({"Device Not Detected!", "Device Not Detected!"}));
+        QCOMPARE(bench.prompts.texts(),
+                 QStringList({"Device Not Detected!", "Device Not Detected!"}));
         QCOMPARE(bench.prompts.messages.back().icon, PromptIcon::Error);
     }
 

@@ -43,8 +43,8 @@ class DeviceQueryTest : public QObject {
             << false << true << kFound << kFound << QList<bool>{false} << DeviceProblem::None
             << false;
         QTest::newRow("not answering: not asked again")
-            << false << true << kSilent << kFound << QList<bool>{false}
-            << DeviceProblem::NoAnswer << false;
+            << false << true << kSilent << kFound << QList<bool>{false} << DeviceProblem::NoAnswer
+            << false;
         QTest::newRow("missing: the library says so on the second ask")
             << false << true << kMissing << kMissing << QList<bool>{false, true}
             << DeviceProblem::NotFound << true;
@@ -55,8 +55,8 @@ class DeviceQueryTest : public QObject {
             << false << true << kMissing << kSilent << QList<bool>{false, true}
             << DeviceProblem::NoAnswer << false;
         QTest::newRow("missing, the page words it")
-            << false << false << kMissing << kFound << QList<bool>{false}
-            << DeviceProblem::NotFound << false;
+            << false << false << kMissing << kFound << QList<bool>{false} << DeviceProblem::NotFound
+            << false;
     }
     void the_device_is_asked_as_its_answers_require() {
         QFETCH(bool, busy);
@@ -82,9 +82,12 @@ class DeviceQueryTest : public QObject {
     }
 
     void the_answer_comes_back_with_its_problem() {
-        const DeviceReply<int> reply = askDevice<int>(
-            [](bool showMessage) { return showMessage ? 7 : 0; },
-            [](int value) { return QueryFacts{value != 0, true}; }, "ROM query", true);
+        const DeviceReply<int> reply =
+            askDevice<int>([](bool showMessage) { return showMessage ? 7 : 0; },
+                           [](int value) {
+                               return QueryFacts{value != 0, true};
+                           },
+                           "ROM query", true);
         // The second, announced ask found the device: its answer is the one kept.
         QVERIFY(reply.ok());
         QCOMPARE(reply.value, 7);

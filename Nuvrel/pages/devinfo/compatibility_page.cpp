@@ -36,7 +36,9 @@ QString fromView(std::string_view text) {
 // Busy, another model, or no device: the sets are left alone.
 QueryProblem brivoProblem() {
     return askDevice<bool>([](bool) { return BrivoAttached(); },
-                           [](bool attached) { return QueryFacts{attached, true}; },
+                           [](bool attached) {
+                               return QueryFacts{attached, true};
+                           },
                            device_step::kCompatibilitySet, false)
         .problem;
 }

@@ -101,10 +101,12 @@ void CDevInfo::refreshOnRequest() {
 
 QueryProblem CDevInfo::refresh() {
     // A record that cannot be read shows empty fields instead: the report always answers.
-    const DeviceReply<DeviceReport> reply = askDevice<DeviceReport>(
-        [](bool) { return ReadDeviceReport(ReportDetail::Records); },
-        [](const DeviceReport& report) { return QueryFacts{report.deviceFound, true}; },
-        std::string(), false);
+    const DeviceReply<DeviceReport> reply =
+        askDevice<DeviceReport>([](bool) { return ReadDeviceReport(ReportDetail::Records); },
+                                [](const DeviceReport& report) {
+                                    return QueryFacts{report.deviceFound, true};
+                                },
+                                std::string(), false);
     if (reply.problem.kind == DeviceProblem::Busy) {
         showEverywhere(kBusyText);
         return reply.problem;

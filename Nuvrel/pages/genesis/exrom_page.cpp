@@ -90,8 +90,8 @@ CEXROMPage::CEXROMPage(SelectedImage& image, QWidget* parent)
             // What the image's bytes add up to beside the stored checksum (file source only).
             m_checksumNote = new QLabel(info);
             m_checksumNote->setObjectName(QStringLiteral("checksumNote"));
-            m_checksumNote->setMinimumWidth(m_checksumNote->fontMetrics().horizontalAdvance(
-                checksumDiffersText(0xFFFF)));
+            m_checksumNote->setMinimumWidth(
+                m_checksumNote->fontMetrics().horizontalAdvance(checksumDiffersText(0xFFFF)));
             grid->addWidget(m_checksumNote, at, 2);
         }
         ++at;
@@ -198,10 +198,12 @@ void CEXROMPage::showChecksumNote(const std::optional<ImageChecksum>& checksum) 
 
 bool CEXROMPage::ReadHeaderFromDevice(bool userAsked) {
     // A header that cannot be read shows "No information"; only a refusal is worth a box.
-    const DeviceReply<DeviceHeaderRead> reply = askDevice<DeviceHeaderRead>(
-        [](bool) { return ReadGenesisHeaderFromDevice(); },
-        [](const DeviceHeaderRead& header) { return QueryFacts{header.deviceFound, true}; },
-        device_step::kHeaderRead, false);
+    const DeviceReply<DeviceHeaderRead> reply =
+        askDevice<DeviceHeaderRead>([](bool) { return ReadGenesisHeaderFromDevice(); },
+                                    [](const DeviceHeaderRead& header) {
+                                        return QueryFacts{header.deviceFound, true};
+                                    },
+                                    device_step::kHeaderRead, false);
     const DeviceHeaderRead& read = reply.value;
     m_fields[FileSize]->setText(QString::fromLatin1(kNotApplicable));
     if (!reply.ok()) {

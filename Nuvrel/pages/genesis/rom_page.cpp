@@ -343,10 +343,12 @@ void CROMPage::OnWrite() {
 }
 
 void CROMPage::OnOutFile() {
-    const DeviceReply<DeviceRomInfo> reply = askDevice<DeviceRomInfo>(
-        [](bool) { return QueryDeviceRom(); },
-        [](const DeviceRomInfo& info) { return QueryFacts{info.deviceFound, info.answered}; },
-        device_step::kRomQuery, false);
+    const DeviceReply<DeviceRomInfo> reply =
+        askDevice<DeviceRomInfo>([](bool) { return QueryDeviceRom(); },
+                                 [](const DeviceRomInfo& info) {
+                                     return QueryFacts{info.deviceFound, info.answered};
+                                 },
+                                 device_step::kRomQuery, false);
     if (!reply.ok()) {
         // While another operation runs the device is not asked and "Read" keeps its state; a
         // device missing or not answering leaves no size to read back.
@@ -363,8 +365,9 @@ void CROMPage::OnOutFile() {
     m_deviceRomSize = info.romSize;
 
     // A name typed without an extension gets ".bin"; the dialog asks before replacing a file.
-    const QString path = chooseFileToSave(this, QString::fromLatin1(kSaveRomDir), romImageFilter(),
-                                          suggestedFileName(info.storedName), QStringLiteral("bin"));
+    const QString path =
+        chooseFileToSave(this, QString::fromLatin1(kSaveRomDir), romImageFilter(),
+                         suggestedFileName(info.storedName), QStringLiteral("bin"));
     if (path.isEmpty()) {
         return;
     }

@@ -24,12 +24,12 @@ QString romImageFilter() {
 bool takeCapacityForSelection(QWidget* parent, SelectedImage& image) {
     // A model without a known ROM size reports 0 like a missing device; the library's second
     // answer tells them apart by saying "Device Not Detected!" only for the latter.
-    const DeviceReply<DeviceCapacity> reply = askDevice<DeviceCapacity>(
-        [](bool message) { return QueryDeviceCapacity(message); },
-        [](const DeviceCapacity& capacity) {
-            return QueryFacts{capacity.romBytes != 0, capacity.answered};
-        },
-        device_step::kSizeQuery, true);
+    const DeviceReply<DeviceCapacity> reply =
+        askDevice<DeviceCapacity>([](bool message) { return QueryDeviceCapacity(message); },
+                                  [](const DeviceCapacity& capacity) {
+                                      return QueryFacts{capacity.romBytes != 0, capacity.answered};
+                                  },
+                                  device_step::kSizeQuery, true);
     if (reply.problem.kind == DeviceProblem::Busy) {
         // The running operation has the device; the capacity seen before still holds.
         return true;

@@ -228,9 +228,8 @@ void CRAMPage::refreshPressed() {
 
 DeviceReply<SaveRamInfo> CRAMPage::askSaveRam(SaveRamInfo (*query)(bool showMessage)) {
     // A device that stopped answering is said so: its zero sizes are no "no save RAM".
-    DeviceReply<SaveRamInfo> reply = askDevice<SaveRamInfo>(
-        query, saveRamFacts,
-        device_step::kSaveRamQuery, true);
+    DeviceReply<SaveRamInfo> reply =
+        askDevice<SaveRamInfo>(query, saveRamFacts, device_step::kSaveRamQuery, true);
     showDeviceProblem(this, reply.problem);
     m_ramSize = reply.value.ramSize;
     return reply;
@@ -258,9 +257,9 @@ void CRAMPage::chooseOutFile() {
     }
     m_readLength = info.readLength;
 
-    const QString chosen =
-        chooseFileToSave(this, QString::fromLatin1(kSaveRamDir), fileFilter(),
-                         suggestedFileName(info.storedName), QString::fromLatin1(kSaveRamExtension));
+    const QString chosen = chooseFileToSave(this, QString::fromLatin1(kSaveRamDir), fileFilter(),
+                                            suggestedFileName(info.storedName),
+                                            QString::fromLatin1(kSaveRamExtension));
     if (chosen.isEmpty()) {
         return;
     }
