@@ -39,6 +39,7 @@ ExitCode ExitCodeOf(OperationResult result) {
             return kExitNoDevice;
         case OperationResult::FileNotOpened:
         case OperationResult::FileReadFailed:
+        case OperationResult::NothingToSend:
             return kExitBadInput;
         case OperationResult::NoAnswer:
         case OperationResult::WriteFailed:

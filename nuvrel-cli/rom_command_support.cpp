@@ -103,9 +103,13 @@ std::function<void(std::uint8_t*, std::uint32_t)> PreparedImage::applyPatches() 
     };
 }
 
-PreparedImage PrepareImageForDevice(const ImageOptions& options) {
+PreparedImage PrepareImageForDevice(const ImageOptions& options, ImageUse use) {
     PreparedImage prepared;
     prepared.image = CheckImageOrFail(options.image);
+    if (use == ImageUse::Write && !ImageHasBlockToSend(prepared.image.size)) {
+        // Refused before the device is asked anything: the run would send no block.
+        throw CliFailure(kExitBadInput, kRomTooSmallText);
+    }
     prepared.patches = CollectPatches(options, prepared.image.size);
     prepared.dat = LoadDatOrFail(options.dat);
     const std::optional<RomDigest> digest = DigestFile(options.image);

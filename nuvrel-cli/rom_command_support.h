@@ -62,10 +62,12 @@ struct PreparedImage {
     std::function<void(std::uint8_t*, std::uint32_t)> applyPatches() const;
 };
 
-// Everything above, failing before the device is touched for a bad input, and then for a device
+// Everything above, failing before the device is touched for a bad input (for a write also an
+// image shorter than one block), and then for a device
 // that is busy, missing, not answering or too small. Prints the "Image:" line (and how many
 // patches apply) on the text output.
-PreparedImage PrepareImageForDevice(const ImageOptions& options);
+enum class ImageUse { Write, Verify };
+PreparedImage PrepareImageForDevice(const ImageOptions& options, ImageUse use);
 
 // Where the human-readable lines go: stdout, or stderr when stdout carries JSON.
 inline std::FILE* TextOutput(bool json) {

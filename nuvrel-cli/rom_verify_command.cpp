@@ -13,7 +13,7 @@ namespace nuvrel::cli {
 namespace {
 
 int RunVerify(const ImageOptions& options) {
-    const PreparedImage prepared = PrepareImageForDevice(options);
+    const PreparedImage prepared = PrepareImageForDevice(options, ImageUse::Verify);
     RomVerifyRequest request;
     request.imagePath = options.image;
     request.imageSize = prepared.image.size;

@@ -20,7 +20,7 @@ struct WriteOptions : ImageOptions {
 };
 
 int RunWrite(const WriteOptions& options) {
-    const PreparedImage prepared = PrepareImageForDevice(options);
+    const PreparedImage prepared = PrepareImageForDevice(options, ImageUse::Write);
     RomWriteRequest request;
     request.imagePath = options.image;
     request.imageSize = prepared.image.size;

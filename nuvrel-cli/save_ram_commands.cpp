@@ -87,8 +87,12 @@ int RunWrite(const WriteOptions& options) {
         throw CliFailure(kExitBadInput, "Can't open file: " + ShownArgument(options.saveFile));
     }
     const std::uint64_t size = file.size();
-    const std::uint32_t ramSize = SaveRamSizeOrFail();
     const bool compact = options.format == "compact";
+    if (!SaveFileHasBlockToSend(size, compact)) {
+        // Before the device is asked: the run would send nothing and still store the name.
+        throw CliFailure(kExitBadInput, kSaveTooSmallText);
+    }
+    const std::uint32_t ramSize = SaveRamSizeOrFail();
     // A compact file fills the window's odd bytes: it holds at most the save-RAM value's bytes.
     const bool fits = compact ? size <= ramSize
                               : size <= std::numeric_limits<std::uint32_t>::max() &&

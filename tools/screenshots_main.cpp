@@ -133,8 +133,9 @@ QString writeDemoImage(const QTemporaryDir& folder) {
     return path;
 }
 
-// The ROM page after choosing an image, programming it with verify and choosing an output file;
-// the Extended ROM info page with the header of the ROM now in the device.
+// The ROM page after choosing an image, programming it with verify and choosing an output file
+// (grabbed once the patch page has checked rows, so that it shows the patch note); the Extended
+// ROM info page with the header of the ROM now in the device.
 bool grabRomPages(nuvrel::CNuvrelSheet& sheet, const QDir& folder) {
     QTemporaryDir files;
     const QString image = writeDemoImage(files);
@@ -151,9 +152,6 @@ bool grabRomPages(nuvrel::CNuvrelSheet& sheet, const QDir& folder) {
     rom.writeButton()->click();
     sheet.runner().waitUntilIdle();
     rom.outFileButton()->click();
-    if (!grabPage(sheet, rom, folder, QStringLiteral("rom_memory"))) {
-        return false;
-    }
     nuvrel::CEXROMPage& header = sheet.exRomPage();
     sheet.tabs()->setCurrentWidget(&header);
     header.deviceSourceButton()->click();
@@ -274,6 +272,7 @@ int main(int argc, char** argv) {
         grabPage(sheet, sheet.compatibilityPage(), folder, QStringLiteral("compatibility")) &&
         drawIconSheet(folder) && grabRomPages(sheet, folder) &&
         grabRamPageAfterRead(sheet, sim, folder) && grabPatchPage(sheet, folder) &&
+        grabPage(sheet, sheet.romPage(), folder, QStringLiteral("rom_memory")) &&
         grabAddCodeDialog(sheet, folder);
     sheet.hide();
     return ok ? 0 : 1;

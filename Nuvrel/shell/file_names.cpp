@@ -16,4 +16,9 @@ QString fromDeviceName(const std::string& name) {
     return QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
 }
 
+QString suggestedFileName(const std::string& storedName) {
+    const QString name = fromDeviceName(storedName);
+    return name.trimmed().isEmpty() ? QString() : name;
+}
+
 }  // namespace nuvrel

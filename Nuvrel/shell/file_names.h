@@ -11,5 +11,8 @@ namespace nuvrel {
 std::string toEnginePath(const QString& path);
 std::filesystem::path toFileSystemPath(const QString& path);
 QString fromDeviceName(const std::string& name);
+// The stored name as a save dialog's suggestion: empty when it is blank (a clear or a failed
+// verify leaves a single space), so that one Enter cannot name a file " .bin".
+QString suggestedFileName(const std::string& storedName);
 
 }  // namespace nuvrel

@@ -36,4 +36,16 @@ void SelectedImage::setDiskTexts(const DiskFileTexts& texts) {
     update(m_diskTexts, texts);
 }
 
+void SelectedImage::select(const QString& path, std::optional<std::uint32_t> size,
+                           const DiskFileTexts& texts, bool usable) {
+    m_path = path;
+    if (size) {
+        m_size = *size;
+    }
+    m_diskTexts = texts;
+    m_usable = usable;
+    emit selected();
+    emit changed();
+}
+
 }  // namespace nuvrel

@@ -34,7 +34,10 @@ class SelectedImage : public QObject {
     // The device's ROM capacity as reported when the image was selected; 0 when no device was
     // found or its model has no known ROM size.
     std::uint32_t deviceCapacity() const { return m_deviceCapacity; }
-    // Whether the ROM page's "Write" is enabled: the patch page follows it.
+    // Whether the last check found the image fit to be written (it could be opened and measured).
+    bool usable() const { return m_usable; }
+    // Whether the ROM page's "Write" is enabled, as that page published it: the patch page
+    // follows it. Only the ROM page sets it; nothing flows back from here into the button.
     bool writeEnabled() const { return m_writeEnabled; }
     // Set once the patch page exists; the ROM write applies patches only from then on.
     bool patchesReady() const { return m_patchesReady; }
@@ -47,9 +50,14 @@ class SelectedImage : public QObject {
     void setWriteEnabled(bool enabled);
     void setPatchesReady();
     void setDiskTexts(const DiskFileTexts& texts);
+    // A checked image chosen by the user, whichever page chose it: all facts at once, then
+    // selected() (even when the same file is chosen again) and changed().
+    void select(const QString& path, std::optional<std::uint32_t> size, const DiskFileTexts& texts,
+                bool usable);
 
   signals:
     void changed();
+    void selected();
 
   private:
     template <typename T>
@@ -58,6 +66,7 @@ class SelectedImage : public QObject {
     QString m_path;
     std::uint32_t m_size = 0;
     std::uint32_t m_deviceCapacity = 0;
+    bool m_usable = false;
     bool m_writeEnabled = false;
     bool m_patchesReady = false;
     DiskFileTexts m_diskTexts;

@@ -23,10 +23,24 @@ WidgetOperationSink::WidgetOperationSink(QObject* uiContext, const OperationCont
                                          ElapsedTimer& timer)
     : m_context(uiContext), m_controls(controls), m_timer(timer) {}
 
+void WidgetOperationSink::clearPreviousRun(What what) {
+    if (!m_timeCleared && m_controls.processTime != nullptr) {
+        m_controls.processTime->setProperty("text", QStringLiteral("00:00:00"));
+    }
+    m_timeCleared = true;
+    if (what == What::StatusAndTime && !m_statusCleared && m_controls.status != nullptr) {
+        m_controls.status->setProperty("text", QString());
+    }
+    m_statusCleared = m_statusCleared || what == What::StatusAndTime;
+}
+
 void WidgetOperationSink::setProgressRange(std::uint16_t upper) {
     runOnObjectThread(m_context, [this, upper] {
+        clearPreviousRun(What::StatusAndTime);
         if (m_controls.progress != nullptr) {
-            m_controls.progress->setRange(0, upper);
+            // A range of 0 ... 0 would turn the bar into Qt's busy animation, which keeps running
+            // (and costing) after the run; a run without blocks still ends at a fixed position.
+            m_controls.progress->setRange(0, std::max<int>(upper, 1));
         }
     });
 }
@@ -44,6 +58,7 @@ void WidgetOperationSink::setProgressPosition(std::uint32_t position) {
 void WidgetOperationSink::setStatus(std::string_view text) {
     const QString value = fromView(text);
     runOnObjectThread(m_context, [this, value] {
+        clearPreviousRun(What::StatusAndTime);
         if (m_controls.status != nullptr) {
             m_controls.status->setProperty("text", value);
         }
@@ -68,7 +83,12 @@ void WidgetOperationSink::setFastErase(bool ticked) {
 }
 
 void WidgetOperationSink::startElapsedTimer() {
-    runOnObjectThread(m_context, [this] { m_timer.start(m_controls.processTime); });
+    runOnObjectThread(m_context, [this] {
+        // A run may still end quietly after its timer started (its file cannot be created); the
+        // status line then keeps what it showed.
+        clearPreviousRun(What::Time);
+        m_timer.start(m_controls.processTime);
+    });
 }
 
 void WidgetOperationSink::stopElapsedTimer() {

@@ -25,9 +25,18 @@ class WidgetOperationSink final : public OperationSink {
     void stopElapsedTimer() override;
 
   private:
+    // The first sign that the run really began (it opened the device) clears what the previous
+    // run left in the time field, and its first step or progress also the status line; a run
+    // that ends quietly leaves them. Called on the user-interface thread.
+    enum class What { Time, StatusAndTime };
+    void clearPreviousRun(What what);
+
     QObject* m_context;
     const OperationControls& m_controls;
     ElapsedTimer& m_timer;
+    // User-interface thread only.
+    bool m_timeCleared = false;
+    bool m_statusCleared = false;
 };
 
 }  // namespace nuvrel

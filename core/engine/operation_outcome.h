@@ -21,6 +21,9 @@ enum class OperationResult {
     FileReadFailed,   // the input file ended early or could not be read: "Can't read file!"
     FileWriteFailed,  // the output file could not be written or put in place: "Can't write file!"
     OutOfMemory,      // the image buffer could not be allocated: "Not enough memory!"
+    // The input is shorter than one block: refused before the device is opened, nothing sent
+    // and no name stored. The status carries the reason for the front end to show.
+    NothingToSend,
 };
 
 struct OperationOutcome {

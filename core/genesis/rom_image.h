@@ -33,6 +33,14 @@ inline bool ImageFitsDevice(std::uint32_t capacity, std::uint32_t imageSize) {
     return imageSize <= capacity;
 }
 
+// The write sends whole 512-byte blocks only: a shorter image would send nothing at all.
+inline constexpr std::uint32_t kRomBlockBytes = 512;
+inline bool ImageHasBlockToSend(std::uint32_t imageSize) {
+    return imageSize >= kRomBlockBytes;
+}
+inline constexpr const char* kRomTooSmallText =
+    "Nothing to write: the image is smaller than one 512-byte block.";
+
 // "File Size is to large for attached device!\nDevice Rom Size: %dMBit\nFile Size: %dMBit"
 std::string RomTooLargeMessage(std::uint32_t capacity, std::uint32_t imageSize);
 

@@ -14,6 +14,7 @@
 #include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "engine/stored_name.h"
+#include "genesis/rom_image.h"
 #include "genesis/sector_walk.h"
 
 namespace nuvrel {
@@ -290,6 +291,10 @@ void RomWriteRun::pause(std::chrono::milliseconds duration) const {
 }  // namespace
 
 OperationOutcome WriteRom(const RomWriteRequest& request, OperationSink& sink) {
+    if (!ImageHasBlockToSend(request.imageSize)) {
+        // Before the run opens the device: nothing would be sent, yet the name would be stored.
+        return Ended(OperationResult::NothingToSend, kRomTooSmallText);
+    }
     RomWriteRun run(request, sink);
     return run.run();
 }

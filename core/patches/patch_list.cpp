@@ -1,5 +1,7 @@
 #include "patches/patch_list.h"
 
+#include <algorithm>
+
 #include "patches/hex_text.h"
 
 namespace nuvrel {
@@ -43,13 +45,18 @@ void PatchList::SetChecked(std::size_t index, bool checked) {
     rows_.at(index).checked = checked;
 }
 
+namespace {
+
+bool AppliesTo(const PatchRow& row, std::uint32_t length) {
+    return row.checked && row.parsedAddress() < length;
+}
+
+}  // namespace
+
 void ApplyPatches(const PatchList& list, std::span<std::uint8_t> image, std::uint32_t length) {
     for (const PatchRow& row : list.rows()) {
-        if (!row.checked) {
-            continue;
-        }
         const std::uint32_t address = row.parsedAddress();
-        if (address >= length || address >= image.size()) {
+        if (!AppliesTo(row, length) || address >= image.size()) {
             continue;
         }
         const std::uint32_t data = row.parsedData();
@@ -62,6 +69,12 @@ void ApplyPatches(const PatchList& list, std::span<std::uint8_t> image, std::uin
 
 void ApplyPatches(const PatchList& list, std::uint8_t* buffer, std::uint32_t length) {
     ApplyPatches(list, std::span<std::uint8_t>(buffer, std::size_t{length} + 1), length);
+}
+
+std::size_t AppliedPatchCount(const PatchList& list, std::uint32_t length) {
+    return static_cast<std::size_t>(
+        std::count_if(list.rows().begin(), list.rows().end(),
+                      [length](const PatchRow& row) { return AppliesTo(row, length); }));
 }
 
 }  // namespace nuvrel

@@ -64,4 +64,8 @@ void ApplyPatches(const PatchList& list, std::span<std::uint8_t> image, std::uin
 // The same for a buffer that has at least length + 1 bytes.
 void ApplyPatches(const PatchList& list, std::uint8_t* buffer, std::uint32_t length);
 
+// How many rows ApplyPatches changes an image of `length` bytes with: the checked rows whose
+// address lies inside it.
+std::size_t AppliedPatchCount(const PatchList& list, std::uint32_t length);
+
 }  // namespace nuvrel

@@ -41,6 +41,13 @@ inline bool SaveFileFits(std::uint32_t ramSize, std::uint32_t fileSize) {
     return static_cast<std::uint64_t>(fileSize) <= 2ull * ramSize;
 }
 
+// The write sends whole 256-byte window blocks only; a compact file fills half of each block.
+inline bool SaveFileHasBlockToSend(std::uint64_t fileSize, bool compact) {
+    return (compact ? 2 * fileSize : fileSize) >= 256;
+}
+inline constexpr const char* kSaveTooSmallText =
+    "Nothing to write: the file is smaller than one 256-byte block.";
+
 // "File Size is to large for attached device!\nDevice Rom Size: %dKbytes\nFile Size: %dKbytes"
 std::string SaveTooLargeMessage(std::uint32_t ramSize, std::uint32_t fileSize);
 

@@ -140,6 +140,11 @@ OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink&
     if (request.inputPath.empty()) {
         return Ended(OperationResult::FileNotOpened, "");
     }
+    if (!SaveFileHasBlockToSend(request.length, request.compact)) {
+        // Checked before the device is opened: a run that sends nothing must not end as a
+        // completed write that stores the file's name.
+        return Ended(OperationResult::NothingToSend, kSaveTooSmallText);
+    }
     const std::uint32_t window = request.compact ? 2 * request.length : request.length;
     return RunSave(
         SaveRun{request.inputPath, window, request.verify, request.cancel, request.compact}, sink);

@@ -84,6 +84,31 @@ TEST_F(CliFailures, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
     }
 }
 
+// Shorter than one block, a write would send nothing yet end as complete and store the name.
+TEST_F(CliFailures, AWriteWithNoBlockToSendIsRefusedBeforeTheDeviceIsAsked) {
+    velksim::SimServer& sim = StartDevice();
+    WriteBytes(Path("tiny.bin"), std::vector<std::uint8_t>(511, 0x4E));
+    WriteBytes(Path("tiny.srm"), std::vector<std::uint8_t>(255, 0x11));
+    // A compact file fills only the odd bytes: 127 of them make 254 window bytes.
+    WriteBytes(Path("compact.srm"), std::vector<std::uint8_t>(127, 0x11));
+    const std::string kSaveTooSmall =
+        "Nothing to write: the file is smaller than one 256-byte block.";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"rom", "write", Path("tiny.bin")},
+         "Nothing to write: the image is smaller than one 512-byte block."},
+        {{"sram", "write", Path("tiny.srm")}, kSaveTooSmall},
+        {{"sram", "write", "--format", "compact", Path("compact.srm")}, kSaveTooSmall},
+    };
+    for (const auto& [arguments, message] : cases) {
+        sim.clearCommandLog();
+        const CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_EQ(LastLine(run.err), message);
+        EXPECT_TRUE(sim.commandLog().empty());
+        EXPECT_EQ(run.out.find("Complite"), std::string::npos);
+    }
+}
+
 TEST_F(CliFailures, ArgumentsAreQuotedBackEscapedAndShortened) {
     const std::string hostile = "evil\x1b]0;owned\x07\x7f\xff.bin";
     CliRun run = RunCli({"rom", "write", hostile});

@@ -212,7 +212,13 @@ class ExRomPageTest : public QObject {
         pages.header.activate();
         QCOMPARE(pages.header.field(CEXROMPage::CheckSum)->text(), QStringLiteral("0x1234"));
         QCOMPARE(pages.header.checksumNote()->text(),
-                 QStringLiteral("computed 0x%1").arg(sum, 4, 16, QLatin1Char('0')));
+                 QStringLiteral("differs: computed 0x%1")
+                     .arg(QStringLiteral("%1").arg(sum, 4, 16, QLatin1Char('0')).toUpper()));
+        // The note has a column of its own: the field beside it is as wide as every other one.
+        pages.header.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pages.header));
+        QCOMPARE(pages.header.field(CEXROMPage::CheckSum)->width(),
+                 pages.header.field(CEXROMPage::RomRange)->width());
 
         bytes[0x18E] = static_cast<char>(sum >> 8);
         bytes[0x18F] = static_cast<char>(sum);

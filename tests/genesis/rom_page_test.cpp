@@ -2,6 +2,7 @@
 // the device side with "Out File", the read-back, and the enable rules on every way through.
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
+#include <memory>
 
 #include "rom_pages_fixture.h"
 #include "shell/settings_store.h"
@@ -423,6 +425,147 @@ class RomPageTest : public QObject {
         QCOMPARE(prompts.dialogs.size(), std::size_t{2});
         QVERIFY(sim.commandLog().empty());
         QCOMPARE(enabledControls(pages.rom), QList<bool>({true, false, true, true, true, true}));
+    }
+
+    void a_write_that_would_send_no_block_is_refused_before_the_device_is_touched_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("one byte short of a block") << 511 << true;
+        QTest::newRow("one block") << 512 << false;
+    }
+    void a_write_that_would_send_no_block_is_refused_before_the_device_is_touched() {
+        QFETCH(int, size);
+        QFETCH(bool, refused);
+        velksim::SimServer sim(romtest::quickDevice());
+        QVERIFY(sim.start());
+        romtest::storeName("kept.bin");
+        Pages pages;
+        RecordingPrompts prompts;
+        prompts.paths = {image("tiny.bin", QByteArray(size, '\x4E'))};
+        pages.rom.inFileButton()->click();
+        sim.clearCommandLog();
+        pages.rom.writeButton()->click();
+        pages.runner.waitUntilIdle();
+        if (refused) {
+            QCOMPARE(
+                prompts.texts(),
+                QStringList{"Nothing to write: the image is smaller than one 512-byte block."});
+            QCOMPARE(prompts.messages[0].icon, PromptIcon::Information);
+            QVERIFY(sim.commandLog().empty());
+            QCOMPARE(sim.fileName(0), std::string("kept.bin"));
+            QCOMPARE(pages.rom.statusLine()->text(), QString());
+        } else {
+            QVERIFY(prompts.messages.empty());
+            QCOMPARE(pages.rom.statusLine()->text(), QStringLiteral("Write Complite"));
+            QCOMPARE(sim.fileName(0), std::string("tiny.bin"));
+        }
+    }
+
+    void write_after_the_device_went_missing_says_it_is_not_detected() {
+        auto sim = std::make_unique<velksim::SimServer>(romtest::quickDevice());
+        QVERIFY(sim->start());
+        Pages pages;
+        RecordingPrompts prompts;
+        const QString path = image("game.bin", romtest::genesisImage(0x8000));
+        prompts.paths = {path, path};
+        pages.rom.inFileButton()->click();
+        sim.reset();
+        pages.rom.inFileButton()->click();  // the library's own "Device Not Detected!"
+        QVERIFY(pages.rom.writeButton()->isEnabled());
+        pages.rom.writeButton()->click();
+        QCOMPARE(prompts.texts(), QStringList({"Device Not Detected!", "Device Not Detected!"}));
+        QCOMPARE(prompts.messages[1].icon, PromptIcon::Error);
+    }
+
+    void the_note_beside_write_counts_the_patches_the_next_write_applies_data() {
+        QTest::addColumn<bool>("patchPageShown");
+        QTest::addColumn<QList<int>>("checked");  // addresses of checked rows; image 0x8000 bytes
+        QTest::addColumn<QString>("note");
+        QTest::newRow("patch page never shown") << false << QList<int>{0x200} << QString();
+        QTest::newRow("nothing checked") << true << QList<int>{} << QString();
+        QTest::newRow("one") << true << QList<int>{0x200}
+                             << QStringLiteral("1 patch will be applied");
+        QTest::newRow("two, one outside the image") << true << QList<int>{0x200, 0x7FFE, 0x9000}
+                                                    << QStringLiteral("2 patches will be applied");
+    }
+    void the_note_beside_write_counts_the_patches_the_next_write_applies() {
+        QFETCH(bool, patchPageShown);
+        QFETCH(QList<int>, checked);
+        QFETCH(QString, note);
+        Pages pages;
+        pages.patches.AppendPatchRow(0x400, 0x4E71, "");  // never checked
+        for (const int address : checked) {
+            pages.patches.AppendPatchRow(static_cast<std::uint32_t>(address), 0x4E71, "");
+            pages.patches.SetChecked(pages.patches.size() - 1, true);
+        }
+        if (patchPageShown) {
+            pages.image.setPatchesReady();
+        }
+        pages.image.select(image("game.bin", romtest::genesisImage(0x8000)), 0x8000, {}, true);
+        pages.rom.activate();
+        QCOMPARE(pages.rom.patchNote()->text(), note);
+    }
+
+    void a_selection_made_during_a_write_is_taken_once_the_write_has_ended() {
+        velksim::SimServer sim(romtest::quickDevice());
+        QVERIFY(sim.start());
+        Pages pages;
+        RecordingPrompts prompts;
+        prompts.paths = {image("first.bin", romtest::genesisImage(0x8000))};
+        pages.rom.inFileButton()->click();
+        const QString second = image("second.bin", romtest::genesisImage(0x10000));
+        QString shownWhileRunning;
+        bool writeWhileRunning = true;
+        connect(pages.rom.statusLine(), &QLineEdit::textChanged, this, [&](const QString& text) {
+            if (text == QStringLiteral("Writing") && shownWhileRunning.isEmpty()) {
+                pages.header.selectImage(second);
+                shownWhileRunning = pages.rom.diskFileName()->text();
+                writeWhileRunning = pages.rom.writeButton()->isEnabled();
+            }
+        });
+        pages.rom.writeButton()->click();
+        pages.runner.waitUntilIdle();
+        QCOMPARE(shownWhileRunning, QStringLiteral("first.bin"));
+        QVERIFY(!writeWhileRunning);
+        QCOMPARE(sim.fileName(0), std::string("first.bin"));
+        // Afterwards the new selection is shown and is what the next write takes.
+        QCOMPARE(pages.rom.diskFileName()->text(), QStringLiteral("second.bin"));
+        QCOMPARE(pages.rom.diskFileSize()->text(), QStringLiteral("1MBit"));
+        QVERIFY(pages.rom.writeButton()->isEnabled());
+        pages.rom.writeButton()->click();
+        pages.runner.waitUntilIdle();
+        QCOMPARE(sim.fileName(0), std::string("second.bin"));
+    }
+
+    void a_blank_stored_name_is_not_offered_as_the_file_name() {
+        velksim::SimServer sim(romtest::quickDevice());
+        QVERIFY(sim.start());
+        romtest::storeName(" ");  // what a failed verify leaves
+        Pages pages;
+        RecordingPrompts prompts;
+        pages.rom.outFileButton()->click();
+        QCOMPARE(prompts.dialogs.size(), std::size_t{1});
+        QCOMPARE(prompts.dialogs[0].start, QString());
+    }
+
+    void focus_leaves_a_disabled_button_for_the_next_usable_control() {
+        velksim::SimServer sim(romtest::quickDevice());
+        QVERIFY(sim.start());
+        Pages pages;
+        RecordingPrompts prompts;
+        prompts.paths = {image("game.bin", romtest::genesisImage(0x8000))};
+        pages.rom.activate();
+        pages.rom.show();
+        QVERIFY(QTest::qWaitForWindowActive(&pages.rom));
+        pages.rom.inFileButton()->click();
+        pages.rom.writeButton()->setFocus();
+        QCOMPARE(QApplication::focusWidget(), pages.rom.writeButton());
+        pages.rom.writeButton()->click();
+        pages.runner.waitUntilIdle();
+        // Every other control of the page was disabled with it, so focus may go nowhere; never
+        // onto a read-only field.
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(qobject_cast<QLineEdit*>(focused) == nullptr);
     }
 
     void a_dropped_image_is_selected_like_in_file() {

@@ -127,14 +127,15 @@ TEST_F(RomWriterTest, TopBootChipHasItsSmallSectorsErasedAtTheEnd) {
     EXPECT_EQ(commands("EraseSector").size(), 71u);
 }
 
-TEST_F(RomWriterTest, ImageSmallerThanOneBlockWritesNothingButStillCompletes) {
+// Sending nothing and calling it complete would store the name of an image never programmed.
+TEST_F(RomWriterTest, ImageSmallerThanOneBlockIsRefusedBeforeTheDeviceIsOpened) {
     plug();
     const OperationOutcome outcome = program(RandomBytes(300, 4), true, false, "tiny.bin");
-    EXPECT_EQ(outcome.status, "Write Complite");
-    EXPECT_TRUE(commandAddresses("WriteSector").empty());
-    EXPECT_TRUE(commands("EraseSector").empty());
-    EXPECT_EQ(sim().fileName(0), "tiny.bin");
-    EXPECT_EQ(sink_.range(), 0u);
+    EXPECT_EQ(outcome.result, OperationResult::NothingToSend);
+    EXPECT_EQ(outcome.status, "Nothing to write: the image is smaller than one 512-byte block.");
+    EXPECT_TRUE(sim().commandLog().empty());
+    EXPECT_NE(sim().fileName(0), "tiny.bin");
+    EXPECT_TRUE(sink_.events().empty());
 }
 
 TEST_F(RomWriterTest, FastEraseErasesBothChipsOfAFourMebibyteImage) {

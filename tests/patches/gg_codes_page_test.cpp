@@ -111,6 +111,8 @@ struct Bench {
 const QStringList kNoRows{"addButton", "loadButton", "patchList"};
 const QStringList kWithRows{"addButton",  "modifyButton", "deleteButton",
                             "loadButton", "saveButton",   "patchList"};
+// Rows but none picked: nothing to change or delete.
+const QStringList kRowsUnpicked{"addButton", "loadButton", "saveButton", "patchList"};
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
@@ -197,7 +199,7 @@ class GGCodesPageTest : public QObject {
         QCOMPARE(bench.shown(), QStringList{"- 00AA80 00BB 1RZA-AAEA"});
         QCOMPARE(bench.kept(), bench.shown());
         QCOMPARE(bench.page.rowCount(), 1);
-        QCOMPARE(bench.enabled(), kWithRows);
+        QCOMPARE(bench.enabled(), kRowsUnpicked);
 
         bench.inDialog(bench.page.addButton(), [](CGGCode& dialog) {
             dialog.codeModeButton()->click();
@@ -277,19 +279,35 @@ class GGCodesPageTest : public QObject {
         Bench bench;
         bench.addPatch("000200", "4E71");
         bench.page.list()->clearSelection();
+        QVERIFY(!bench.page.modifyButton()->isEnabled());
+        QVERIFY(!bench.page.deleteButton()->isEnabled());
         bench.page.modifyButton()->click();
         bench.page.deleteButton()->click();
-        QCOMPARE(bench.prompts.texts(),
-                 QStringList({"No items were selected!", "No items were selected!"}));
+        QVERIFY(bench.prompts.messages.empty());
         QCOMPARE(bench.page.rowCount(), 1);
+    }
+
+    void delete_leaves_no_row_selected() {
+        Bench bench;
+        bench.addPatch("000200", "4E71");
+        bench.addPatch("000300", "0001");
+        bench.addPatch("000400", "0002");
+        bench.select(0);
+        bench.page.deleteButton()->click();
+        // A second click cannot take the next row with it.
+        QVERIFY(bench.page.list()->selectionModel()->selectedRows().isEmpty());
+        QCOMPARE(bench.enabled(), kRowsUnpicked);
+        bench.page.deleteButton()->click();
+        QCOMPARE(bench.page.rowCount(), 2);
     }
 
     void activation_enables_modify_and_delete_only_for_a_selected_row() {
         Bench bench;
         bench.addPatch("000200", "4E71");
-        bench.image.setWriteEnabled(false);  // a ROM write runs
+        bench.image.setWriteEnabled(false);  // a ROM write runs, or a read-back has run
         bench.page.activate();
-        QVERIFY(bench.enabled().isEmpty());
+        // The list can still be saved.
+        QCOMPARE(bench.enabled(), QStringList{"saveButton"});
         bench.image.setWriteEnabled(true);
         bench.page.list()->clearSelection();
         bench.page.activate();
@@ -352,7 +370,7 @@ class GGCodesPageTest : public QObject {
         nuvrel::EncodeGameGenie(0xFFFF, 0xABCD, last);
         QCOMPARE(bench.shown(), QStringList({QStringLiteral("- 000010 12345 ") + wide,
                                              QStringLiteral("- 00FFFF ABCD ") + last}));
-        QCOMPARE(bench.enabled(), kWithRows);
+        QCOMPARE(bench.enabled(), kRowsUnpicked);
 
         // Modify on the wide row with nothing changed keeps the whole number.
         bench.select(0);
@@ -370,7 +388,8 @@ class GGCodesPageTest : public QObject {
         QVERIFY(bench.shown().isEmpty());
         QVERIFY(bench.patches.empty());
         QCOMPARE(bench.page.rowCount(), 0);
-        QCOMPARE(bench.enabled(), kWithRows);  // the buttons are not touched
+        // Nothing left to change, delete or save.
+        QCOMPARE(bench.enabled(), kNoRows);
     }
 
     void files_that_cannot_be_used_are_reported() {

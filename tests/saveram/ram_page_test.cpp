@@ -406,6 +406,55 @@ class RamPageTest : public QObject {
         QCOMPARE(bench.prompts.messages.size(), std::size_t{1});
     }
 
+    void a_write_that_would_send_no_block_is_refused_before_the_device_is_touched_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("one byte short of a block") << 255 << true;
+        QTest::newRow("one block") << 256 << false;
+    }
+    void a_write_that_would_send_no_block_is_refused_before_the_device_is_touched() {
+        QFETCH(int, size);
+        QFETCH(bool, refused);
+        Bench bench;
+        storeSaveName("kept.srm");
+        bench.chooseInFile(bench.writeFile(QStringLiteral("small.srm"), QByteArray(size, '\x11')));
+        bench.sim().clearCommandLog();
+        bench.press(bench.page.writeButton());
+        if (refused) {
+            QCOMPARE(bench.prompts.texts(),
+                     QStringList{"Nothing to write: the file is smaller than one 256-byte block."});
+            QCOMPARE(bench.prompts.messages.front().icon, PromptIcon::Information);
+            QVERIFY(bench.sim().commandLog().empty());
+            QCOMPARE(bench.sim().fileName(VELK_SLOT_SAVE_NAME), std::string("kept.srm"));
+            QCOMPARE(bench.page.statusLine()->text(), QString());
+        } else {
+            QVERIFY(bench.prompts.messages.empty());
+            QCOMPARE(bench.page.statusLine()->text(), QStringLiteral("Write Complite"));
+            QCOMPARE(bench.sim().fileName(VELK_SLOT_SAVE_NAME), std::string("small.srm"));
+        }
+    }
+
+    void write_after_the_device_went_missing_says_it_is_not_detected() {
+        Bench bench;
+        nuvrel::installLibraryMessageHandler(&bench.page);
+        bench.chooseInFile(bench.writeFile(QStringLiteral("game.srm"), QByteArray(512, '\0')));
+        bench.sim().stop();
+        bench.press(bench.page.outFileButton());  // the size query finds nothing now
+        bench.press(bench.page.writeButton());
+        nuvrel::removeLibraryMessageHandler();
+        QCOMPARE(bench.prompts.texts(),
+                 QStringList({"Device Not Detected!", "Device Not Detected!"}));
+        QCOMPARE(bench.prompts.messages.back().icon, PromptIcon::Error);
+    }
+
+    void a_blank_stored_name_is_not_suggested() {
+        Bench bench;
+        storeSaveName(" ");  // what a clear or a failed verify leaves
+        bench.press(bench.page.outFileButton());
+        QCOMPARE(bench.prompts.dialogs.size(), std::size_t{1});
+        QCOMPARE(bench.prompts.dialogs.front().start, QString());
+    }
+
     void a_weak_save_cell_fails_the_verify_and_blanks_the_stored_name() {
         velksim::DeviceConfig config = model('c');
         config.faults.weakSaveByte = 0x91A;  // file offset 0x1235, in the block at 0x1200

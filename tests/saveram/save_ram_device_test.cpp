@@ -167,12 +167,15 @@ TEST_F(SaveRamTest, OnlyWholeBlocksOfTheFileAreSent) {
     EXPECT_EQ(sim().fileName(2), "short.srm");
 }
 
-TEST_F(SaveRamTest, FileShorterThanOneBlockSendsNothingAndStillStoresItsName) {
+// Sending nothing and calling it complete would store the name of a save the device never got.
+TEST_F(SaveRamTest, FileShorterThanOneBlockIsRefusedBeforeTheDeviceIsOpened) {
     plug();
     const OperationOutcome outcome = write(RandomBytes(200, 45), true, "tiny.srm");
-    EXPECT_EQ(outcome.status, "Write Complite");
-    EXPECT_TRUE(commandAddresses("WriteRamSector").empty());
-    EXPECT_EQ(sim().fileName(2), "tiny.srm");
+    EXPECT_EQ(outcome.result, OperationResult::NothingToSend);
+    EXPECT_EQ(outcome.status, "Nothing to write: the file is smaller than one 256-byte block.");
+    EXPECT_TRUE(sim().commandLog().empty());
+    EXPECT_NE(sim().fileName(2), "tiny.srm");
+    EXPECT_TRUE(sink_.events().empty());
 }
 
 TEST_F(SaveRamTest, LongSaveNameIsStoredInItsShortForm) {

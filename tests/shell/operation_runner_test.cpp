@@ -525,6 +525,46 @@ class OperationRunnerTest : public QObject {
         QVERIFY(!deviceInUse());
     }
 
+    void a_run_clears_what_the_previous_run_left_once_it_begins() {
+        TestPage page;
+        page.status->setText(QStringLiteral("Write Complite"));
+        page.time->setText(QStringLiteral("00:01:23"));
+        QStringList statusSeen;
+        QString timeAtFirstStep;
+        connect(page.status, &QLineEdit::textChanged, this, [&](const QString& text) {
+            statusSeen << text;
+            if (text == QStringLiteral("Writing")) {
+                timeAtFirstStep = page.time->text();
+            }
+        });
+        DeviceOperationRunner runner;
+        QVERIFY(runner.BeginDeviceOperation(
+            page.controls(), [](OperationSink& sink) { sink.setStatus("Writing"); }));
+        runner.waitUntilIdle();
+        QCOMPARE(statusSeen, QStringList({QString(), QStringLiteral("Writing")}));
+        QCOMPARE(timeAtFirstStep, QStringLiteral("00:00:00"));
+    }
+
+    void a_run_of_any_length_ends_at_a_fixed_position_data() {
+        QTest::addColumn<int>("blocks");
+        QTest::newRow("no block") << 0;
+        QTest::newRow("one block") << 1;
+        QTest::newRow("many blocks") << 300;
+    }
+    void a_run_of_any_length_ends_at_a_fixed_position() {
+        QFETCH(int, blocks);
+        TestPage page;
+        DeviceOperationRunner runner;
+        QVERIFY(runner.BeginDeviceOperation(page.controls(), [blocks](OperationSink& sink) {
+            sink.setProgressRange(static_cast<std::uint16_t>(blocks));
+            sink.setProgressPosition(0);
+        }));
+        runner.waitUntilIdle();
+        // A range of 0 ... 0 is Qt's endless busy animation.
+        QVERIFY(page.progress->maximum() > page.progress->minimum());
+        QCOMPARE(page.progress->value(), 0);
+    }
+
     void a_normal_run_shows_the_outcome_with_an_empty_bar() {
         velksim::SimServer sim;
         QVERIFY(sim.start());

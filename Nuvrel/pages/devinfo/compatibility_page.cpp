@@ -10,11 +10,7 @@
 
 #include "devinfo/compatibility_sets.h"
 #include "engine/status_text.h"
-#include "shell/device_busy.h"
 #include "shell/group_icon.h"
-#include "shell/open_refusal_box.h"
-#include "shell/user_prompts.h"
-#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -37,12 +33,29 @@ QString fromView(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-bool brivoDeviceFree() {
-    if (deviceInUse()) {
-        return false;
+// Busy, another model, or no device: the sets are left alone.
+QueryProblem brivoProblem() {
+    return askDevice<bool>([](bool) { return BrivoAttached(); },
+                           [](bool attached) {
+                               return QueryFacts{attached, true};
+                           },
+                           device_step::kCompatibilitySet, false)
+        .problem;
+}
+
+QueryFacts accessFacts(DeviceAccess access) {
+    return QueryFacts{access != DeviceAccess::NoDevice, access != DeviceAccess::NoAnswer};
+}
+
+DeviceAccess accessOf(const QueryProblem& problem) {
+    switch (problem.kind) {
+        case DeviceProblem::None:
+            return DeviceAccess::Done;
+        case DeviceProblem::NoAnswer:
+            return DeviceAccess::NoAnswer;
+        default:
+            return DeviceAccess::NoDevice;
     }
-    const WaitCursor wait;
-    return BrivoAttached();
 }
 
 }  // namespace
@@ -93,44 +106,48 @@ void CCompatibility::onSetActive() {
 }
 
 void CCompatibility::refreshOnRequest() {
-    const OpenRefusalWatch watch;
-    explain(refresh(), watch);
+    explain(refreshSets());
 }
 
 void CCompatibility::storeOnRequest() {
-    const OpenRefusalWatch watch;
-    explain(store(), watch);
+    explain(storeSet());
 }
 
-void CCompatibility::explain(DeviceAccess access, const OpenRefusalWatch& watch) {
-    if (access == DeviceAccess::NoAnswer) {
-        showMessage(this, QString::fromStdString(NoAnswerAt(device_step::kCompatibilitySet).status),
-                    PromptIcon::Error);
-    } else if (access == DeviceAccess::NoDevice) {
-        showOpenRefusal(this, watch);
+void CCompatibility::explain(const QueryProblem& problem) {
+    // A busy device, another model or none at all: the disabled page says so already.
+    if (problem.kind == DeviceProblem::NoAnswer || problem.kind == DeviceProblem::Refused) {
+        showDeviceProblem(this, problem);
     }
 }
 
 DeviceAccess CCompatibility::refresh() {
-    if (!brivoDeviceFree()) {
-        setSetsEnabled(false);
-        // Busy, another model, or no device: the page says so by being disabled.
-        return DeviceAccess::NoDevice;
-    }
-    setSetsEnabled(true);
-    WaitCursor wait;
-    const StoredSetRead read = ReadStoredCompatibilitySet();
-    wait.release();
-    // A failed query leaves the selection as it was.
-    if (read.access == DeviceAccess::Done) {
-        select(read.code);
-    }
-    return read.access;
+    return accessOf(refreshSets());
 }
 
 DeviceAccess CCompatibility::store() {
-    if (!brivoDeviceFree()) {
-        return DeviceAccess::NoDevice;
+    return accessOf(storeSet());
+}
+
+QueryProblem CCompatibility::refreshSets() {
+    if (const QueryProblem problem = brivoProblem(); problem.kind != DeviceProblem::None) {
+        setSetsEnabled(false);
+        return problem;
+    }
+    setSetsEnabled(true);
+    const DeviceReply<StoredSetRead> read = askDevice<StoredSetRead>(
+        [](bool) { return ReadStoredCompatibilitySet(); },
+        [](const StoredSetRead& stored) { return accessFacts(stored.access); },
+        device_step::kCompatibilitySet, false);
+    // A failed query leaves the selection as it was.
+    if (read.ok()) {
+        select(read.value.code);
+    }
+    return read.problem;
+}
+
+QueryProblem CCompatibility::storeSet() {
+    if (const QueryProblem problem = brivoProblem(); problem.kind != DeviceProblem::None) {
+        return problem;
     }
     std::uint8_t code = 0;
     for (std::size_t i = 0; i < kCompatibilitySets.size(); ++i) {
@@ -138,10 +155,9 @@ DeviceAccess CCompatibility::store() {
             code = kCompatibilitySets[i].code;
         }
     }
-    WaitCursor wait;
-    const DeviceAccess access = StoreCompatibilitySetOnDevice(code);
-    wait.release();
-    return access;
+    return askDevice<DeviceAccess>([code](bool) { return StoreCompatibilitySetOnDevice(code); },
+                                   accessFacts, device_step::kCompatibilitySet, false)
+        .problem;
 }
 
 void CCompatibility::setSetsEnabled(bool enabled) {

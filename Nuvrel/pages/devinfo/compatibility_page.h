@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "devinfo/compatibility_sets.h"
-#include "shell/library_messages.h"
+#include "shell/device_query.h"
 #include "shell/sheet_page.h"
 
 class QButtonGroup;
@@ -42,8 +42,11 @@ class CCompatibility : public CSheetPage {
   private:
     void refreshOnRequest();
     void storeOnRequest();
+    // The two requests, with what kept them from the device.
+    QueryProblem refreshSets();
+    QueryProblem storeSet();
     // After a button: why the request did not go through, if the user should know.
-    void explain(DeviceAccess access, const OpenRefusalWatch& watch);
+    void explain(const QueryProblem& problem);
     void setSetsEnabled(bool enabled);
     void select(std::uint8_t code);
 

@@ -9,10 +9,7 @@
 #include <QVBoxLayout>
 
 #include "devinfo/device_report.h"
-#include "shell/device_busy.h"
 #include "shell/group_icon.h"
-#include "shell/open_refusal_box.h"
-#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -96,28 +93,36 @@ void CDevInfo::onSetActive() {
 }
 
 void CDevInfo::refreshOnRequest() {
-    const OpenRefusalWatch watch;
-    refresh();
-    showOpenRefusal(this, watch);
+    const QueryProblem problem = refresh();
+    if (problem.kind == DeviceProblem::Refused) {
+        showDeviceProblem(this, problem);
+    }
 }
 
-void CDevInfo::refresh() {
-    if (deviceInUse()) {
+QueryProblem CDevInfo::refresh() {
+    // A record that cannot be read shows empty fields instead: the report always answers.
+    const DeviceReply<DeviceReport> reply =
+        askDevice<DeviceReport>([](bool) { return ReadDeviceReport(ReportDetail::Records); },
+                                [](const DeviceReport& report) {
+                                    return QueryFacts{report.deviceFound, true};
+                                },
+                                std::string(), false);
+    if (reply.problem.kind == DeviceProblem::Busy) {
         showEverywhere(kBusyText);
-        return;
+        return reply.problem;
     }
     m_eraseCount = 0;
-    const WaitCursor wait;
-    const DeviceReport report = ReadDeviceReport(ReportDetail::Records);
-    if (!report.deviceFound) {
+    const DeviceReport& report = reply.value;
+    if (!reply.ok()) {
         showEverywhere(kNoDeviceText);
-        return;
+        return reply.problem;
     }
     // An unreadable record shows empty fields; an unreadable counter "no info".
     m_dataBus = report.dataBus.value_or(DeviceInfoRecord{});
     m_addressBus = report.addressBus.value_or(DeviceInfoRecord{});
     m_eraseCount = report.eraseCounter ? static_cast<std::int32_t>(*report.eraseCounter) : -1;
     showValues();
+    return reply.problem;
 }
 
 void CDevInfo::showEverywhere(const QString& text) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "devinfo/device_report.h"
+#include "shell/device_query.h"
 #include "shell/sheet_page.h"
 
 class QLineEdit;
@@ -37,8 +38,9 @@ class CDevInfo : public CSheetPage {
 
     explicit CDevInfo(QWidget* parent = nullptr);
 
-    // Reads the device and shows what it says; quiet about why a device could not be opened.
-    void refresh();
+    // Reads the device and shows what it says; quiet about why a device could not be opened,
+    // which it returns.
+    QueryProblem refresh();
 
     QLineEdit* field(Field which) const { return m_fields[which]; }
     QPushButton* refreshButton() const { return m_refresh; }

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,17 +12,16 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "engine/status_text.h"
 #include "pages/genesis/rom_selection.h"
 #include "shell/device_busy.h"
+#include "shell/device_query.h"
 #include "shell/file_names.h"
 #include "shell/group_icon.h"
-#include "shell/library_messages.h"
-#include "shell/open_refusal_box.h"
 #include "shell/remembered_folder.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
 #include "shell/user_prompts.h"
-#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -51,6 +50,12 @@ constexpr FieldRow kRows[] = {
     {CEXROMPage::RamRange, "SRAM capacity Start Address, End Addres:", "ramRange"},
 };
 
+QString checksumDiffersText(std::uint16_t computed) {
+    // Upper-case digits, as every other hexadecimal value of the pages.
+    return QStringLiteral("differs: computed 0x") +
+           QStringLiteral("%1").arg(computed, 4, 16, QLatin1Char('0')).toUpper();
+}
+
 // Header texts are bytes; Latin-1 shows each of them as one character.
 QString headerText(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -68,25 +73,28 @@ CEXROMPage::CEXROMPage(SelectedImage& image, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     auto* info = new QGroupBox(QStringLiteral("Rom information:"), this);
-    auto* form = new QFormLayout(info);
-    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    form->setVerticalSpacing(2);
+    // Captions, fields, and a column of notes: the checksum's note sits in a column of its own,
+    // as wide as its longest text, so that every field keeps the width of the others.
+    auto* grid = new QGridLayout(info);
+    grid->setVerticalSpacing(2);
+    grid->setColumnStretch(1, 1);
+    int at = 0;
     for (const FieldRow& row : kRows) {
         auto* edit = new QLineEdit(info);
         edit->setReadOnly(true);
         edit->setObjectName(QString::fromLatin1(row.objectName));
         m_fields[row.field] = edit;
-        if (row.field != CheckSum) {
-            form->addRow(QString::fromLatin1(row.label), edit);
-            continue;
+        grid->addWidget(new QLabel(QString::fromLatin1(row.label), info), at, 0);
+        grid->addWidget(edit, at, 1);
+        if (row.field == CheckSum) {
+            // What the image's bytes add up to beside the stored checksum (file source only).
+            m_checksumNote = new QLabel(info);
+            m_checksumNote->setObjectName(QStringLiteral("checksumNote"));
+            m_checksumNote->setMinimumWidth(
+                m_checksumNote->fontMetrics().horizontalAdvance(checksumDiffersText(0xFFFF)));
+            grid->addWidget(m_checksumNote, at, 2);
         }
-        // Beside the stored checksum, what the image's bytes add up to (file source only).
-        auto* checksumRow = new QHBoxLayout;
-        m_checksumNote = new QLabel(info);
-        m_checksumNote->setObjectName(QStringLiteral("checksumNote"));
-        checksumRow->addWidget(edit, 1);
-        checksumRow->addWidget(m_checksumNote);
-        form->addRow(QString::fromLatin1(row.label), checksumRow);
+        ++at;
     }
     layout->addWidget(info, 1);
 
@@ -184,26 +192,23 @@ void CEXROMPage::showChecksumNote(const std::optional<ImageChecksum>& checksum) 
     } else if (checksum->matches()) {
         m_checksumNote->setText(QStringLiteral("matches"));
     } else {
-        m_checksumNote->setText(
-            QStringLiteral("computed 0x%1").arg(checksum->computed, 4, 16, QLatin1Char('0')));
+        m_checksumNote->setText(checksumDiffersText(checksum->computed));
     }
 }
 
 bool CEXROMPage::ReadHeaderFromDevice(bool userAsked) {
-    DeviceHeaderRead read;
-    QString refusal;
-    {
-        const WaitCursor wait;
-        const OpenRefusalWatch watch;
-        read = ReadGenesisHeaderFromDevice();
-        if (!read.deviceFound) {
-            refusal = watch.reason();
-        }
-    }
+    // A header that cannot be read shows "No information"; only a refusal is worth a box.
+    const DeviceReply<DeviceHeaderRead> reply =
+        askDevice<DeviceHeaderRead>([](bool) { return ReadGenesisHeaderFromDevice(); },
+                                    [](const DeviceHeaderRead& header) {
+                                        return QueryFacts{header.deviceFound, true};
+                                    },
+                                    device_step::kHeaderRead, false);
+    const DeviceHeaderRead& read = reply.value;
     m_fields[FileSize]->setText(QString::fromLatin1(kNotApplicable));
-    if (!read.deviceFound) {
-        if (userAsked) {
-            showOpenRefusal(this, refusal);
+    if (!reply.ok()) {
+        if (userAsked && reply.problem.kind == DeviceProblem::Refused) {
+            showDeviceProblem(this, reply.problem);
         }
         return false;
     }

@@ -22,8 +22,8 @@
 #include "genesis/rom_writer.h"
 #include "pages/genesis/rom_selection.h"
 #include "patches/patch_list.h"
-#include "shell/device_busy.h"
 #include "shell/device_operation_runner.h"
+#include "shell/device_query.h"
 #include "shell/file_names.h"
 #include "shell/group_icon.h"
 #include "shell/library_messages.h"
@@ -32,7 +32,6 @@
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
 #include "shell/user_prompts.h"
-#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -98,10 +97,9 @@ CROMPage::CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const Pa
     connect(m_inFile, &QPushButton::clicked, this, &CROMPage::OnInFile);
     connect(m_write, &QPushButton::clicked, this, &CROMPage::OnWrite);
 
-    // "Write" and the shared selection move together: whoever changes one (a selection on
-    // either page, the runner at the start and end of an operation) changes the other.
-    m_write->installEventFilter(this);
-    connect(&m_image, &SelectedImage::changed, this, &CROMPage::showSelection);
+    connect(&m_image, &SelectedImage::selected, this, &CROMPage::onSelected);
+    connect(&m_runner, &DeviceOperationRunner::operationEnded, this, &CROMPage::onOperationEnded);
+    m_writeArmed = m_image.usable();
     showSelection();
     setAcceptDrops(true);
 }
@@ -155,6 +153,9 @@ QWidget* CROMPage::makeDiskSide() {
     m_fastErase->setEnabled(false);
     buttons->addWidget(m_inFile);
     buttons->addWidget(m_write);
+    m_patchNote = new QLabel(group);
+    m_patchNote->setObjectName(QStringLiteral("patchNote"));
+    buttons->addWidget(m_patchNote);
     buttons->addStretch(1);
     buttons->addWidget(m_verify);
     buttons->addWidget(m_fastErase);
@@ -213,6 +214,21 @@ void CROMPage::checkSelectedImage(const QString& path) {
     m_fastErase->setEnabled(usable);
 }
 
+void CROMPage::onSelected() {
+    if (m_runActive) {
+        m_selectionWaiting = true;
+        return;
+    }
+    m_writeArmed = m_image.usable();
+    showSelection();
+}
+
+void CROMPage::onSetActive() {
+    // The patch list changes only on its own page, so coming back here is when the note can
+    // have become stale.
+    updatePatchNote();
+}
+
 void CROMPage::showSelection() {
     const DiskFileTexts& texts = m_image.diskTexts();
     if (texts.fileName) {
@@ -225,14 +241,52 @@ void CROMPage::showSelection() {
         m_diskDomesticName->setText(*texts.domesticName);
         m_diskDomesticName->setCursorPosition(0);
     }
-    m_write->setEnabled(m_image.writeEnabled());
+    updateWrite();
 }
 
-bool CROMPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_write && event->type() == QEvent::EnabledChange) {
-        m_image.setWriteEnabled(!m_write->testAttribute(Qt::WA_Disabled));
+void CROMPage::updateWrite() {
+    const bool usable = m_writeArmed && !m_runActive;
+    m_write->setEnabled(usable);
+    m_image.setWriteEnabled(usable);
+    updatePatchNote();
+}
+
+void CROMPage::updatePatchNote() {
+    // Patches apply only once the patch page exists, as the write itself decides.
+    const std::size_t count =
+        m_image.patchesReady() ? AppliedPatchCount(m_patches, m_image.size()) : 0;
+    if (count == 0) {
+        m_patchNote->clear();
+    } else if (count == 1) {
+        m_patchNote->setText(QStringLiteral("1 patch will be applied"));
+    } else {
+        m_patchNote->setText(QStringLiteral("%1 patches will be applied").arg(count));
     }
-    return CSheetPage::eventFilter(watched, event);
+}
+
+bool CROMPage::beginRun(DeviceOperation operation, DeviceWork work) {
+    // Set before the start: a run that ends within the start wait ends before the call returns.
+    m_runActive = true;
+    updateWrite();
+    if (!m_runner.BeginDeviceOperation(controlsFor(operation), std::move(work), this)) {
+        m_runActive = false;
+        updateWrite();
+        return false;
+    }
+    return true;
+}
+
+void CROMPage::onOperationEnded() {
+    if (!m_runActive) {
+        // Another page's operation.
+        return;
+    }
+    m_runActive = false;
+    if (m_selectionWaiting) {
+        m_selectionWaiting = false;
+        m_writeArmed = m_image.usable();
+    }
+    showSelection();
 }
 
 OperationControls CROMPage::controlsFor(DeviceOperation operation) const {
@@ -254,7 +308,16 @@ OperationControls CROMPage::controlsFor(DeviceOperation operation) const {
 }
 
 void CROMPage::OnWrite() {
-    // The capacity is the one seen at selection; the device is not asked again here.
+    if (!ImageHasBlockToSend(m_image.size())) {
+        showMessage(this, QString::fromLatin1(kRomTooSmallText), PromptIcon::Information);
+        return;
+    }
+    // The capacity is the one seen at selection; the device is not asked again here. None was
+    // seen when the device went missing since: that is no fault of the file.
+    if (m_image.deviceCapacity() == 0) {
+        showMessage(this, QString::fromLatin1(kDeviceNotDetectedText), PromptIcon::Error);
+        return;
+    }
     if (!ImageFitsDevice(m_image.deviceCapacity(), m_image.size())) {
         showMessage(
             this,
@@ -273,54 +336,38 @@ void CROMPage::OnWrite() {
             ApplyPatches(patches, buffer, length);
         };
     }
-    m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::RomWrite),
-        [request = std::move(request)](OperationSink& sink) {
-            const OpenRefusalWatch watch;
-            reportOpenRefusal(WriteRom(request, sink), watch, sink);
-        },
-        this);
+    beginRun(DeviceOperation::RomWrite, [request = std::move(request)](OperationSink& sink) {
+        const OpenRefusalWatch watch;
+        reportOpenRefusal(WriteRom(request, sink), watch, sink);
+    });
 }
 
 void CROMPage::OnOutFile() {
-    // The library serves one thread at a time: while another operation runs, the device is
-    // not asked.
-    if (deviceInUse()) {
-        showMessage(this, QString::fromLatin1(kDeviceBusyText), PromptIcon::None);
-        return;
-    }
-    DeviceRomInfo info;
-    QString refusal;
-    {
-        const WaitCursor wait;
-        const OpenRefusalWatch watch;
-        info = QueryDeviceRom();
-        if (!info.deviceFound) {
-            refusal = watch.reason();
+    const DeviceReply<DeviceRomInfo> reply =
+        askDevice<DeviceRomInfo>([](bool) { return QueryDeviceRom(); },
+                                 [](const DeviceRomInfo& info) {
+                                     return QueryFacts{info.deviceFound, info.answered};
+                                 },
+                                 device_step::kRomQuery, false);
+    if (!reply.ok()) {
+        // While another operation runs the device is not asked and "Read" keeps its state; a
+        // device missing or not answering leaves no size to read back.
+        if (reply.problem.kind != DeviceProblem::Busy) {
+            m_read->setEnabled(false);
         }
-    }
-    if (!info.deviceFound) {
-        m_read->setEnabled(false);
-        if (!showOpenRefusal(this, refusal)) {
-            showMessage(this, QString::fromLatin1(kDeviceNotDetectedText), PromptIcon::Error);
-        }
+        showDeviceProblem(this, reply.problem);
         return;
     }
-    if (!info.answered) {
-        // The query stopped at a failed transfer: no size to read back, nothing to show.
-        m_read->setEnabled(false);
-        showMessage(this, QString::fromStdString(NoAnswerAt(device_step::kRomQuery).status),
-                    PromptIcon::Error);
-        return;
-    }
+    const DeviceRomInfo& info = reply.value;
     m_deviceDomesticName->setText(QString::fromLatin1(info.domesticName));
     m_deviceDomesticName->setCursorPosition(0);
     m_deviceFileSize->setText(QString::fromStdString(info.sizeText));
     m_deviceRomSize = info.romSize;
 
     // A name typed without an extension gets ".bin"; the dialog asks before replacing a file.
-    const QString path = chooseFileToSave(this, QString::fromLatin1(kSaveRomDir), romImageFilter(),
-                                          fromDeviceName(info.storedName), QStringLiteral("bin"));
+    const QString path =
+        chooseFileToSave(this, QString::fromLatin1(kSaveRomDir), romImageFilter(),
+                         suggestedFileName(info.storedName), QStringLiteral("bin"));
     if (path.isEmpty()) {
         return;
     }
@@ -333,13 +380,14 @@ void CROMPage::OnRead() {
     RomReadRequest request;
     request.outputPath = toEnginePath(m_outPath);
     request.length = m_deviceRomSize;
-    m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::RomRead),
-        [request = std::move(request)](OperationSink& sink) {
+    // After a read-back "Write" waits for the next selection.
+    if (beginRun(DeviceOperation::RomRead, [request = std::move(request)](OperationSink& sink) {
             const OpenRefusalWatch watch;
             reportOpenRefusal(ReadRom(request, sink), watch, sink);
-        },
-        this);
+        })) {
+        m_writeArmed = false;
+        updateWrite();
+    }
 }
 
 void CROMPage::dragEnterEvent(QDragEnterEvent* event) {

@@ -8,18 +8,19 @@
 #include <QString>
 #include <cstdint>
 
+#include "shell/device_operation_runner.h"
 #include "shell/operation_buttons.h"
 #include "shell/operation_controls.h"
 #include "shell/sheet_page.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
 namespace nuvrel {
 
-class DeviceOperationRunner;
 class PatchList;
 class SelectedImage;
 
@@ -49,6 +50,8 @@ class CROMPage : public CSheetPage {
     QLineEdit* statusLine() const { return m_status; }
     QLineEdit* sectorField() const { return m_sector; }
     QLineEdit* processTimeField() const { return m_processTime; }
+    // Beside "Write": how many checked patches the next write applies; empty when none.
+    QLabel* patchNote() const { return m_patchNote; }
 
     void OnInFile();
     void OnWrite();
@@ -60,7 +63,7 @@ class CROMPage : public CSheetPage {
     void selectImage(const QString& path);
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void onSetActive() override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -69,8 +72,16 @@ class CROMPage : public CSheetPage {
     QWidget* makeDiskSide();
     QWidget* makeStatistics();
     void checkSelectedImage(const QString& path);
+    // A new selection from either page: taken at once, or after this page's run has ended.
+    void onSelected();
     // Shows the shared selection: the disk-side texts and "Write".
     void showSelection();
+    // The one place that decides whether "Write" is usable, and publishes it to the selection.
+    void updateWrite();
+    void updatePatchNote();
+    // Starts an operation of this page; false when the runner refused it.
+    bool beginRun(DeviceOperation operation, DeviceWork work);
+    void onOperationEnded();
     OperationControls controlsFor(DeviceOperation operation) const;
 
     DeviceOperationRunner& m_runner;
@@ -80,6 +91,14 @@ class CROMPage : public CSheetPage {
     // m_outPath and m_deviceRomSize: the read-back's destination and length, set by "Out File".
     QString m_outPath;
     std::uint32_t m_deviceRomSize = 0;
+
+    // A run of this page holds the disk side: what it shows is what the run used.
+    bool m_runActive = false;
+    // A selection arrived during the run; it is shown once the run has ended.
+    bool m_selectionWaiting = false;
+    // The selection may be written: set by a usable selection, dropped by a read-back (after
+    // which "Write" waits for the next selection).
+    bool m_writeArmed = false;
 
     QLineEdit* m_deviceFileName = nullptr;
     QLineEdit* m_deviceFileSize = nullptr;
@@ -93,6 +112,7 @@ class CROMPage : public CSheetPage {
     QPushButton* m_write = nullptr;
     QCheckBox* m_verify = nullptr;
     QCheckBox* m_fastErase = nullptr;
+    QLabel* m_patchNote = nullptr;
     QProgressBar* m_progress = nullptr;
     QLineEdit* m_status = nullptr;
     QLineEdit* m_sector = nullptr;

@@ -9,14 +9,11 @@
 #include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "genesis/rom_image.h"
-#include "shell/device_busy.h"
+#include "shell/device_query.h"
 #include "shell/dialog_filter.h"
 #include "shell/file_names.h"
-#include "shell/library_messages.h"
-#include "shell/open_refusal_box.h"
 #include "shell/selected_image.h"
 #include "shell/user_prompts.h"
-#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -25,37 +22,21 @@ QString romImageFilter() {
 }
 
 bool takeCapacityForSelection(QWidget* parent, SelectedImage& image) {
-    if (deviceInUse()) {
-        // The library serves one thread at a time; the running operation has the device.
+    // A model without a known ROM size reports 0 like a missing device; the library's second
+    // answer tells them apart by saying "Device Not Detected!" only for the latter.
+    const DeviceReply<DeviceCapacity> reply =
+        askDevice<DeviceCapacity>([](bool message) { return QueryDeviceCapacity(message); },
+                                  [](const DeviceCapacity& capacity) {
+                                      return QueryFacts{capacity.romBytes != 0, capacity.answered};
+                                  },
+                                  device_step::kSizeQuery, true);
+    if (reply.problem.kind == DeviceProblem::Busy) {
+        // The running operation has the device; the capacity seen before still holds.
         return true;
     }
-    DeviceCapacity queried;
-    QString refusal;
-    {
-        const WaitCursor wait;
-        const OpenRefusalWatch watch;
-        // Asked quietly first, so that a refused open is reported with its reason instead of
-        // "Device Not Detected!".
-        queried = QueryDeviceCapacity(false);
-        if (queried.romBytes == 0) {
-            refusal = watch.reason();
-        }
-    }
-    if (!queried.answered) {
-        // A device that did not answer says nothing about its capacity.
-        showMessage(parent, QString::fromStdString(NoAnswerAt(device_step::kSizeQuery).status),
-                    PromptIcon::Error);
-        image.setDeviceCapacity(0);
-        return false;
-    }
-    std::uint32_t capacity = queried.romBytes;
-    if (capacity == 0) {
-        if (!showOpenRefusal(parent, refusal)) {
-            // The library says "Device Not Detected!" itself when there is no device; a model
-            // without a known ROM size gives 0 without a word.
-            capacity = QueryDeviceCapacity(true).romBytes;
-        }
-    }
+    showDeviceProblem(parent, reply.problem);
+    // A device that did not answer says nothing about its capacity.
+    const std::uint32_t capacity = reply.ok() ? reply.value.romBytes : 0;
     image.setDeviceCapacity(capacity);
     return capacity != 0;
 }
@@ -64,10 +45,6 @@ bool checkAndSelectImage(QWidget* parent, SelectedImage& image, const QString& p
     const ImageCheck check = CheckInputImage(toEnginePath(path));
     if (check.notRegularFile) {
         showMessage(parent, QString::fromLatin1(kNotARegularFile), PromptIcon::Information);
-    }
-    image.setPath(path);
-    if (check.size) {
-        image.setSize(*check.size);
     }
     DiskFileTexts texts = image.diskTexts();
     texts.fileName = check.usable ? QFileInfo(path).fileName() : QString();
@@ -78,8 +55,7 @@ bool checkAndSelectImage(QWidget* parent, SelectedImage& image, const QString& p
         // Header texts are bytes; Latin-1 shows each of them as one character.
         texts.domesticName = QString::fromLatin1(*check.domesticName);
     }
-    image.setDiskTexts(texts);
-    image.setWriteEnabled(check.usable);
+    image.select(path, check.size, texts, check.usable);
     return check.usable;
 }
 

@@ -159,19 +159,14 @@ void CGGCodes::onSetActive() {
                                 static_cast<QWidget*>(m_save), static_cast<QWidget*>(m_list)}) {
             widget->setEnabled(false);
         }
+        // The list can be saved without an image to write.
+        updateRowButtons();
         return;
     }
-    // Only enables: a button the rule does not name keeps its state.
     m_add->setEnabled(true);
     m_load->setEnabled(true);
     m_list->setEnabled(true);
-    if (selectedRow()) {
-        m_modify->setEnabled(true);
-        m_delete->setEnabled(true);
-    }
-    if (!m_patches.empty()) {
-        m_save->setEnabled(true);
-    }
+    updateRowButtons();
 }
 
 void CGGCodes::add() {
@@ -242,9 +237,10 @@ void CGGCodes::remove() {
     }
     m_patches.DeletePatchRow(*selected);
     m_list->removeRow(static_cast<int>(*selected));
-    if (m_rowCount-- == 1) {
-        setRowButtonsEnabled(false);
-    }
+    --m_rowCount;
+    // Qt would select the next row, and a second click would delete that one as well.
+    m_list->selectionModel()->clear();
+    updateRowButtons();
 }
 
 void CGGCodes::save() {
@@ -271,11 +267,7 @@ void CGGCodes::load() {
         m_rowCount = static_cast<int>(m_patches.size());
         showAllRows();
     }
-    // The buttons keep their state, except that the first row coming in enables the ones that
-    // need rows, as adding it to the emptied list would.
-    if (result == PatchFileResult::Ok && m_rowCount > 0) {
-        setRowButtonsEnabled(true);
-    }
+    updateRowButtons();
     if (result != PatchFileResult::Ok) {
         say(this, PatchFileMessage(result));
     }
@@ -302,9 +294,8 @@ void CGGCodes::AppendPatchRow(std::uint32_t address, std::uint32_t word, const s
     const std::size_t index = m_patches.size() - 1;
     m_list->insertRow(static_cast<int>(index));
     showRow(index);
-    if (m_rowCount++ == 0) {
-        setRowButtonsEnabled(true);
-    }
+    ++m_rowCount;
+    updateRowButtons();
 }
 
 void CGGCodes::replaceRow(std::size_t index, std::uint32_t word, const std::string& code) {
@@ -347,17 +338,15 @@ void CGGCodes::onItemChanged(QTableWidgetItem* item) {
 }
 
 void CGGCodes::onSelectionChanged() {
-    // A row picked in a usable list can always be changed or deleted.
-    if (m_list->isEnabled() && selectedRow()) {
-        m_modify->setEnabled(true);
-        m_delete->setEnabled(true);
-    }
+    updateRowButtons();
 }
 
-void CGGCodes::setRowButtonsEnabled(bool enabled) {
-    m_modify->setEnabled(enabled);
-    m_delete->setEnabled(enabled);
-    m_save->setEnabled(enabled);
+void CGGCodes::updateRowButtons() {
+    // "Modify" and "Delete" need a row picked in a usable list; "Save" needs rows only.
+    const bool rowPicked = m_list->isEnabled() && selectedRow().has_value();
+    m_modify->setEnabled(rowPicked);
+    m_delete->setEnabled(rowPicked);
+    m_save->setEnabled(!m_patches.empty());
 }
 
 }  // namespace nuvrel

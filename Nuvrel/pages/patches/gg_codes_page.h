@@ -73,7 +73,7 @@ class CGGCodes : public CSheetPage {
     void showAllRows();
     void onItemChanged(QTableWidgetItem* item);
     void onSelectionChanged();
-    void setRowButtonsEnabled(bool enabled);
+    void updateRowButtons();
     // False, after saying "Address not in ROM data Area!", when the address lies outside the
     // selected ROM.
     bool checkRomArea(std::uint32_t address);

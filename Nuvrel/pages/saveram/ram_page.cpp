@@ -28,7 +28,6 @@
 #include "shell/remembered_folder.h"
 #include "shell/settings_store.h"
 #include "shell/user_prompts.h"
-#include "shell/wait_cursor.h"
 
 namespace nuvrel {
 
@@ -180,18 +179,28 @@ void CRAMPage::buildControls() {
     m_verify->setEnabled(false);
 }
 
+namespace {
+
+QueryFacts saveRamFacts(const SaveRamInfo& info) {
+    return QueryFacts{info.deviceFound, info.answered};
+}
+
+}  // namespace
+
 void CRAMPage::onSetActive() {
     RefreshRamPage();
 }
 
 void CRAMPage::RefreshRamPage() {
+    refreshControls();
+}
+
+QueryProblem CRAMPage::refreshControls() {
+    // A page coming to the front asks without a message of the library's.
+    const DeviceReply<SaveRamInfo> reply =
+        askDevice<SaveRamInfo>(&QuerySaveRamSize, saveRamFacts, device_step::kSaveRamQuery, false);
     // The busy flag is read on both sides of the query: an operation may have started meanwhile.
-    bool usable = false;
-    if (!deviceInUse()) {
-        const WaitCursor wait;
-        const SaveRamInfo info = QuerySaveRamSize(false);
-        usable = info.deviceFound && info.ramSize != 0 && !deviceInUse();
-    }
+    const bool usable = reply.ok() && reply.value.ramSize != 0 && !deviceInUse();
     if (usable) {
         // "Read" and "Write" keep their state: they follow the file choices.
         for (QWidget* widget : {static_cast<QWidget*>(m_outFile), static_cast<QWidget*>(m_inFile),
@@ -199,7 +208,7 @@ void CRAMPage::RefreshRamPage() {
                                 static_cast<QWidget*>(m_progress)}) {
             widget->setEnabled(true);
         }
-        return;
+        return reply.problem;
     }
     for (QWidget* widget : {static_cast<QWidget*>(m_clearRam), static_cast<QWidget*>(m_verify),
                             static_cast<QWidget*>(m_outFile), static_cast<QWidget*>(m_read),
@@ -207,58 +216,50 @@ void CRAMPage::RefreshRamPage() {
                             static_cast<QWidget*>(m_progress)}) {
         widget->setEnabled(false);
     }
+    return reply.problem;
 }
 
 void CRAMPage::refreshPressed() {
-    const OpenRefusalWatch watch;
-    RefreshRamPage();
-    if (!m_outFile->isEnabled() && !deviceInUse()) {
-        showOpenRefusal(this, watch);
+    const QueryProblem problem = refreshControls();
+    if (problem.kind == DeviceProblem::Refused) {
+        showDeviceProblem(this, problem);
     }
 }
 
-SaveRamInfo CRAMPage::askDevice(const std::function<SaveRamInfo(bool showMessage)>& query) {
-    WaitCursor wait;
-    SaveRamInfo info = query(false);
-    wait.release();
-    if (!info.answered) {
-        // A device that stopped answering is said so; its zero sizes are no "no save RAM".
-        showMessage(this, QString::fromStdString(NoAnswerAt(device_step::kSaveRamQuery).status),
-                    PromptIcon::Error);
-    } else if (!info.deviceFound) {
-        // Asked again with the library's own "Device Not Detected!", outside the wait cursor;
-        // after a refused open the library stays quiet and the caller gives the reason.
-        info = query(true);
-    }
-    return info;
+DeviceReply<SaveRamInfo> CRAMPage::askSaveRam(SaveRamInfo (*query)(bool showMessage)) {
+    // A device that stopped answering is said so: its zero sizes are no "no save RAM".
+    DeviceReply<SaveRamInfo> reply =
+        askDevice<SaveRamInfo>(query, saveRamFacts, device_step::kSaveRamQuery, true);
+    showDeviceProblem(this, reply.problem);
+    m_ramSize = reply.value.ramSize;
+    return reply;
 }
 
 void CRAMPage::chooseOutFile() {
-    const OpenRefusalWatch watch;
-    const SaveRamInfo info = askDevice([](bool message) { return QuerySaveRamForRead(message); });
-    m_ramSize = info.ramSize;
-    if (!info.answered) {
+    const DeviceReply<SaveRamInfo> reply = askSaveRam(&QuerySaveRamForRead);
+    const SaveRamInfo& info = reply.value;
+    if (reply.problem.kind == DeviceProblem::NoAnswer) {
         m_read->setEnabled(false);
         return;
     }
-    if (!info.deviceFound || m_ramSize == 0) {
-        // A missing device has had the library's own message; one without save RAM gets none.
-        showOpenRefusal(this, watch);
+    // A missing device has had its message; one without save RAM gets none.
+    if (!reply.ok() || m_ramSize == 0) {
         return;
     }
     if (!info.opened) {
-        // Gone between the size query and the open.
-        if (!showOpenRefusal(this, watch)) {
-            showMessage(this, QString::fromLatin1(kDeviceNotDetectedText), PromptIcon::Error);
-        }
+        // Gone between the size query and the open: the library's reason, if it gave one,
+        // came after the size query and is asked for here.
+        QueryProblem gone;
+        gone.kind = DeviceProblem::NotFound;
+        showDeviceProblem(this, gone);
         m_read->setEnabled(false);
         return;
     }
     m_readLength = info.readLength;
 
-    const QString chosen =
-        chooseFileToSave(this, QString::fromLatin1(kSaveRamDir), fileFilter(),
-                         fromDeviceName(info.storedName), QString::fromLatin1(kSaveRamExtension));
+    const QString chosen = chooseFileToSave(this, QString::fromLatin1(kSaveRamDir), fileFilter(),
+                                            suggestedFileName(info.storedName),
+                                            QString::fromLatin1(kSaveRamExtension));
     if (chosen.isEmpty()) {
         return;
     }
@@ -279,14 +280,7 @@ void CRAMPage::startRead() {
 }
 
 void CRAMPage::chooseInFile() {
-    const OpenRefusalWatch watch;
-    const SaveRamInfo info = askDevice([](bool message) { return QuerySaveRamSize(message); });
-    m_ramSize = info.ramSize;
-    if (!info.answered) {
-        return;
-    }
-    if (!info.deviceFound || m_ramSize == 0) {
-        showOpenRefusal(this, watch);
+    if (!askSaveRam(&QuerySaveRamSize).ok() || m_ramSize == 0) {
         return;
     }
 
@@ -312,6 +306,16 @@ void CRAMPage::chooseInFile() {
 }
 
 void CRAMPage::startWrite() {
+    if (!SaveFileHasBlockToSend(m_inSize, false)) {
+        showMessage(this, QString::fromLatin1(kSaveTooSmallText), PromptIcon::Information);
+        return;
+    }
+    // The size is the one the last query saw; none means the device went missing since, which
+    // is no fault of the file.
+    if (m_ramSize == 0) {
+        showMessage(this, QString::fromLatin1(kDeviceNotDetectedText), PromptIcon::Error);
+        return;
+    }
     // Nothing is sent when the file cannot fit: checked before the device is touched.
     if (!SaveFileFits(m_ramSize, m_inSize)) {
         showMessage(this, QString::fromStdString(SaveTooLargeMessage(m_ramSize, m_inSize)),
@@ -338,16 +342,13 @@ void CRAMPage::startClear() {
         showMessage(this, busyText, PromptIcon::None);
         return;
     }
-    const OpenRefusalWatch watch;
-    const SaveRamInfo info = askDevice([](bool message) { return QuerySaveRamSize(message); });
-    m_ramSize = info.ramSize;
-    if (!info.answered) {
+    const DeviceReply<SaveRamInfo> reply = askSaveRam(&QuerySaveRamSize);
+    const DeviceProblem problem = reply.problem.kind;
+    if (problem == DeviceProblem::NoAnswer || problem == DeviceProblem::Refused) {
         return;
     }
-    if (!info.deviceFound || m_ramSize == 0) {
-        if (!showOpenRefusal(this, watch)) {
-            showMessage(this, QString::fromLatin1(kClearNoDeviceText), PromptIcon::Information);
-        }
+    if (!reply.ok() || m_ramSize == 0) {
+        showMessage(this, QString::fromLatin1(kClearNoDeviceText), PromptIcon::Information);
         return;
     }
     // The clear covers the whole window. The input choice is dropped, so "Write" stays disabled

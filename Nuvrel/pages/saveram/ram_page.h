@@ -5,9 +5,9 @@
 
 #include <QString>
 #include <cstdint>
-#include <functional>
 
 #include "saveram/save_ram.h"
+#include "shell/device_query.h"
 #include "shell/sheet_page.h"
 
 class QCheckBox;
@@ -64,12 +64,11 @@ class CRAMPage : public CSheetPage {
     void buildControls();
     // "Refresh": the refresh, and why the device could not be opened when the library knew.
     void refreshPressed();
+    // The refresh's enabling; returns what kept the device from answering, if anything.
+    QueryProblem refreshControls();
     OperationControls controlsFor(DeviceOperation operation) const;
-    // Shows why the device could not be opened, when the library said; false when it did not.
-    // Runs a query (showMessage: let the library say "Device Not Detected!") quietly under the
-    // wait cursor, then tells the user when the device stopped answering, or asks again with
-    // the library's message when there was no device.
-    SaveRamInfo askDevice(const std::function<SaveRamInfo(bool showMessage)>& query);
+    // A size query for a button: its problem shown to the user, the size kept in m_ramSize.
+    DeviceReply<SaveRamInfo> askSaveRam(SaveRamInfo (*query)(bool showMessage));
 
     DeviceOperationRunner& m_runner;
 
