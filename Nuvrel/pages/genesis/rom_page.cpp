@@ -151,11 +151,12 @@ QWidget* CROMPage::makeDiskSide() {
     m_fastErase = new QCheckBox(QStringLiteral("Fast Erase"), group);
     m_fastErase->setObjectName(QStringLiteral("fastEraseBox"));
     m_fastErase->setEnabled(false);
-    buttons->addWidget(m_inFile);
-    buttons->addWidget(m_write);
+    // On its own line just above "Write": the row of buttons and boxes has no room to spare.
     m_patchNote = new QLabel(group);
     m_patchNote->setObjectName(QStringLiteral("patchNote"));
-    buttons->addWidget(m_patchNote);
+    column->addWidget(m_patchNote);
+    buttons->addWidget(m_inFile);
+    buttons->addWidget(m_write);
     buttons->addStretch(1);
     buttons->addWidget(m_verify);
     buttons->addWidget(m_fastErase);

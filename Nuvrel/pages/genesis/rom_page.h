@@ -50,7 +50,7 @@ class CROMPage : public CSheetPage {
     QLineEdit* statusLine() const { return m_status; }
     QLineEdit* sectorField() const { return m_sector; }
     QLineEdit* processTimeField() const { return m_processTime; }
-    // Beside "Write": how many checked patches the next write applies; empty when none.
+    // Above "Write": how many checked patches the next write applies; empty when none.
     QLabel* patchNote() const { return m_patchNote; }
 
     void OnInFile();
