@@ -59,7 +59,7 @@ _nuvrel_cli() {
     "") commands="info rom sram compat gg" ;;
     info) options+=" --json" ;;
     rom) commands="write read verify header fix-checksum" ;;
-    rom/write) options+=" --patch --patch-file --dat --json --verify --fast-erase" files=1 ;;
+    rom/write) options+=" --patch --patch-file --dat --json --verify --fast-erase --changed-only --watch --compare-chunk" files=1 ;;
     rom/read) options+=" --size --chunk --dat --json" files=1 ;;
     rom/verify) options+=" --patch --patch-file --dat --json" files=1 ;;
     rom/header) options+=" --device --json" files=1 ;;
