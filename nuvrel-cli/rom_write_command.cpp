@@ -10,6 +10,7 @@
 #include "operation_report.h"
 #include "printable_text.h"
 #include "rom_command_support.h"
+#include "rom_write_changed.h"
 
 namespace nuvrel::cli {
 namespace {
@@ -17,9 +18,13 @@ namespace {
 struct WriteOptions : ImageOptions {
     bool verify = false;
     bool fastErase = false;
+    ChangedOnlyOptions changed;
 };
 
 int RunWrite(const WriteOptions& options) {
+    if (options.changed.changedOnly) {
+        return RunChangedWrite(options, options.verify, options.changed);
+    }
     const PreparedImage prepared = PrepareImageForDevice(options, ImageUse::Write);
     RomWriteRequest request;
     request.imagePath = options.image;
@@ -41,8 +46,9 @@ void AddRomWriteCommand(CLI::App& rom, CommandAction& action) {
     CLI::App* command = rom.add_subcommand("write", "Program a Genesis ROM image");
     AddImageOptions(*command, *options);
     command->add_flag("--verify", options->verify, "Read every block back and compare");
-    command->add_flag("--fast-erase", options->fastErase,
-                      "Erase whole chips when the chips allow it");
+    CLI::Option* fastErase = command->add_flag("--fast-erase", options->fastErase,
+                                               "Erase whole chips when the chips allow it");
+    AddChangedOnlyOptions(*command, fastErase, options->changed);
     auto each = AddEachDeviceOptions(*command);
     command->callback([options, each, &action] {
         action = [options, each] {

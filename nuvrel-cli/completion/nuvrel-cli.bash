@@ -65,7 +65,7 @@ _nuvrel_cli() {
     "") commands="info rom sram compat gg devices udev-rule doctor" ;;
     info) options+=" --json --device" ;;
     rom) commands="write read verify header fix-checksum" ;;
-    rom/write) options+=" --patch --patch-file --dat --json --device --verify --fast-erase --each-device --wait-for" files=1 ;;
+    rom/write) options+=" --patch --patch-file --dat --json --device --verify --fast-erase --each-device --wait-for --changed-only --watch --compare-chunk" files=1 ;;
     rom/read) options+=" --device --size --chunk --dat --json" files=1 ;;
     rom/verify) options+=" --patch --patch-file --dat --json --device" files=1 ;;
     rom/header) options+=" --device --json" files=1 ;;

@@ -228,3 +228,42 @@ TEST_F(CliRom, OnATerminalProgressIsOneRedrawnLineEndingInTheOutcome) {
 
 }  // namespace
 }  // namespace clitest
+
+namespace clitest {
+namespace {
+
+TEST_F(CliRom, ChangedOnlyRewritesTheChangedSectorWithPatchesAndSaysHowMany) {
+    velksim::SimServer& sim = StartDevice();
+    std::vector<std::uint8_t> image = MakeGenesisImage(0x30000, "CHANGED");
+    WriteBytes(Path("game.bin"), image);
+    ASSERT_EQ(RunCli({"rom", "write", Path("game.bin")}).exitCode, 0);
+    image[0x21000] ^= 0xFF;
+    WriteBytes(Path("game.bin"), image);
+    sim.clearCommandLog();
+
+    // The patch lands in a sector the first write left without it: two sectors differ.
+    const CliRun run = RunCli(
+        {"rom", "write", Path("game.bin"), "--changed-only", "--verify", "--patch", "001000:ABCD"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Sectors rewritten: 2 of "), std::string::npos) << run.out;
+    EXPECT_EQ(LastLine(run.out), "Write Complite");
+    image[0x1000] = 0xAB;
+    image[0x1001] = 0xCD;
+    EXPECT_EQ(sim.romBytes(0, image.size()), image);
+    EXPECT_EQ(sim.fileName(0), "game.bin");
+}
+
+TEST_F(CliRom, ChangedOnlyOptionsRefuseWhatCannotGoTogether) {
+    StartDevice();
+    WriteBytes(Path("game.bin"), MakeGenesisImage(0x8000, "OPTIONS"));
+    for (const std::vector<std::string>& extra :
+         {std::vector<std::string>{"--changed-only", "--fast-erase"},
+          std::vector<std::string>{"--watch"}, std::vector<std::string>{"--compare-chunk", "32"}}) {
+        std::vector<std::string> args{"rom", "write", Path("game.bin")};
+        args.insert(args.end(), extra.begin(), extra.end());
+        EXPECT_EQ(RunCli(args).exitCode, 2) << extra.front();
+    }
+}
+
+}  // namespace
+}  // namespace clitest

@@ -265,13 +265,40 @@ TEST_F(TransferFaults, FullSpeedModelAccountsWireTimePerFrame) {
     const auto before = sim().wireTime();
     Bytes buffer(1024);
     ASSERT_TRUE(ReadSector(device(), buffer.data(), 0, 16));
-    // A 31-byte block: one frame. 1024 bytes = 16 packets: one frame.
-    EXPECT_EQ(sim().wireTime() - before, std::chrono::microseconds(2000));
+    // The block and the 16-packet reply are queued together: 17 packets, one frame.
+    EXPECT_EQ(sim().wireTime() - before, std::chrono::microseconds(1000));
     Bytes big(16320);
     const auto mid = sim().wireTime();
     ASSERT_TRUE(ReadSector(device(), big.data(), 0, 255));
-    // 255 packets at 19 per frame: 14 frames, plus the block's frame.
-    EXPECT_EQ(sim().wireTime() - mid, std::chrono::microseconds(15000));
+    // 1 + 255 packets at 19 per frame: 14 frames.
+    EXPECT_EQ(sim().wireTime() - mid, std::chrono::microseconds(14000));
+    // Transfers made one after the other through the raw exports each start on a new frame.
+    const auto raw = sim().wireTime();
+    const Bytes info = rawBlock({0x22, 0x55});
+    std::uint32_t count = 0;
+    ASSERT_NE(Write(device(), info.data(), 31, &count, nullptr), 0);
+    ASSERT_NE(Read(device(), buffer.data(), 64, &count, nullptr), 0);
+    EXPECT_EQ(sim().wireTime() - raw, std::chrono::microseconds(2000));
+}
+
+// A phase queued behind a block the device did not take is withdrawn: it never reaches the
+// device (which would take it for the next command's block), and the next command works.
+TEST_F(TransferFaults, PhaseQueuedBehindAStalledBlockNeverReachesTheDevice) {
+    plugIn();
+    FaultOptions faults;
+    faults.stallTransfer = 1;
+    faults.stallTimesOutAtOnce = true;
+    sim().setFaults(faults);
+    SetVelkDeviceProcessed(1);
+    const Bytes data = pattern(512, 3);
+    EXPECT_FALSE(WriteSector(device(), data.data(), 0, 8));
+    EXPECT_EQ(IsVelkDeviceProcessed(), 0);
+    EXPECT_EQ(sim().transferCount(), 1u);
+    EXPECT_EQ(sim().programmedBlocks(), 0u);
+    EXPECT_TRUE(sim().protocolErrors().empty());
+    DeviceInfoRecord record;
+    EXPECT_TRUE(ReadDeviceInfo(device(), &record, VELK_SELECTOR_DATA_BUS));
+    EXPECT_STREQ(record.firmwareVersion, "02.06.09c");
 }
 
 }  // namespace

@@ -24,6 +24,10 @@ FrameOutcome FrameHandler::handle(VirtualDevice& device, FaultInjector& injector
         return outcome;
     }
 
+    if (header->queued && !lastServed_) {
+        return outcome;  // withdrawn: neither a transfer nor an answer
+    }
+    lastServed_ = false;
     const FaultInjector::Action action = injector.onTransfer();
     if (action == FaultInjector::Action::Swallow) {
         return outcome;  // stalled: the host waits in vain
@@ -43,7 +47,9 @@ FrameOutcome FrameHandler::handle(VirtualDevice& device, FaultInjector& injector
         const auto data = message.subspan(vdev::kHeaderBytes);
         device.receiveOut(client, data);
         out.kind = vdev::FrameKind::OutAck;
-        outcome.transferTime = fullSpeedWireTime(data.size());
+        outcome.transferTime = bus_.carry(data.size(), header->queued);
+        outcome.queued = header->queued;
+        lastServed_ = true;
     } else {
         out.kind = vdev::FrameKind::InData;
         std::size_t wanted = header->length;
@@ -57,10 +63,12 @@ FrameOutcome FrameHandler::handle(VirtualDevice& device, FaultInjector& injector
         }
         if (reply) {
             payload = std::move(*reply);
+            lastServed_ = true;
         } else {
             out.status = vdev::FrameStatus::NoData;
         }
-        outcome.transferTime = fullSpeedWireTime(payload.size());
+        outcome.transferTime = bus_.carry(payload.size(), header->queued);
+        outcome.queued = header->queued;
     }
     out.length = static_cast<std::uint32_t>(payload.size());
     outcome.answer = vdev::encodeFrame(out, payload);
@@ -82,6 +90,7 @@ FrameOutcome FrameHandler::handshake(int client, std::uint32_t sequence, const H
     }
     if (!outcome.hangUp) {
         holder_ = client;
+        lastServed_ = true;
     }
     outcome.answer = vdev::encodeFrame(out);
     return outcome;

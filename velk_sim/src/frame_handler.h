@@ -10,6 +10,8 @@
 #include <span>
 #include <vector>
 
+#include "wire_timing.h"
+
 namespace velksim {
 
 class FaultInjector;
@@ -17,10 +19,11 @@ class VirtualDevice;
 
 struct FrameOutcome {
     std::vector<std::uint8_t> answer;           // empty: nothing to send (a swallowed transfer)
-    std::chrono::microseconds transferTime{0};  // on a full-speed bus
-    std::chrono::milliseconds delay{0};         // a late answer (fault)
-    bool unplugNow = false;                     // the disconnect fault is due after the answer
-    bool hangUp = false;                        // drop this host, after the answer if any
+    std::chrono::microseconds transferTime{0};  // on a full-speed bus, after the previous one
+    bool queued = false;  // submitted together with the previous transfer: no gap on the bus
+    std::chrono::milliseconds delay{0};  // a late answer (fault)
+    bool unplugNow = false;              // the disconnect fault is due after the answer
+    bool hangUp = false;                 // drop this host, after the answer if any
     int droppedHolder = 0;  // the earlier holder was found gone: drop its connection too
 };
 
@@ -43,6 +46,10 @@ class FrameHandler {
   private:
     FrameOutcome handshake(int client, std::uint32_t sequence, const HungUp& hungUp);
     int holder_ = 0;  // 0: nobody's
+    FullSpeedBus bus_;
+    // Whether the holder's last transfer was served; a transfer queued behind one that was not
+    // has been withdrawn by its host and never reaches the device.
+    bool lastServed_ = true;
 };
 
 }  // namespace velksim

@@ -41,6 +41,7 @@ struct SimServer::Impl {
     FaultInjector injector;
     FrameHandler frames;
     std::chrono::microseconds wire{0};
+    Clock::time_point lastCompletion;  // of the last transfer on the simulated bus (serve only)
     SocketListener listener;
     std::vector<Client> clients;
     int nextClientId = 1;
@@ -166,7 +167,11 @@ struct SimServer::Impl {
             return !outcome.hangUp;
         }
         if (config.speed == Speed::FullSpeed) {
-            std::this_thread::sleep_for(outcome.transferTime);
+            // A queued transfer follows the previous one's completion on the bus, however late
+            // that answer went out, so the simulator's own lateness does not add up over a pair.
+            const Clock::time_point start = outcome.queued ? lastCompletion : Clock::now();
+            lastCompletion = start + outcome.transferTime;
+            std::this_thread::sleep_until(lastCompletion);
         }
         if (outcome.delay.count() > 0) {
             std::this_thread::sleep_for(outcome.delay);

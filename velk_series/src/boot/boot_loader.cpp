@@ -34,10 +34,7 @@ void setPageWord(std::uint8_t low, std::uint8_t high) {
 // Sends the boot block and receives up to `reply.size()` bytes; the count received.
 template <std::size_t N>
 std::optional<std::size_t> exchange(DeviceHandle device, std::array<std::uint8_t, N>& reply) {
-    if (!velk::sendBlock(device, bootBlock())) {
-        return std::nullopt;
-    }
-    return velk::receive(device, reply.data(), reply.size());
+    return velk::sendBlockForReply(device, bootBlock(), reply.data(), reply.size());
 }
 
 // Where BootPage puts its reply; nothing reads it.
@@ -77,8 +74,7 @@ VelkBool VELK_CALL BootPage(DeviceHandle device, uint32_t page, uint32_t /*ignor
 
 VelkBool VELK_CALL BootNextPage(DeviceHandle device, const uint8_t* page) {
     setCommand(0x56, 0x25, 0x25);
-    if (page == nullptr || !velk::sendBlock(device, bootBlock()) ||
-        !velk::sendData(device, page, kPageSize)) {
+    if (page == nullptr || !velk::sendBlockWithData(device, bootBlock(), page, kPageSize)) {
         return ReturnFalseClear();
     }
     std::array<std::uint8_t, 10> reply{};

@@ -31,7 +31,7 @@ VelkBool writeUnits(DeviceHandle device, std::uint8_t code, const void* buffer,
     velk::putWordAddress(block, wordAddress);
     block[20] = count;
     block[21] = 0x01;
-    if (!velk::sendBlock(device, block) || !velk::sendData(device, buffer, bytesOf(count))) {
+    if (!velk::sendBlockWithData(device, block, buffer, bytesOf(count))) {
         return ReturnFalseClear();
     }
     return 1;
@@ -53,7 +53,7 @@ VelkBool VELK_CALL EraseSector(DeviceHandle device, uint32_t wordAddress, uint8_
     velk::putWordAddress(block, wordAddress);
     block[20] = code;
     std::array<std::uint8_t, 3> reply{};
-    if (!velk::sendBlock(device, block) || !velk::receive(device, reply.data(), reply.size())) {
+    if (!velk::sendBlockForReply(device, block, reply.data(), reply.size())) {
         return ReturnFalseClear();
     }
     if (wait == 0 || reply[2] == kErasedNow) {
@@ -64,8 +64,7 @@ VelkBool VELK_CALL EraseSector(DeviceHandle device, uint32_t wordAddress, uint8_
     for (int attempt = 0; attempt < velk::kErasePollLimit; ++attempt) {
         velk::waitBeforeErasePoll();
         std::array<std::uint8_t, 5> status{};
-        if (!velk::sendBlock(device, poll) ||
-            !velk::receive(device, status.data(), status.size())) {
+        if (!velk::sendBlockForReply(device, poll, status.data(), status.size())) {
             return ReturnFalseClear();
         }
         if (status[4] == kErasedNow) {
@@ -86,12 +85,9 @@ VelkBool VELK_CALL ReadSector(DeviceHandle device, void* buffer, uint32_t wordAd
     if (buffer == nullptr && wanted != 0) {
         return ReturnFalseClear();
     }
-    if (!velk::sendBlock(device, block)) {
-        return ReturnFalseClear();
-    }
     // A short reply would leave stale bytes in the caller's buffer (a dump or a verify would
     // take them for cartridge data), so only the full count is a success.
-    const auto received = velk::receive(device, buffer, wanted);
+    const auto received = velk::sendBlockForReply(device, block, buffer, wanted);
     if (!received || *received != wanted) {
         return ReturnFalseClear();
     }

@@ -12,12 +12,8 @@ extern "C" uint8_t VELK_CALL Compatibility(DeviceHandle device, uint8_t value) {
     for (std::size_t i = 0; i < kFiller.size(); ++i) {
         block[18 + i] = kFiller[i];
     }
-    if (!velk::sendBlock(device, block)) {
-        ReturnFalseClear();
-        return 0;
-    }
     std::array<std::uint8_t, 2> reply{};
-    if (!velk::receive(device, reply.data(), reply.size())) {
+    if (!velk::sendBlockForReply(device, block, reply.data(), reply.size())) {
         ReturnFalseClear();
         return 0;
     }

@@ -55,10 +55,8 @@ VelkBool VELK_CALL ReadDeviceInfo(DeviceHandle device, DeviceInfoRecord* record,
     }
     std::memset(record, 0, sizeof *record);
 
-    if (!velk::sendBlock(device, state.blocks.information)) {
-        return ReturnFalseClear();
-    }
-    const auto received = velk::receive(device, state.reply.data(), state.reply.size());
+    const auto received = velk::sendBlockForReply(device, state.blocks.information,
+                                                  state.reply.data(), state.reply.size());
     if (!received) {
         return ReturnFalseClear();
     }

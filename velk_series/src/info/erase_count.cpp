@@ -25,16 +25,13 @@ bool exchange(DeviceHandle device, std::uint32_t& counter, std::uint8_t mode) {
     if (mode != kModeRead && mode != kModeStore) {
         return false;
     }
-    if (!velk::sendBlock(device, block)) {
-        return false;
-    }
     if (mode == kModeStore) {
-        return velk::receive(device, state.reply.data(), 4).has_value();
+        return velk::sendBlockForReply(device, block, state.reply.data(), 4).has_value();
     }
     std::array<std::uint8_t, 10> reply{};
     // Fewer than four bytes cannot hold the counter; taking the missing bytes as zero would
     // have the ROM writer store a counter that restarts from almost nothing.
-    const auto received = velk::receive(device, reply.data(), reply.size());
+    const auto received = velk::sendBlockForReply(device, block, reply.data(), reply.size());
     if (!received || *received < 4) {
         return false;
     }

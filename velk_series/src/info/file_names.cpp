@@ -29,7 +29,7 @@ VelkBool VELK_CALL ReadFileName(DeviceHandle device, char* buffer, uint8_t slot)
         return ReturnFalseClear();
     }
     std::memset(buffer, 0, VELK_FILE_NAME_SIZE);
-    if (!velk::sendBlock(device, block) || !velk::receive(device, buffer, VELK_FILE_NAME_SIZE)) {
+    if (!velk::sendBlockForReply(device, block, buffer, VELK_FILE_NAME_SIZE)) {
         return ReturnFalseClear();
     }
     return 1;
@@ -42,7 +42,7 @@ VelkBool VELK_CALL WriteFileName(DeviceHandle device, char* name, uint8_t slot) 
     }
     name[VELK_FILE_NAME_SIZE - 1] = '\0';  // a longer name is cut to 63 characters
     const std::size_t length = std::strlen(name);
-    if (!velk::sendBlock(device, block) || !velk::sendData(device, name, length + 1)) {
+    if (!velk::sendBlockWithData(device, block, name, length + 1)) {
         return ReturnFalseClear();
     }
     return 1;

@@ -19,11 +19,8 @@ bool queryWord(DeviceHandle device, bool chip1, std::uint8_t number, std::uint16
     velk::CommandBlock block = velk::perCallBlock(kQueryCode);
     block[17] = chip1 ? 0x10 : 0x00;
     block[18] = number;
-    if (!velk::sendBlock(device, block)) {
-        return false;
-    }
     std::array<std::uint8_t, 64> reply{};
-    if (!velk::receive(device, reply.data(), reply.size())) {
+    if (!velk::sendBlockForReply(device, block, reply.data(), reply.size())) {
         return false;
     }
     word = static_cast<std::uint16_t>(reply[0] | reply[1] << 8);

@@ -76,6 +76,33 @@ class PipeRegistry {
         return connection->bulkIn(buffer, kTransferTimeout);
     }
 
+    QueuedResult outThenOut(PipeHandle pipe, std::span<const std::uint8_t> first,
+                            std::span<const std::uint8_t> second) {
+        Connection* connection = connectionFor(pipe, false);
+        if (connection == nullptr) {
+            return {};
+        }
+        return connection->outThenOut(first, second, kTransferTimeout);
+    }
+
+    QueuedResult outThenIn(PipeHandle out, PipeHandle in, std::span<const std::uint8_t> first,
+                           std::span<std::uint8_t> second) {
+        Connection* outConnection = connectionFor(out, false);
+        Connection* inConnection = connectionFor(in, true);
+        if (outConnection == nullptr) {
+            return {};
+        }
+        if (outConnection == inConnection) {
+            return outConnection->outThenIn(first, second, kTransferTimeout);
+        }
+        // Pipes of two connections cannot be queued on one; they still go one after the other.
+        QueuedResult result{outConnection->bulkOut(first, kTransferTimeout), {}};
+        if (completedInFull(result.first, first.size()) && inConnection != nullptr) {
+            result.second = inConnection->bulkIn(second, kTransferTimeout);
+        }
+        return result;
+    }
+
     void clear() {
         pipes_.clear();
         connections_.clear();
@@ -176,6 +203,16 @@ TransferResult pipeOut(PipeHandle pipe, std::span<const std::uint8_t> data) {
 
 TransferResult pipeIn(PipeHandle pipe, std::span<std::uint8_t> buffer) {
     return registry().in(pipe, buffer);
+}
+
+QueuedResult pipeOutThenOut(PipeHandle out, std::span<const std::uint8_t> first,
+                            std::span<const std::uint8_t> second) {
+    return registry().outThenOut(out, first, second);
+}
+
+QueuedResult pipeOutThenIn(PipeHandle out, PipeHandle in, std::span<const std::uint8_t> first,
+                           std::span<std::uint8_t> second) {
+    return registry().outThenIn(out, in, first, second);
 }
 
 void closeAllPipes() {

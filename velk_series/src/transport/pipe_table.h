@@ -23,6 +23,14 @@ void closePipe(PipeHandle pipe);
 TransferResult pipeOut(PipeHandle pipe, std::span<const std::uint8_t> data);
 TransferResult pipeIn(PipeHandle pipe, std::span<std::uint8_t> buffer);
 
+// A command block on "PIPE01" queued together with its phase: out on "PIPE01" again, or in on
+// "PIPE00". Handles that are not such pipes, or pipes on different devices, fail before anything
+// is sent.
+QueuedResult pipeOutThenOut(PipeHandle out, std::span<const std::uint8_t> first,
+                            std::span<const std::uint8_t> second);
+QueuedResult pipeOutThenIn(PipeHandle out, PipeHandle in, std::span<const std::uint8_t> first,
+                           std::span<std::uint8_t> second);
+
 // Forgets every pipe and connection (tests start from a clean library).
 void closeAllPipes();
 

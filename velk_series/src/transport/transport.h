@@ -30,6 +30,13 @@ struct TransferResult {
 // Every blocking call is bounded; a timed-out transfer is a failed transfer.
 inline constexpr std::chrono::milliseconds kTransferTimeout{5000};
 
+// Two transfers handed to the device together. `second` is Failed with count 0 when it never
+// reached the device because `first` did not complete in full.
+struct QueuedResult {
+    TransferResult first;
+    TransferResult second;
+};
+
 // One opened device: "PIPE00" is bulkIn, "PIPE01" is bulkOut.
 class Connection {
   public:
@@ -38,7 +45,24 @@ class Connection {
                                    std::chrono::milliseconds timeout) = 0;
     virtual TransferResult bulkIn(std::span<std::uint8_t> buffer,
                                   std::chrono::milliseconds timeout) = 0;
+
+    // A command block and its phase, queued together so that both can share bus frames. The
+    // second is withdrawn before it reaches the device when the first does not complete in full,
+    // so a failure leaves the device exactly where the synchronous pair would. Each transfer is
+    // bounded by `timeout` from the moment it can start. These defaults run one after the other.
+    virtual QueuedResult outThenOut(std::span<const std::uint8_t> first,
+                                    std::span<const std::uint8_t> second,
+                                    std::chrono::milliseconds timeout);
+    virtual QueuedResult outThenIn(std::span<const std::uint8_t> first,
+                                   std::span<std::uint8_t> second,
+                                   std::chrono::milliseconds timeout);
 };
+
+// Whether a transfer moved all it was given; a transport that claims more counts as having
+// moved exactly that.
+inline bool completedInFull(const TransferResult& result, std::size_t size) {
+    return result.ok() && result.count >= size;
+}
 
 // Why a device that was found could not be opened, where the backend can tell. The user can act
 // on these (close the other program, install the udev rule), so the library reports them.

@@ -87,6 +87,50 @@ class SocketConnection final : public Connection {
         return {TransferStatus::Ok, count};
     }
 
+    QueuedResult outThenOut(std::span<const std::uint8_t> first,
+                            std::span<const std::uint8_t> second,
+                            std::chrono::milliseconds timeout) override {
+        if (first.size() > vdev::kMaxPayloadBytes || second.size() > vdev::kMaxPayloadBytes) {
+            return {};
+        }
+        const vdev::FrameHeader head{vdev::FrameKind::Out, vdev::FrameStatus::Ok, 0,
+                                     static_cast<std::uint32_t>(first.size()), false};
+        const vdev::FrameHeader tail{vdev::FrameKind::Out, vdev::FrameStatus::Ok, 0,
+                                     static_cast<std::uint32_t>(second.size()), true};
+        std::vector<std::uint8_t> reply;
+        const auto [firstStatus, secondStatus] =
+            exchangePair(head, first, tail, second, vdev::FrameKind::OutAck, timeout, reply);
+        QueuedResult result;
+        result.first = {firstStatus, firstStatus == TransferStatus::Ok ? first.size() : 0};
+        result.second = {secondStatus, secondStatus == TransferStatus::Ok ? second.size() : 0};
+        return result;
+    }
+
+    QueuedResult outThenIn(std::span<const std::uint8_t> first, std::span<std::uint8_t> second,
+                           std::chrono::milliseconds timeout) override {
+        if (first.size() > vdev::kMaxPayloadBytes) {
+            return {};
+        }
+        const std::size_t wanted = std::min(second.size(), vdev::kMaxPayloadBytes);
+        const vdev::FrameHeader head{vdev::FrameKind::Out, vdev::FrameStatus::Ok, 0,
+                                     static_cast<std::uint32_t>(first.size()), false};
+        const vdev::FrameHeader tail{vdev::FrameKind::In, vdev::FrameStatus::Ok, 0,
+                                     static_cast<std::uint32_t>(wanted), true};
+        std::vector<std::uint8_t> reply;
+        const auto [firstStatus, secondStatus] =
+            exchangePair(head, first, tail, {}, vdev::FrameKind::InData, timeout, reply);
+        QueuedResult result;
+        result.first = {firstStatus, firstStatus == TransferStatus::Ok ? first.size() : 0};
+        if (secondStatus != TransferStatus::Ok) {
+            result.second = {secondStatus, 0};
+            return result;
+        }
+        const std::size_t count = std::min(reply.size(), wanted);
+        std::copy_n(reply.begin(), count, second.begin());
+        result.second = {TransferStatus::Ok, count};
+        return result;
+    }
+
     // The open handshake. Ok: the device is this host's now; InUse: another host holds it (the
     // device hangs up after saying so); anything else: it did not answer as a device.
     std::optional<vdev::FrameStatus> greet(std::chrono::milliseconds timeout) {
@@ -102,6 +146,42 @@ class SocketConnection final : public Connection {
     }
 
   private:
+    static Clock::time_point deadlineAfter(std::chrono::milliseconds timeout) {
+        // A timeout beyond a day is taken as a day: the deadline must not overflow the clock.
+        const auto bounded = std::clamp(timeout, std::chrono::milliseconds::zero(),
+                                        std::chrono::milliseconds(std::chrono::hours(24)));
+        return Clock::now() + bounded;
+    }
+
+    // Both frames go out before either answer is awaited. The second answer is awaited only
+    // after a served first one (the device drops a queued frame behind one it did not serve),
+    // and gets its own timeout from then, as the second transfer starts only then.
+    std::pair<TransferStatus, TransferStatus> exchangePair(
+        vdev::FrameHeader head, std::span<const std::uint8_t> headData, vdev::FrameHeader tail,
+        std::span<const std::uint8_t> tailData, vdev::FrameKind tailAnswer,
+        std::chrono::milliseconds timeout, std::vector<std::uint8_t>& payload) {
+        if (broken_) {
+            return {TransferStatus::NoDevice, TransferStatus::Failed};
+        }
+        head.sequence = ++sequence_;
+        tail.sequence = ++sequence_;
+        const Clock::time_point firstDeadline = deadlineAfter(timeout);
+        TransferStatus first = sendFrame(vdev::encodeFrame(head, headData), firstDeadline);
+        if (first != TransferStatus::Ok) {
+            return {first, TransferStatus::Failed};
+        }
+        const TransferStatus tailSent = sendFrame(vdev::encodeFrame(tail, tailData), firstDeadline);
+        std::vector<std::uint8_t> ignored;
+        first = answerStatus(head.sequence, vdev::FrameKind::OutAck, firstDeadline, ignored);
+        if (first != TransferStatus::Ok) {
+            return {first, TransferStatus::Failed};
+        }
+        if (tailSent != TransferStatus::Ok) {
+            return {first, tailSent};
+        }
+        return {first, answerStatus(tail.sequence, tailAnswer, deadlineAfter(timeout), payload)};
+    }
+
     TransferStatus exchange(const std::vector<std::uint8_t>& frame, vdev::FrameKind expected,
                             std::chrono::milliseconds timeout, std::vector<std::uint8_t>& payload) {
         vdev::FrameHeader answer;
@@ -109,7 +189,21 @@ class SocketConnection final : public Connection {
         if (status != TransferStatus::Ok) {
             return status;
         }
-        switch (answer.status) {
+        return statusOf(answer.status);
+    }
+
+    TransferStatus answerStatus(std::uint32_t sequence, vdev::FrameKind expected,
+                                Clock::time_point deadline, std::vector<std::uint8_t>& payload) {
+        vdev::FrameHeader answer;
+        const TransferStatus status = awaitAnswer(sequence, expected, deadline, answer, payload);
+        if (status != TransferStatus::Ok) {
+            return status;
+        }
+        return statusOf(answer.status);
+    }
+
+    static TransferStatus statusOf(vdev::FrameStatus status) {
+        switch (status) {
             case vdev::FrameStatus::Ok:
                 return TransferStatus::Ok;
             case vdev::FrameStatus::NoData:
@@ -127,13 +221,20 @@ class SocketConnection final : public Connection {
         if (broken_) {
             return TransferStatus::NoDevice;
         }
-        // A timeout beyond a day is taken as a day: the deadline must not overflow the clock.
-        const auto bounded = std::clamp(timeout, std::chrono::milliseconds::zero(),
-                                        std::chrono::milliseconds(std::chrono::hours(24)));
-        const Clock::time_point deadline = Clock::now() + bounded;
+        const Clock::time_point deadline = deadlineAfter(timeout);
         const TransferStatus sent = sendFrame(frame, deadline);
         if (sent != TransferStatus::Ok) {
             return sent;
+        }
+        return awaitAnswer(sequence_, expected, deadline, answer, payload);
+    }
+
+    // Waits for the answer to transfer `sequence`; answers to earlier ones are dropped.
+    TransferStatus awaitAnswer(std::uint32_t sequence, vdev::FrameKind expected,
+                               Clock::time_point deadline, vdev::FrameHeader& answer,
+                               std::vector<std::uint8_t>& payload) {
+        if (broken_) {
+            return TransferStatus::NoDevice;
         }
         std::vector<std::uint8_t> incoming(vdev::kMaxFrameBytes);
         for (;;) {
@@ -159,7 +260,7 @@ class SocketConnection final : public Connection {
             if (!header) {
                 return TransferStatus::Failed;
             }
-            if (header->sequence != sequence_) {
+            if (header->sequence != sequence) {
                 continue;  // the late answer to a transfer that timed out earlier
             }
             if (header->kind != expected) {

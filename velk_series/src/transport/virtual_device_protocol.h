@@ -18,6 +18,12 @@
 //
 // Every message carries a sequence number chosen by the host and echoed by the device, so a
 // late answer to a transfer that already timed out on the host is recognised and dropped.
+//
+// A host may send a command block's transfer and its phase's transfer before awaiting either
+// answer, as a USB host queues transfers. It marks the second as queued: on the bus it may share
+// the first one's frames, and the device drops it unanswered when the first was not served in
+// full (a queued transfer behind a failed one is withdrawn by the host before it reaches the
+// device).
 // A closed connection or a vanished socket is an unplugged device.
 #pragma once
 
@@ -55,11 +61,14 @@ inline constexpr std::size_t kHeaderBytes = 12;
 inline constexpr std::size_t kMaxPayloadBytes = 65536;
 inline constexpr std::size_t kMaxFrameBytes = kHeaderBytes + kMaxPayloadBytes;
 
+inline constexpr std::uint8_t kQueuedFlag = 0x01;
+
 struct FrameHeader {
     FrameKind kind = FrameKind::Out;
     FrameStatus status = FrameStatus::Ok;
     std::uint32_t sequence = 0;
     std::uint32_t length = 0;  // In: bytes accepted; other kinds: payload bytes that follow
+    bool queued = false;       // Out and In: submitted together with the host's previous transfer
 };
 
 inline void putLittle32(std::uint8_t* out, std::uint32_t value) {
@@ -73,12 +82,13 @@ inline std::uint32_t getLittle32(const std::uint8_t* in) {
            static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
 }
 
-// Header layout: kind, status, two zero bytes, sequence (LE32), length (LE32).
+// Header layout: kind, status, flags, a zero byte, sequence (LE32), length (LE32).
 inline std::vector<std::uint8_t> encodeFrame(const FrameHeader& header,
                                              std::span<const std::uint8_t> payload = {}) {
     std::vector<std::uint8_t> frame(kHeaderBytes + payload.size());
     frame[0] = static_cast<std::uint8_t>(header.kind);
     frame[1] = static_cast<std::uint8_t>(header.status);
+    frame[2] = header.queued ? kQueuedFlag : 0;
     putLittle32(frame.data() + 4, header.sequence);
     putLittle32(frame.data() + 8, header.length);
     for (std::size_t i = 0; i < payload.size(); ++i) {
@@ -100,6 +110,7 @@ inline std::optional<FrameHeader> decodeFrame(std::span<const std::uint8_t> fram
     }
     header.kind = static_cast<FrameKind>(kind);
     header.status = static_cast<FrameStatus>(frame[1]);
+    header.queued = (frame[2] & kQueuedFlag) != 0;
     header.sequence = getLittle32(frame.data() + 4);
     header.length = getLittle32(frame.data() + 8);
     const std::size_t payload = frame.size() - kHeaderBytes;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -172,6 +173,71 @@ TransferStatus statusOf(int error) {
     }
 }
 
+TransferStatus statusOf(libusb_transfer_status status) {
+    switch (status) {
+        case LIBUSB_TRANSFER_COMPLETED:
+            return TransferStatus::Ok;
+        case LIBUSB_TRANSFER_TIMED_OUT:
+        case LIBUSB_TRANSFER_CANCELLED:  // only ever cancelled for running out of time
+            return TransferStatus::TimedOut;
+        case LIBUSB_TRANSFER_NO_DEVICE:
+            return TransferStatus::NoDevice;
+        default:
+            return TransferStatus::Failed;
+    }
+}
+
+// One asynchronous bulk transfer. Submitted without a libusb timeout: the pair that owns it
+// keeps the time, so that it can withdraw the transfer queued behind before the one in front.
+class AsyncTransfer {
+  public:
+    AsyncTransfer() : transfer_(libusb_alloc_transfer(0)) {}
+    ~AsyncTransfer() {
+        // A transfer libusb still holds must not be freed; one that never came back is leaked.
+        if (transfer_ != nullptr && !inFlight()) {
+            libusb_free_transfer(transfer_);
+        }
+    }
+    AsyncTransfer(const AsyncTransfer&) = delete;
+    AsyncTransfer& operator=(const AsyncTransfer&) = delete;
+
+    bool submit(libusb_device_handle* handle, std::uint8_t endpoint, std::uint8_t* buffer,
+                std::size_t size) {
+        if (transfer_ == nullptr) {
+            return false;
+        }
+        libusb_fill_bulk_transfer(transfer_, handle, endpoint, buffer, static_cast<int>(size),
+                                  &AsyncTransfer::finished, &done_, 0);
+        done_ = 0;
+        submitted_ = libusb_submit_transfer(transfer_) == LIBUSB_SUCCESS;
+        return submitted_;
+    }
+
+    bool inFlight() const { return submitted_ && done_ == 0; }
+    int* doneFlag() { return &done_; }
+    void cancel() {
+        if (inFlight()) {
+            libusb_cancel_transfer(transfer_);
+        }
+    }
+    TransferResult result() const {
+        if (!submitted_ || done_ == 0) {
+            return {TransferStatus::Failed, 0};
+        }
+        return {statusOf(transfer_->status),
+                static_cast<std::size_t>(std::max(transfer_->actual_length, 0))};
+    }
+
+  private:
+    static void LIBUSB_CALL finished(libusb_transfer* transfer) {
+        *static_cast<int*>(transfer->user_data) = 1;
+    }
+
+    libusb_transfer* transfer_;
+    int done_ = 0;
+    bool submitted_ = false;
+};
+
 // An opened device with its bulk interface claimed; released in reverse order on destruction.
 class UsbConnection final : public Connection {
   public:
@@ -215,7 +281,99 @@ class UsbConnection final : public Connection {
         return {statusOf(error), count};
     }
 
+    QueuedResult outThenOut(std::span<const std::uint8_t> first,
+                            std::span<const std::uint8_t> second,
+                            std::chrono::milliseconds timeout) override {
+        // libusb takes a non-const buffer for both directions; an OUT transfer only reads it.
+        return queuePair(first, interface_.outEndpoint, const_cast<std::uint8_t*>(second.data()),
+                         second.size(), timeout);
+    }
+
+    QueuedResult outThenIn(std::span<const std::uint8_t> first, std::span<std::uint8_t> second,
+                           std::chrono::milliseconds timeout) override {
+        // Read through a whole number of packets, as bulkIn does.
+        const std::size_t packet = interface_.inPacketSize;
+        const std::size_t rounded = (second.size() + packet - 1) / packet * packet;
+        std::uint8_t* target = second.data();
+        if (rounded != second.size()) {
+            bounce_.assign(rounded, 0);
+            target = bounce_.data();
+        }
+        QueuedResult result = queuePair(first, interface_.inEndpoint, target, rounded, timeout);
+        result.second.count = std::min(result.second.count, second.size());
+        if (target != second.data()) {
+            std::memcpy(second.data(), target, result.second.count);
+        }
+        return result;
+    }
+
   private:
+    using Clock = std::chrono::steady_clock;
+
+    // The block goes out first on the OUT pipe; the phase is submitted at once behind it. When
+    // the block fails or runs out of time the phase is withdrawn before the block is, so the
+    // host controller never moves on to it.
+    QueuedResult queuePair(std::span<const std::uint8_t> first, std::uint8_t secondEndpoint,
+                           std::uint8_t* secondBuffer, std::size_t secondSize,
+                           std::chrono::milliseconds timeout) {
+        QueuedResult result;
+        AsyncTransfer head;
+        AsyncTransfer tail;
+        if (!head.submit(handle_.get(), interface_.outEndpoint,
+                         const_cast<std::uint8_t*>(first.data()), first.size())) {
+            return result;
+        }
+        const bool tailSubmitted =
+            tail.submit(handle_.get(), secondEndpoint, secondBuffer, secondSize);
+        const bool headInTime = await(head, Clock::now() + timeout);
+        result.first = head.result();
+        if (!headInTime) {
+            tail.cancel();
+            head.cancel();
+            settle(tail);
+            settle(head);
+            result.first = {TransferStatus::TimedOut, head.result().count};
+            return result;
+        }
+        if (!completedInFull(result.first, first.size()) || !tailSubmitted) {
+            tail.cancel();
+            settle(tail);
+            return result;
+        }
+        if (!await(tail, Clock::now() + timeout)) {
+            tail.cancel();
+            settle(tail);
+            result.second = {TransferStatus::TimedOut, 0};
+            return result;
+        }
+        result.second = tail.result();
+        return result;
+    }
+
+    // Handles libusb events until the transfer is back or the deadline passes.
+    bool await(AsyncTransfer& transfer, Clock::time_point deadline) {
+        while (transfer.inFlight()) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+            if (left.count() <= 0) {
+                return false;
+            }
+            timeval tv{static_cast<time_t>(left.count() / 1000000),
+                       static_cast<suseconds_t>(left.count() % 1000000)};
+            const int error =
+                libusb_handle_events_timeout_completed(context_->get(), &tv, transfer.doneFlag());
+            if (error != LIBUSB_SUCCESS && error != LIBUSB_ERROR_INTERRUPTED) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // A cancelled transfer still comes back through its callback; wait for that (bounded).
+    void settle(AsyncTransfer& transfer) {
+        await(transfer, Clock::now() + std::chrono::seconds(1));
+    }
+
     static unsigned int timeoutOf(std::chrono::milliseconds timeout) {
         return static_cast<unsigned int>(
             std::max<std::chrono::milliseconds::rep>(timeout.count(), 1));

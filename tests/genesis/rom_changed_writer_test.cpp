@@ -1,0 +1,129 @@
+// Reprogramming only the changed sectors, against a virtual device: the result is what a full
+// write leaves, and a run that cannot compare erases nothing.
+#include "genesis/rom_changed_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "genesis/rom_writer.h"
+#include "recording_sink.h"
+#include "virtual_device_fixture.h"
+
+namespace nuvrel {
+namespace {
+
+using testing::RecordingSink;
+
+constexpr std::uint32_t k4MiB = 0x400000;
+
+class RomChangedWriterTest : public testing::VirtualDeviceTest {
+  protected:
+    OperationOutcome writeChanged(const std::vector<std::uint8_t>& image, bool verify = true,
+                                  const std::string& name = "game.bin") {
+        RomChangedWriteRequest request;
+        request.imagePath = folder_.write(name, image);
+        request.imageSize = static_cast<std::uint32_t>(image.size());
+        request.verify = verify;
+        request.unitsPerRead = 255;
+        request.count = &count_;
+        count_ = {};
+        return WriteChangedRom(request, sink_);
+    }
+
+    OperationOutcome writeFull(const std::vector<std::uint8_t>& image) {
+        RomWriteRequest request;
+        request.imagePath = folder_.write("full.bin", image);
+        request.imageSize = static_cast<std::uint32_t>(image.size());
+        return WriteRom(request, sink_);
+    }
+
+    std::size_t erases() { return commands("EraseSector").size(); }
+
+    RecordingSink sink_;
+    ChangedSectorCount count_;
+};
+
+struct ChangeCase {
+    std::string name;
+    std::vector<std::uint32_t> changedBytes;  // flipped in the image after the first write
+    std::uint32_t rewritten;
+};
+
+class ChangedSectors : public RomChangedWriterTest,
+                       public ::testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(ChangedSectors, RewritesOnlyDifferingSectorsAndLeavesWhatAFullWriteLeaves) {
+    plug();
+    sim().setRomBytes(0, std::vector<std::uint8_t>(k4MiB, 0x00));
+    const auto original = RandomBytes(k4MiB, 3);
+    ASSERT_TRUE(writeFull(original).succeeded());
+    sim().clearCommandLog();
+    auto changed = original;
+    for (std::uint32_t address : GetParam().changedBytes) {
+        changed[address] ^= 0x5A;
+    }
+
+    const OperationOutcome outcome = writeChanged(changed);
+
+    EXPECT_EQ(outcome.status, "Write Complite");
+    EXPECT_EQ(count_.rewritten, GetParam().rewritten);
+    EXPECT_GT(count_.compared, GetParam().rewritten);
+    EXPECT_EQ(erases(), GetParam().rewritten);
+    EXPECT_EQ(sim().rom(), changed);
+    EXPECT_EQ(sim().fileName(0), "game.bin");
+    EXPECT_TRUE(sim().protocolErrors().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ChangedSectors,
+    ::testing::Values(ChangeCase{"Nothing", {}, 0}, ChangeCase{"OneByte", {0x123457}, 1},
+                      ChangeCase{"BootSectorAndLastSector", {0x10, k4MiB - 1}, 2},
+                      ChangeCase{"TwoBytesOfOneSector", {0x200000, 0x20FFFF}, 1}),
+    [](const auto& param) { return param.param.name; });
+
+TEST_F(RomChangedWriterTest, SmallerImageLeavesTheRestOfItsLastSectorErasedAsAFullWriteDoes) {
+    plug();
+    sim().setRomBytes(0, std::vector<std::uint8_t>(k4MiB, 0x00));
+    const auto image = RandomBytes(0x18000, 5);  // ends in the middle of a 64 KiB sector
+
+    ASSERT_TRUE(writeChanged(image, false).succeeded());
+    const auto afterChanged = sim().romBytes(0, 0x20000);
+    ASSERT_TRUE(writeFull(image).succeeded());
+
+    EXPECT_EQ(afterChanged, sim().romBytes(0, 0x20000));
+    EXPECT_EQ(sim().romBytes(0x18000, 4), (std::vector<std::uint8_t>(4, 0xFF)));
+}
+
+TEST_F(RomChangedWriterTest, FailedComparisonReadErasesNothing) {
+    plug();
+    velksim::FaultOptions faults;
+    faults.shortReplyLength = 100;
+    faults.shortReplyCommand = 0x52;  // every ReadSector
+    sim().setFaults(faults);
+    const std::uint32_t counterBefore = sim().eraseCounter();
+
+    const OperationOutcome outcome = writeChanged(RandomBytes(0x20000, 7));
+
+    EXPECT_EQ(outcome.result, OperationResult::ReadFailed);
+    EXPECT_EQ(outcome.status, "Read error at: 0x000000");
+    EXPECT_EQ(erases(), 0u);
+    EXPECT_EQ(sim().eraseCounter(), counterBefore);
+    EXPECT_TRUE(commands("WriteFileName").empty());
+}
+
+TEST_F(RomChangedWriterTest, ImageBeyondTheSectorTableErasesNothing) {
+    velksim::DeviceConfig config;
+    config.model = 'e';  // 2 MiB of ROM
+    config.chips = {velksim::kChip16MbitA, velksim::kNoChip};
+    plug(config);
+
+    const OperationOutcome outcome = writeChanged(RandomBytes(0x200000 + 512, 9));
+
+    EXPECT_EQ(outcome.result, OperationResult::SectorsUndetected);
+    EXPECT_EQ(erases(), 0u);
+}
+
+}  // namespace
+}  // namespace nuvrel
