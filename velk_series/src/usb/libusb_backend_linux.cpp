@@ -193,9 +193,12 @@ class AsyncTransfer {
   public:
     AsyncTransfer() : transfer_(libusb_alloc_transfer(0)) {}
     ~AsyncTransfer() {
-        // A transfer libusb still holds must not be freed; one that never came back is leaked.
+        // A transfer libusb still holds must not be freed; one that never came back is leaked,
+        // and so is the flag its callback will still write.
         if (transfer_ != nullptr && !inFlight()) {
             libusb_free_transfer(transfer_);
+        } else if (transfer_ != nullptr) {
+            static_cast<void>(done_.release());
         }
     }
     AsyncTransfer(const AsyncTransfer&) = delete;
@@ -207,21 +210,21 @@ class AsyncTransfer {
             return false;
         }
         libusb_fill_bulk_transfer(transfer_, handle, endpoint, buffer, static_cast<int>(size),
-                                  &AsyncTransfer::finished, &done_, 0);
-        done_ = 0;
+                                  &AsyncTransfer::finished, done_.get(), 0);
+        *done_ = 0;
         submitted_ = libusb_submit_transfer(transfer_) == LIBUSB_SUCCESS;
         return submitted_;
     }
 
-    bool inFlight() const { return submitted_ && done_ == 0; }
-    int* doneFlag() { return &done_; }
+    bool inFlight() const { return submitted_ && *done_ == 0; }
+    int* doneFlag() { return done_.get(); }
     void cancel() {
         if (inFlight()) {
             libusb_cancel_transfer(transfer_);
         }
     }
     TransferResult result() const {
-        if (!submitted_ || done_ == 0) {
+        if (!submitted_ || *done_ == 0) {
             return {TransferStatus::Failed, 0};
         }
         return {statusOf(transfer_->status),
@@ -234,7 +237,8 @@ class AsyncTransfer {
     }
 
     libusb_transfer* transfer_;
-    int done_ = 0;
+    // On the heap: a transfer that never comes back still has somewhere to say so.
+    std::unique_ptr<int> done_ = std::make_unique<int>(0);
     bool submitted_ = false;
 };
 
@@ -369,9 +373,10 @@ class UsbConnection final : public Connection {
         return true;
     }
 
-    // A cancelled transfer still comes back through its callback; wait for that (bounded).
+    // A cancelled transfer still comes back through its callback; wait for that, as long as a
+    // transfer may take.
     void settle(AsyncTransfer& transfer) {
-        await(transfer, Clock::now() + std::chrono::seconds(1));
+        await(transfer, Clock::now() + std::chrono::seconds(5));
     }
 
     static unsigned int timeoutOf(std::chrono::milliseconds timeout) {
