@@ -22,5 +22,6 @@ void AddRomReadCommand(CLI::App& rom, CommandAction& action);
 void AddRomVerifyCommand(CLI::App& rom, CommandAction& action);
 void AddRomHeaderCommands(CLI::App& rom, CommandAction& action);
 void AddSaveRamCommands(CLI::App& app, CommandAction& action);
+void AddSaveConvertCommand(CLI::App& sram, CommandAction& action);
 
 }  // namespace nuvrel::cli
