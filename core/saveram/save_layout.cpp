@@ -181,6 +181,12 @@ SaveLayoutDetection DetectSaveLayout(std::span<const std::uint8_t> file, std::ui
     // Readings that put the same save bytes on the device are one answer: an all-zero window is
     // also an all-zero doubled save.
     const std::vector<std::uint8_t> first = DecodeSave(file, fitting.front());
+    // A file that is a window image goes as the device keeps it, as it always has: the
+    // device's own dumps (an erased save has 0xFF at every odd byte) are never reread as
+    // another layout.
+    if (fitting.front() == SaveLayout::Window) {
+        return Known(SaveLayout::Window, first.size());
+    }
     for (std::size_t i = 1; i < fitting.size(); ++i) {
         if (DecodeSave(file, fitting[i]) != first) {
             return {SaveLayoutVerdict::Ambiguous, fitting.front(), 0,

@@ -67,7 +67,7 @@ struct SaveRamWriteRequest {
     const CancelToken* cancel = nullptr;  // checked between blocks
     // The window bytes to send instead of the file's, when the file was converted from another
     // layout in memory (length is then its size). The file itself names the save.
-    std::vector<std::uint8_t> windowImage;
+    std::vector<std::uint8_t> windowImage = {};
 };
 
 // A save file read whole and checked against the device's window: its layout as detected (or as

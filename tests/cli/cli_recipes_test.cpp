@@ -76,6 +76,25 @@ TEST_F(Recipes, MoveASaveToAnEmulatorAndBack) {
     EXPECT_EQ(sim.saveRam(), played);
 }
 
+TEST_F(Recipes, AnEmulatorSaveToTheCartridgeAndBack) {
+    velksim::SimServer& sim = StartDevice();
+    std::vector<std::uint8_t> save(velksim::kSaveRamBytes);
+    for (std::size_t i = 0; i < save.size(); ++i) {
+        save[i] = static_cast<std::uint8_t>(i * 3 + 1);
+    }
+    WriteBytes(Path("game.srm"), save);
+    CliRun run = RunCli({"sram", "write", Path("game.srm")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "Save file: compact 32 KiB save, expanded for the device"))
+        << run.out;
+    EXPECT_EQ(sim.saveRam(), save);
+    ASSERT_EQ(RunCli({"sram", "read", "--format", "compact", Path("game.srm")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("game.srm")), save);
+    run = RunCli({"sram", "convert", Path("game.srm"), Path("game.window.srm"), "--to", "window"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(Path("game.window.srm")).size(), 2 * save.size());
+}
+
 TEST_F(Recipes, ProgramAHackedImageWhoseChecksumIsOff) {
     velksim::SimServer& sim = StartDevice();
     std::vector<std::uint8_t> hack = MakeGenesisImage(0x20000, "HACK");

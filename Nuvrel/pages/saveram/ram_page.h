@@ -65,6 +65,11 @@ class CRAMPage : public CSheetPage {
     // "Refresh": the refresh, and why the device could not be opened when the library knew.
     void refreshPressed();
     OperationControls controlsFor(DeviceOperation operation) const;
+    // The chosen save file read whole and its layout told, for the device last asked about.
+    PreparedSave prepareSave(const QString& path) const;
+    // "In File": a save in another program's layout is noted in the status line (the write
+    // converts it); one whose layout cannot be told is refused with a message.
+    bool acceptSaveLayout(const QString& path);
     // Shows why the device could not be opened, when the library said; false when it did not.
     // Runs a query (showMessage: let the library say "Device Not Detected!") quietly under the
     // wait cursor, then tells the user when the device stopped answering, or asks again with
