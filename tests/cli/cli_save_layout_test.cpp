@@ -69,7 +69,8 @@ TEST_F(CliTest, AnAmbiguousOrOversizedSaveIsRefusedAndNothingIsWritten) {
     velksim::SimServer& sim = StartDevice();
     const std::vector<std::uint8_t> before = TestSave();
     sim.setSaveRam(before);
-    WriteBytes(Path("blank.srm"), std::vector<std::uint8_t>(32768, 0x00));
+    // Erased 0xFF: a compact 32 KiB save, or a 16 KiB one with 0xFF filler.
+    WriteBytes(Path("blank.srm"), std::vector<std::uint8_t>(32768, 0xFF));
     // velk-sim reports 32769, so its window takes 65538 bytes.
     WriteBytes(Path("big.srm"), std::vector<std::uint8_t>(65540, 0x00));
     for (const char* name : {"blank.srm", "big.srm"}) {
@@ -81,7 +82,7 @@ TEST_F(CliTest, AnAmbiguousOrOversizedSaveIsRefusedAndNothingIsWritten) {
     // Named, the blank file is what the user says it is.
     const CliRun named = RunCli({"sram", "write", "--format", "compact", Path("blank.srm")});
     EXPECT_EQ(named.exitCode, 0) << named.out << named.err;
-    EXPECT_EQ(sim.saveRam(), std::vector<std::uint8_t>(before.size(), 0x00));
+    EXPECT_EQ(sim.saveRam(), std::vector<std::uint8_t>(before.size(), 0xFF));
 }
 
 }  // namespace
