@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A window image is never reread as another layout: the device's own dump of an erased
         // save is also a blank save with 0xFF filler, and a 16 KiB one a compact save.
         RefusalCase{"erased save read from this device",
-                    EncodeSave(Repeated(32768, 0xFF), SaveLayout::Window), SaveLayoutVerdict::Known},
+                    EncodeSave(Repeated(32768, 0xFF), SaveLayout::Window),
+                    SaveLayoutVerdict::Known},
         RefusalCase{"16 KiB window", EncodeSave(PatternedSave(16384), SaveLayout::Window),
                     SaveLayoutVerdict::Known},
         RefusalCase{"no pattern, too large to be compact", PatternedSave(65536),

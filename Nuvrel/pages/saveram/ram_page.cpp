@@ -325,8 +325,7 @@ bool CRAMPage::acceptSaveLayout(const QString& path) {
         return true;
     }
     if (prepared.detection.verdict != SaveLayoutVerdict::Known) {
-        showMessage(this, QString::fromStdString(prepared.detection.text),
-                    PromptIcon::Information);
+        showMessage(this, QString::fromStdString(prepared.detection.text), PromptIcon::Information);
         return false;
     }
     if (prepared.detection.layout != SaveLayout::Window) {
