@@ -21,6 +21,7 @@ void AddRomWriteCommand(CLI::App& rom, CommandAction& action);
 void AddRomReadCommand(CLI::App& rom, CommandAction& action);
 void AddRomVerifyCommand(CLI::App& rom, CommandAction& action);
 void AddRomHeaderCommands(CLI::App& rom, CommandAction& action);
+void AddRomConvertCommand(CLI::App& rom, CommandAction& action);
 void AddSaveRamCommands(CLI::App& app, CommandAction& action);
 void AddSaveConvertCommand(CLI::App& sram, CommandAction& action);
 

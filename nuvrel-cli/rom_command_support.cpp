@@ -9,6 +9,7 @@
 #include "engine/device_capacity.h"
 #include "engine/input_file.h"
 #include "engine/status_text.h"
+#include "engine/whole_file.h"
 #include "genesis/rom_image.h"
 #include "json_output.h"
 #include "patches/game_genie.h"
@@ -93,6 +94,23 @@ std::uint32_t DeviceCapacityOrFail() {
     return capacity.romBytes;
 }
 
+RomFormatDetection DetectImageFormatOrFail(const std::string& path, CheckedImage& image) {
+    const WholeFile file = ReadWholeFile(path, image.size);
+    if (!file.read()) {
+        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(path));
+    }
+    const RomFormatDetection format = DetectRomImageFormat(file.bytes);
+    if (format.format != RomImageFormat::Plain) {
+        // The size checks and the name shown are those of what the device will hold.
+        const std::vector<std::uint8_t> plain = ToPlainImage(file.bytes, format.format);
+        image.size = format.plainSize;
+        image.domesticName = plain.size() >= 0x150
+                                 ? DomesticNameText(std::span(plain).subspan(0x120, 48))
+                                 : std::string();
+    }
+    return format;
+}
+
 std::function<void(std::uint8_t*, std::uint32_t)> PreparedImage::applyPatches() const {
     if (patches.empty()) {
         return {};
@@ -105,6 +123,7 @@ std::function<void(std::uint8_t*, std::uint32_t)> PreparedImage::applyPatches() 
 PreparedImage PrepareImageForDevice(const ImageOptions& options) {
     PreparedImage prepared;
     prepared.image = CheckImageOrFail(options.image);
+    prepared.format = DetectImageFormatOrFail(options.image, prepared.image);
     prepared.patches = CollectPatches(options, prepared.image.size);
     prepared.dat = LoadDatOrFail(options.dat);
     const std::optional<RomDigest> digest = DigestFile(options.image);
@@ -121,6 +140,9 @@ PreparedImage PrepareImageForDevice(const ImageOptions& options) {
     std::fprintf(text, "Image: %s, %s, \"%s\"\n", ShownArgument(options.image).c_str(),
                  FileSizeMBitText(prepared.image.size).c_str(),
                  Printable(prepared.image.domesticName).c_str());
+    if (!prepared.format.note.empty()) {
+        std::fprintf(text, "Image format: %s\n", prepared.format.note.c_str());
+    }
     if (!prepared.patches.empty()) {
         std::fprintf(text, "Patches applied to the image in memory: %zu\n",
                      prepared.patches.size());

@@ -11,6 +11,7 @@
 
 #include "genesis/dat_file.h"
 #include "genesis/rom_digest.h"
+#include "genesis/rom_image_format.h"
 #include "patches/patch_list.h"
 
 namespace CLI {
@@ -38,6 +39,10 @@ struct CheckedImage {
 };
 CheckedImage CheckImageOrFail(const std::string& path);
 
+// Reads the image whole and tells its layout; for an SMD or byte-swapped one the size and name
+// become those of the plain image.
+RomFormatDetection DetectImageFormatOrFail(const std::string& path, CheckedImage& image);
+
 // Patches from the file first, then those typed on the command line, all applied; on an address
 // given twice the later one wins.
 PatchList CollectPatches(const ImageOptions& options, std::uint32_t imageSize);
@@ -58,6 +63,8 @@ struct PreparedImage {
     PatchList patches;
     std::optional<DatFile> dat;
     RomDigest digest;  // of the image as it is on disk: what a dump database knows it by
+    // A recognised SMD or byte-swapped file: image.size is the plain image's, converted in memory.
+    RomFormatDetection format;
     // Applies the patches to the image in memory; empty without patches.
     std::function<void(std::uint8_t*, std::uint32_t)> applyPatches() const;
 };

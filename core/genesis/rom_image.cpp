@@ -59,6 +59,11 @@ ImageCheck CheckInputImage(const std::string& path) {
     return check;
 }
 
+std::string DomesticNameText(std::span<const std::uint8_t> field) {
+    return DomesticNameWithoutTrailingSpaces(reinterpret_cast<const char*>(field.data()),
+                                             field.size());
+}
+
 std::string RomTooLargeMessage(std::uint32_t capacity, std::uint32_t imageSize) {
     char text[160];
     std::snprintf(text, sizeof text,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "engine/size_units.h"
@@ -27,6 +28,9 @@ struct ImageCheck {
 // opened, or is not a regular file, gives usable=false and changes nothing; one whose size cannot
 // be known (or that does not fit in 32 bits) gives size 0 and "No info" in both fields.
 ImageCheck CheckInputImage(const std::string& path);
+
+// "Domestic ROM Name:" for the 48 bytes at 0x120: trailing spaces removed, ended at a zero byte.
+std::string DomesticNameText(std::span<const std::uint8_t> field);
 
 // True when an image of imageSize bytes may be programmed into a device of capacity bytes.
 inline bool ImageFitsDevice(std::uint32_t capacity, std::uint32_t imageSize) {
