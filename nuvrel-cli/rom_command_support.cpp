@@ -165,13 +165,17 @@ std::optional<DatFile> LoadDatOrFail(const std::string& path) {
 }
 
 void ReportDigest(const std::string& file, const RomDigest& digest,
-                  const std::optional<DatFile>& dat, const std::string& status, bool json) {
+                  const std::optional<DatFile>& dat, const std::string& status, bool json,
+                  const std::string& sizeReason) {
     const DatRom* match = dat ? dat->find(digest) : nullptr;
     if (json) {
         nlohmann::ordered_json object;
         object["status"] = status;
         object["file"] = file;
         object["size"] = digest.size;
+        if (!sizeReason.empty()) {
+            object["sizeReason"] = sizeReason;
+        }
         object["crc32"] = digest.crc32Text();
         object["sha1"] = digest.sha1Text();
         if (dat) {

@@ -81,7 +81,9 @@ inline std::FILE* TextOutput(bool json) {
 
 // After a successful run: the CRC32 and SHA-1 of the dump or image and, with a DAT, the game it
 // matches; as lines or as one JSON object on stdout.
+// sizeReason, when given, says why the dump has its size ("sizeReason" in JSON).
 void ReportDigest(const std::string& file, const RomDigest& digest,
-                  const std::optional<DatFile>& dat, const std::string& status, bool json);
+                  const std::optional<DatFile>& dat, const std::string& status, bool json,
+                  const std::string& sizeReason = "");
 
 }  // namespace nuvrel::cli
