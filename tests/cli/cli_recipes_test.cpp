@@ -120,6 +120,9 @@ TEST_F(Recipes, ProgrammingASmdFile) {
     EXPECT_EQ(sim.romBytes(0, game.size()), game);
     run = RunCli({"rom", "verify", Path("sor.smd")});
     EXPECT_EQ(LastLine(run.out), "ROM matches the image") << run.out << run.err;
+    run = RunCli({"rom", "header", Path("sor.smd")});
+    EXPECT_TRUE(Contains(run.out, "STREETS OF RAGE")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "(matches)")) << run.out;
     ASSERT_EQ(RunCli({"rom", "convert", Path("sor.smd"), Path("sor.bin")}).exitCode, 0);
     EXPECT_EQ(ReadBytes(Path("sor.bin")), game);
     EXPECT_EQ(ReadBytes(Path("sor.smd")), Interleaved(game));
