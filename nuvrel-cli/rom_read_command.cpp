@@ -69,7 +69,7 @@ class UntrimmedDump {
 std::string WriteTrimmedDump(const std::string& dump, const std::string& output,
                              std::uint32_t length, std::FILE* text) {
     const WholeFile whole = ReadWholeFile(dump, length);
-    if (!whole.read() || whole.bytes.size() != length) {
+    if (!whole.read()) {
         throw CliFailure(kExitNotWritten, "Can't read the dump back: " + ShownArgument(dump));
     }
     const DumpTrim trim = TrimErasedTail(whole.bytes);
