@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/size_units.h"
+#include "genesis/rom_image_format.h"
 
 namespace nuvrel {
 
@@ -22,6 +23,10 @@ struct ImageCheck {
     std::optional<std::string> domesticName;  // "Domestic ROM Name:" (trailing spaces removed)
     // The path names a directory, device, FIFO or socket: refused without reading from it.
     bool notRegularFile = false;
+    // An SMD or byte-swapped image: size and name are those of the plain image it is converted
+    // to for programming, and formatNote says so in one line.
+    RomImageFormat format = RomImageFormat::Plain;
+    std::string formatNote;
 };
 
 // Opens the image, measures it and reads its 48-byte domestic name at 0x120. A file that cannot be

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/whole_file.h"
+
 namespace nuvrel {
 namespace {
 
@@ -75,6 +77,16 @@ RomFormatDetection DetectRomImageFormat(std::span<const std::uint8_t> file) {
         }
     }
     return {RomImageFormat::Plain, size, ""};
+}
+
+RomFormatDetection DetectRomImageFile(const std::string& path) {
+    // Larger than any cartridge, with room for an SMD header.
+    constexpr std::uint64_t kLargestImage = 64ull * 1024 * 1024;
+    const WholeFile file = ReadWholeFile(path, kLargestImage);
+    if (!file.read()) {
+        return {RomImageFormat::Plain, static_cast<std::uint32_t>(file.size), ""};
+    }
+    return DetectRomImageFormat(file.bytes);
 }
 
 bool ReadPlainImage(std::FILE* file, RomImageFormat format, std::uint8_t* out,

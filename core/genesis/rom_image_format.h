@@ -26,6 +26,9 @@ struct RomFormatDetection {
 // un-swapped, in that order.
 RomFormatDetection DetectRomImageFormat(std::span<const std::uint8_t> file);
 
+// The same for a file on disk (read whole); Plain when it cannot be read.
+RomFormatDetection DetectRomImageFile(const std::string& path);
+
 // The plain image of a file in `format`.
 std::vector<std::uint8_t> ToPlainImage(std::span<const std::uint8_t> file, RomImageFormat format);
 

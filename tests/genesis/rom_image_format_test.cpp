@@ -6,7 +6,10 @@
 #include <cstring>
 #include <vector>
 
+#include "genesis/genesis_header.h"
+#include "genesis/rom_image.h"
 #include "genesis/rom_image_format.h"
+#include "temp_folder.h"
 
 namespace nuvrel {
 namespace {
@@ -70,6 +73,22 @@ TEST_P(RomFormats, AreRecognisedAndGiveThePlainImage) {
     EXPECT_EQ(found.plainSize, plain.size());
     EXPECT_EQ(found.note.empty(), GetParam().format == RomImageFormat::Plain);
     EXPECT_EQ(ToPlainImage(file, found.format), plain);
+}
+
+TEST_P(RomFormats, SelectingTheFileShowsThePlainImage) {
+    std::vector<std::uint8_t> plain = PlainImage(0x20000, GetParam().signature);
+    std::memcpy(plain.data() + 0x120, "OUTRUN", 6);
+    std::memset(plain.data() + 0x126, ' ', 42);
+    const testing::TempFolder folder;
+    const std::string path = folder.write("game", GetParam().shape(plain));
+    const ImageCheck check = CheckInputImage(path);
+    ASSERT_TRUE(check.usable);
+    EXPECT_EQ(check.size, plain.size());
+    EXPECT_EQ(check.domesticName, "OUTRUN");
+    EXPECT_EQ(check.format, GetParam().format);
+    const auto header = ReadGenesisHeaderFromFile(path);
+    ASSERT_TRUE(header.has_value());
+    EXPECT_EQ(0, std::memcmp(header->data(), plain.data() + 0x100, header->size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, RomFormats, ::testing::ValuesIn(kCases));

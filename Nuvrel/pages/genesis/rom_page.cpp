@@ -265,6 +265,7 @@ void CROMPage::OnWrite() {
     RomWriteRequest request;
     request.imagePath = toEnginePath(m_image.path());
     request.imageSize = m_image.size();
+    request.format = DetectRomImageFile(request.imagePath).format;
     request.verify = m_verify->isChecked();
     request.fastErase = m_fastErase->isChecked();
     if (m_image.patchesReady()) {
