@@ -69,6 +69,8 @@ class CROMPage : public CSheetPage {
     QWidget* makeDiskSide();
     QWidget* makeStatistics();
     void checkSelectedImage(const QString& path);
+    // One status line naming the conversion of an SMD or byte-swapped image.
+    void showImageFormatNote(const QString& path);
     // Shows the shared selection: the disk-side texts and "Write".
     void showSelection();
     OperationControls controlsFor(DeviceOperation operation) const;
