@@ -95,7 +95,9 @@ std::uint32_t DeviceCapacityOrFail() {
 }
 
 RomFormatDetection DetectImageFormatOrFail(const std::string& path, CheckedImage& image) {
-    const WholeFile file = ReadWholeFile(path, image.size);
+    // Larger than any cartridge, with room for an SMD header (image.size may be the plain size).
+    constexpr std::uint64_t kLargestImage = 64ull * 1024 * 1024;
+    const WholeFile file = ReadWholeFile(path, kLargestImage);
     if (!file.read()) {
         throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(path));
     }
