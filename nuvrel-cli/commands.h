@@ -21,10 +21,12 @@ void AddRomWriteCommand(CLI::App& rom, CommandAction& action);
 void AddRomReadCommand(CLI::App& rom, CommandAction& action);
 void AddRomVerifyCommand(CLI::App& rom, CommandAction& action);
 void AddRomHeaderCommands(CLI::App& rom, CommandAction& action);
+void AddRomConvertCommand(CLI::App& rom, CommandAction& action);
 void AddSaveRamCommands(CLI::App& app, CommandAction& action);
 // Finding devices and setting up the machine for them.
 void AddDevicesCommand(CLI::App& app, CommandAction& action);
 void AddUdevRuleCommand(CLI::App& app, CommandAction& action);
 void AddDoctorCommand(CLI::App& app, CommandAction& action);
+void AddSaveConvertCommand(CLI::App& sram, CommandAction& action);
 
 }  // namespace nuvrel::cli

@@ -9,6 +9,7 @@
 #include "engine/device_capacity.h"
 #include "engine/input_file.h"
 #include "engine/status_text.h"
+#include "engine/whole_file.h"
 #include "genesis/rom_image.h"
 #include "json_output.h"
 #include "patches/game_genie.h"
@@ -94,6 +95,25 @@ std::uint32_t DeviceCapacityOrFail() {
     return capacity.romBytes;
 }
 
+RomFormatDetection DetectImageFormatOrFail(const std::string& path, CheckedImage& image) {
+    // Larger than any cartridge, with room for an SMD header (image.size may be the plain size).
+    constexpr std::uint64_t kLargestImage = 64ull * 1024 * 1024;
+    const WholeFile file = ReadWholeFile(path, kLargestImage);
+    if (!file.read()) {
+        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(path));
+    }
+    const RomFormatDetection format = DetectRomImageFormat(file.bytes);
+    if (format.format != RomImageFormat::Plain) {
+        // The size checks and the name shown are those of what the device will hold.
+        const std::vector<std::uint8_t> plain = ToPlainImage(file.bytes, format.format);
+        image.size = format.plainSize;
+        image.domesticName = plain.size() >= 0x150
+                                 ? DomesticNameText(std::span(plain).subspan(0x120, 48))
+                                 : std::string();
+    }
+    return format;
+}
+
 std::function<void(std::uint8_t*, std::uint32_t)> PreparedImage::applyPatches() const {
     if (patches.empty()) {
         return {};
@@ -106,6 +126,7 @@ std::function<void(std::uint8_t*, std::uint32_t)> PreparedImage::applyPatches() 
 PreparedImage PrepareImageForDevice(const ImageOptions& options, ImageUse use) {
     PreparedImage prepared;
     prepared.image = CheckImageOrFail(options.image);
+    prepared.format = DetectImageFormatOrFail(options.image, prepared.image);
     if (use == ImageUse::Write && !ImageHasBlockToSend(prepared.image.size)) {
         // Refused before the device is asked anything: the run would send no block.
         throw CliFailure(kExitBadInput, kRomTooSmallText);
@@ -126,6 +147,9 @@ PreparedImage PrepareImageForDevice(const ImageOptions& options, ImageUse use) {
     std::fprintf(text, "Image: %s, %s, \"%s\"\n", ShownArgument(options.image).c_str(),
                  FileSizeMBitText(prepared.image.size).c_str(),
                  Printable(prepared.image.domesticName).c_str());
+    if (!prepared.format.note.empty()) {
+        std::fprintf(text, "Image format: %s\n", prepared.format.note.c_str());
+    }
     if (!prepared.patches.empty()) {
         std::fprintf(text, "Patches applied to the image in memory: %zu\n",
                      prepared.patches.size());
@@ -148,13 +172,17 @@ std::optional<DatFile> LoadDatOrFail(const std::string& path) {
 }
 
 void ReportDigest(const std::string& file, const RomDigest& digest,
-                  const std::optional<DatFile>& dat, const std::string& status, bool json) {
+                  const std::optional<DatFile>& dat, const std::string& status, bool json,
+                  const std::string& sizeReason) {
     const DatRom* match = dat ? dat->find(digest) : nullptr;
     if (json) {
         nlohmann::ordered_json object;
         object["status"] = status;
         object["file"] = file;
         object["size"] = digest.size;
+        if (!sizeReason.empty()) {
+            object["sizeReason"] = sizeReason;
+        }
         object["crc32"] = digest.crc32Text();
         object["sha1"] = digest.sha1Text();
         if (dat) {

@@ -11,6 +11,7 @@
 
 #include "genesis/dat_file.h"
 #include "genesis/rom_digest.h"
+#include "genesis/rom_image_format.h"
 #include "patches/patch_list.h"
 
 namespace CLI {
@@ -38,6 +39,10 @@ struct CheckedImage {
 };
 CheckedImage CheckImageOrFail(const std::string& path);
 
+// Reads the image whole and tells its layout; for an SMD or byte-swapped one the size and name
+// become those of the plain image.
+RomFormatDetection DetectImageFormatOrFail(const std::string& path, CheckedImage& image);
+
 // Patches from the file first, then those typed on the command line, all applied; on an address
 // given twice the later one wins.
 PatchList CollectPatches(const ImageOptions& options, std::uint32_t imageSize);
@@ -58,6 +63,8 @@ struct PreparedImage {
     PatchList patches;
     std::optional<DatFile> dat;
     RomDigest digest;  // of the image as it is on disk: what a dump database knows it by
+    // A recognised SMD or byte-swapped file: image.size is the plain image's, converted in memory.
+    RomFormatDetection format;
     // Applies the patches to the image in memory; empty without patches.
     std::function<void(std::uint8_t*, std::uint32_t)> applyPatches() const;
 };
@@ -76,7 +83,9 @@ inline std::FILE* TextOutput(bool json) {
 
 // After a successful run: the CRC32 and SHA-1 of the dump or image and, with a DAT, the game it
 // matches; as lines or as one JSON object on stdout.
+// sizeReason, when given, says why the dump has its size ("sizeReason" in JSON).
 void ReportDigest(const std::string& file, const RomDigest& digest,
-                  const std::optional<DatFile>& dat, const std::string& status, bool json);
+                  const std::optional<DatFile>& dat, const std::string& status, bool json,
+                  const std::string& sizeReason = "");
 
 }  // namespace nuvrel::cli

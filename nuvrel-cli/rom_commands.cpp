@@ -12,6 +12,7 @@ void AddRomCommands(CLI::App& app, CommandAction& action) {
     AddRomReadCommand(*rom, action);
     AddRomVerifyCommand(*rom, action);
     AddRomHeaderCommands(*rom, action);
+    AddRomConvertCommand(*rom, action);
 }
 
 }  // namespace nuvrel::cli

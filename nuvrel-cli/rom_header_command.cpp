@@ -1,6 +1,7 @@
 // nuvrel-cli rom header [IMAGE | --device] and rom fix-checksum IMAGE [OUTPUT].
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -11,8 +12,10 @@
 #include "commands.h"
 #include "device_access.h"
 #include "engine/status_text.h"
+#include "engine/whole_file.h"
 #include "genesis/genesis_checksum.h"
 #include "genesis/genesis_header.h"
+#include "genesis/rom_image_format.h"
 #include "json_output.h"
 #include "printable_text.h"
 #include "rom_command_support.h"
@@ -72,6 +75,33 @@ void PrintHeader(const std::string& fileName, const std::string& fileSize,
     }
 }
 
+// An SMD or byte-swapped image shows the header of the plain image the device would hold; false
+// for any other image, which is shown as it is.
+bool PrintConvertedHeader(const HeaderOptions& options) {
+    constexpr std::uint64_t kLargestImage = 64ull * 1024 * 1024;
+    const WholeFile file = ReadWholeFile(options.image, kLargestImage);
+    if (!file.read()) {
+        return false;
+    }
+    const RomFormatDetection format = DetectRomImageFormat(file.bytes);
+    if (format.format == RomImageFormat::Plain) {
+        return false;
+    }
+    const std::vector<std::uint8_t> plain = ToPlainImage(file.bytes, format.format);
+    if (plain.size() < kGenesisHeaderOffset + kGenesisHeaderLength) {
+        return false;
+    }
+    GenesisHeaderBytes header;
+    std::copy_n(plain.begin() + kGenesisHeaderOffset, header.size(), header.begin());
+    const ImageChecksum checksum{
+        static_cast<std::uint16_t>(plain[kChecksumOffset] << 8 | plain[kChecksumOffset + 1]),
+        ComputeGenesisChecksum(plain)};
+    std::fprintf(TextOutput(options.json), "Image format: %s\n", format.note.c_str());
+    PrintHeader(options.image, HeaderFileSizeText(format.plainSize), FormatGenesisHeader(header),
+                checksum, options.json);
+    return true;
+}
+
 int RunHeader(const HeaderOptions& options) {
     if (options.device) {
         const DeviceHeaderRead read = ReadGenesisHeaderFromDevice();
@@ -87,6 +117,9 @@ int RunHeader(const HeaderOptions& options) {
         return kExitSuccess;
     }
     RequireRegularFile(options.image);
+    if (PrintConvertedHeader(options)) {
+        return kExitSuccess;
+    }
     const auto header = ReadGenesisHeaderFromFile(options.image);
     std::error_code error;
     const auto size = std::filesystem::file_size(options.image, error);

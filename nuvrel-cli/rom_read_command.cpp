@@ -1,14 +1,23 @@
 // nuvrel-cli rom read OUTPUT: read the device's ROM into a file.
 #include <CLI/CLI.hpp>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <span>
+#include <system_error>
 
 #include "cli_failure.h"
 #include "commands.h"
 #include "device_access.h"
 #include "engine/size_units.h"
 #include "engine/status_text.h"
+#include "engine/whole_file.h"
+#include "genesis/dump_trim.h"
 #include "genesis/genesis_header.h"
 #include "genesis/rom_reader.h"
 #include "operation_report.h"
@@ -28,7 +37,52 @@ struct ReadOptions {
     unsigned chunk = kDumpUnitsPerRead;
     std::string dat;
     bool json = false;
+    bool trim = false;
 };
+
+// The whole ROM read for --trim before the kept part replaces the output; removed on every path.
+class UntrimmedDump {
+  public:
+    UntrimmedDump() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "nuvrel-dump-XXXXXX").string();
+        const int fd = mkstemp(pattern.data());
+        if (fd < 0) {
+            throw CliFailure(kExitNotWritten, "Can't create a temporary file for the dump");
+        }
+        close(fd);
+        path_ = pattern;
+    }
+    ~UntrimmedDump() {
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+    UntrimmedDump(const UntrimmedDump&) = delete;
+    UntrimmedDump& operator=(const UntrimmedDump&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// Puts the kept part of the whole dump at output; the output is replaced only by a complete copy.
+std::string WriteTrimmedDump(const std::string& dump, const std::string& output,
+                             std::uint32_t length, std::FILE* text) {
+    const WholeFile whole = ReadWholeFile(dump, length);
+    if (!whole.read()) {
+        throw CliFailure(kExitNotWritten, "Can't read the dump back: " + ShownArgument(dump));
+    }
+    const DumpTrim trim = TrimErasedTail(whole.bytes);
+    std::fprintf(text, "Keeping %u bytes: %s\n", static_cast<unsigned>(trim.length),
+                 trim.reason.c_str());
+    const WholeFileWrite written = WriteWholeFile(
+        output, std::span<const std::uint8_t>(whole.bytes.data(), trim.length), dump);
+    if (written != WholeFileWrite::Written) {
+        throw CliFailure(kExitNotWritten, std::string(WholeFileWriteMessage(written)) + ": " +
+                                              ShownArgument(output));
+    }
+    return trim.reason;
+}
 
 // --size header: up to the ROM end address the game's header gives, in whole kilobytes, never
 // past the capacity. Games are often smaller than the cartridge.
@@ -71,24 +125,32 @@ int RunRead(const ReadOptions& options) {
     std::FILE* text = TextOutput(options.json);
     std::fprintf(text, "Device ROM: %s, stored name \"%s\", \"%s\"\n", info.sizeText.c_str(),
                  Printable(info.storedName).c_str(), Printable(info.domesticName).c_str());
+    std::string reason = "the whole ROM";
     if (length != info.romSize) {
-        std::fprintf(text, "Reading %u bytes, up to the header's ROM end\n",
-                     static_cast<unsigned>(length));
+        reason = "up to the header's ROM end";
+        std::fprintf(text, "Reading %u bytes, %s\n", static_cast<unsigned>(length), reason.c_str());
     }
     std::fflush(text);
 
+    std::optional<UntrimmedDump> untrimmed;
+    if (options.trim) {
+        untrimmed.emplace();
+    }
     RomReadRequest request;
-    request.outputPath = options.output;
+    request.outputPath = untrimmed ? untrimmed->path() : options.output;
     request.length = length;
     request.unitsPerRead = static_cast<std::uint8_t>(options.chunk);
     return RunAndReport(
         1024, ReadRom, request, "Can't create file: " + ShownArgument(options.output), text, [&] {
+            if (untrimmed) {
+                reason = WriteTrimmedDump(untrimmed->path(), options.output, length, text);
+            }
             const std::optional<RomDigest> digest = DigestFile(options.output);
             if (!digest) {
                 throw CliFailure(kExitNotWritten,
                                  "Can't read the dump back: " + ShownArgument(options.output));
             }
-            ReportDigest(options.output, *digest, dat, kStatusReadComplete, options.json);
+            ReportDigest(options.output, *digest, dat, kStatusReadComplete, options.json, reason);
         });
 }
 
@@ -104,6 +166,11 @@ void AddRomReadCommand(CLI::App& rom, CommandAction& action) {
                      "capacity: the whole ROM (the default); header: up to the ROM end address "
                      "of the game's header")
         ->check(CLI::IsMember({"capacity", "header"}));
+    command
+        ->add_flag("--trim", options->trim,
+                   "Drop the erased 0xFF blocks after the game, keeping a power of two of at "
+                   "least 128 KiB")
+        ->excludes("--size");
     command
         ->add_option("--chunk", options->chunk,
                      "64-byte units per read, 16 to 255 (default 16, what every device answers; "

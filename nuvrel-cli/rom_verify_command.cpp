@@ -17,6 +17,7 @@ int RunVerify(const ImageOptions& options) {
     RomVerifyRequest request;
     request.imagePath = options.image;
     request.imageSize = prepared.image.size;
+    request.format = prepared.format.format;
     request.applyPatches = prepared.applyPatches();
     return RunAndReport(1024, VerifyRom, request,
                         "Can't open file: " + ShownArgument(options.image),

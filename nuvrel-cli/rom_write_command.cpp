@@ -29,6 +29,7 @@ int RunWrite(const WriteOptions& options) {
     RomWriteRequest request;
     request.imagePath = options.image;
     request.imageSize = prepared.image.size;
+    request.format = prepared.format.format;
     request.verify = options.verify;
     request.fastErase = options.fastErase;
     request.applyPatches = prepared.applyPatches();

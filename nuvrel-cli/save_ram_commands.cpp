@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <limits>
 #include <memory>
 #include <string>
 
@@ -14,6 +13,8 @@
 #include "engine/status_text.h"
 #include "operation_report.h"
 #include "printable_text.h"
+#include "rom_command_support.h"
+#include "save_layout_options.h"
 #include "saveram/save_ram.h"
 
 namespace nuvrel::cli {
@@ -43,12 +44,6 @@ std::uint32_t SaveRamSizeOrFail() {
     return info.ramSize;
 }
 
-// "window": the byte image of the save-RAM window, one save byte at every odd offset (the
-// program's own layout); "compact": the save bytes alone, as many emulators keep them.
-constexpr const char* kFormatHelp =
-    "window: the save-RAM window as the program keeps it (the default); compact: the save bytes "
-    "alone, one byte each, as many emulators keep saves";
-
 struct ReadOptions {
     std::string output;
     std::string format = "window";
@@ -67,46 +62,36 @@ int RunRead(const ReadOptions& options) {
     SaveRamReadRequest request;
     request.outputPath = output;
     request.length = info.readLength;
-    request.compact = options.format == "compact";
+    request.layout = *SaveLayoutFromName(options.format);
     return RunAndReport(1024, ReadSaveRam, request, "Can't create file: " + ShownArgument(output));
 }
 
 struct WriteOptions {
     std::string saveFile;
     bool noVerify = false;
-    std::string format = "window";
+    std::string format = kDetectLayout;
 };
 
 int RunWrite(const WriteOptions& options) {
-    const InputFile file(options.saveFile);
-    if (file.status() == InputFile::Status::NotRegular) {
-        throw CliFailure(kExitBadInput,
-                         std::string(kNotARegularFile) + ": " + ShownArgument(options.saveFile));
-    }
-    if (!file.opened()) {
+    RequireRegularFile(options.saveFile);
+    const std::uint32_t ramSize = SaveRamSizeOrFail();
+    const PreparedSave prepared =
+        PrepareSaveFile(options.saveFile, ramSize, NamedLayoutOption(options.format));
+    if (!prepared.opened) {
         throw CliFailure(kExitBadInput, "Can't open file: " + ShownArgument(options.saveFile));
     }
-    const std::uint64_t size = file.size();
-    const bool compact = options.format == "compact";
-    if (!SaveFileHasBlockToSend(size, compact)) {
+    RequireKnownLayout(prepared.detection);
+    if (!SaveFileHasBlockToSend(prepared.windowBytes)) {
         // Before the device is asked: the run would send nothing and still store the name.
         throw CliFailure(kExitBadInput, kSaveTooSmallText);
     }
-    const std::uint32_t ramSize = SaveRamSizeOrFail();
-    // A compact file fills the window's odd bytes: it holds at most the save-RAM value's bytes.
-    const bool fits = compact ? size <= ramSize
-                              : size <= std::numeric_limits<std::uint32_t>::max() &&
-                                    SaveFileFits(ramSize, static_cast<std::uint32_t>(size));
-    if (!fits) {
-        const auto shown = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(size, std::numeric_limits<std::uint32_t>::max()));
-        throw CliFailure(kExitBadInput, SaveTooLargeMessage(ramSize, shown));
-    }
+    std::printf("Save file: %s\n", prepared.detection.text.c_str());
+    std::fflush(stdout);
     SaveRamWriteRequest request;
     request.inputPath = options.saveFile;
-    request.length = static_cast<std::uint32_t>(size);
+    request.length = prepared.windowBytes;
+    request.windowImage = prepared.windowImage;
     request.verify = !options.noVerify;
-    request.compact = compact;
     return RunAndReport(256, WriteSaveRam, request,
                         "Can't open file: " + ShownArgument(options.saveFile));
 }
@@ -121,15 +106,16 @@ int RunClear() {
 }  // namespace
 
 void AddSaveRamCommands(CLI::App& app, CommandAction& action) {
-    CLI::App* sram = app.add_subcommand("sram", "Read, write or clear the save RAM");
+    CLI::App* sram =
+        app.add_subcommand("sram", "Read, write or clear the save RAM, or convert save files");
     sram->require_subcommand(1);
 
     auto read = std::make_shared<ReadOptions>();
     CLI::App* readCommand = sram->add_subcommand("read", "Read the save RAM into a .srm file");
     AddDeviceOption(*readCommand);
     readCommand->add_option("OUTPUT", read->output, "Save file to create")->required();
-    readCommand->add_option("--format", read->format, kFormatHelp)
-        ->check(CLI::IsMember({"window", "compact"}));
+    readCommand->add_option("--format", read->format, kSaveLayoutHelp)
+        ->check(CLI::IsMember(SaveLayoutNames()));
     readCommand->callback([read, &action] { action = [read] { return RunRead(*read); }; });
 
     auto write = std::make_shared<WriteOptions>();
@@ -137,13 +123,17 @@ void AddSaveRamCommands(CLI::App& app, CommandAction& action) {
     AddDeviceOption(*writeCommand);
     writeCommand->add_option("SAVEFILE", write->saveFile, "Genesis save file")->required();
     writeCommand->add_flag("--no-verify", write->noVerify, "Do not read the blocks back");
-    writeCommand->add_option("--format", write->format, kFormatHelp)
-        ->check(CLI::IsMember({"window", "compact"}));
+    writeCommand
+        ->add_option("--format", write->format,
+                     "The save file's layout; auto (the default) tells it from the file")
+        ->check(CLI::IsMember(SaveLayoutNames(true)));
     writeCommand->callback([write, &action] { action = [write] { return RunWrite(*write); }; });
 
     CLI::App* clearCommand = sram->add_subcommand("clear", "Fill the whole save RAM with zeros");
     AddDeviceOption(*clearCommand);
     clearCommand->callback([&action] { action = [] { return RunClear(); }; });
+
+    AddSaveConvertCommand(*sram, action);
 }
 
 }  // namespace nuvrel::cli

@@ -1,9 +1,12 @@
 #include "genesis/genesis_header.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include "engine/input_file.h"
 #include "engine/size_units.h"
+#include "engine/whole_file.h"
+#include "genesis/rom_image_format.h"
 
 namespace nuvrel {
 namespace {
@@ -73,6 +76,17 @@ std::optional<GenesisHeaderBytes> ReadGenesisHeaderFromFile(const std::string& p
         return std::nullopt;
     }
     GenesisHeaderBytes header{};
+    // An SMD or byte-swapped image shows the header of the image the device would hold.
+    const RomFormatDetection format = DetectRomImageFile(path);
+    if (format.format != RomImageFormat::Plain) {
+        const WholeFile whole = ReadWholeFile(path, file.size());
+        const std::vector<std::uint8_t> plain = ToPlainImage(whole.bytes, format.format);
+        if (plain.size() < kGenesisHeaderOffset + header.size()) {
+            return std::nullopt;
+        }
+        std::copy_n(plain.begin() + kGenesisHeaderOffset, header.size(), header.begin());
+        return header;
+    }
     const bool ok =
         std::fseek(file.get(), static_cast<long>(kGenesisHeaderOffset), SEEK_SET) == 0 &&
         std::fread(header.data(), 1, header.size(), file.get()) == header.size();

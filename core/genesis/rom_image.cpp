@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/input_file.h"
+#include "engine/whole_file.h"
 
 namespace nuvrel {
 namespace {
@@ -56,7 +57,23 @@ ImageCheck CheckInputImage(const std::string& path) {
     // An image shorter than the name field shows what it has there (nothing below 0x120).
     check.domesticName = DomesticNameWithoutTrailingSpaces(name, got);
     check.usable = true;
+    const RomFormatDetection format = DetectRomImageFile(path);
+    if (format.format != RomImageFormat::Plain) {
+        const WholeFile whole = ReadWholeFile(path, measured);
+        const std::vector<std::uint8_t> plain = ToPlainImage(whole.bytes, format.format);
+        check.size = format.plainSize;
+        check.sizeText = FileSizeMBitText(format.plainSize);
+        check.domesticName = DomesticNameText(std::span(plain).subspan(
+            static_cast<std::size_t>(kDomesticNameOffset), kDomesticNameLength));
+        check.format = format.format;
+        check.formatNote = format.note;
+    }
     return check;
+}
+
+std::string DomesticNameText(std::span<const std::uint8_t> field) {
+    return DomesticNameWithoutTrailingSpaces(reinterpret_cast<const char*>(field.data()),
+                                             field.size());
 }
 
 std::string RomTooLargeMessage(std::uint32_t capacity, std::uint32_t imageSize) {

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "engine/size_units.h"
+#include "genesis/rom_image_format.h"
 
 namespace nuvrel {
 
@@ -21,12 +23,19 @@ struct ImageCheck {
     std::optional<std::string> domesticName;  // "Domestic ROM Name:" (trailing spaces removed)
     // The path names a directory, device, FIFO or socket: refused without reading from it.
     bool notRegularFile = false;
+    // An SMD or byte-swapped image: size and name are those of the plain image it is converted
+    // to for programming, and formatNote says so in one line.
+    RomImageFormat format = RomImageFormat::Plain;
+    std::string formatNote;
 };
 
 // Opens the image, measures it and reads its 48-byte domestic name at 0x120. A file that cannot be
 // opened, or is not a regular file, gives usable=false and changes nothing; one whose size cannot
 // be known (or that does not fit in 32 bits) gives size 0 and "No info" in both fields.
 ImageCheck CheckInputImage(const std::string& path);
+
+// "Domestic ROM Name:" for the 48 bytes at 0x120: trailing spaces removed, ended at a zero byte.
+std::string DomesticNameText(std::span<const std::uint8_t> field);
 
 // True when an image of imageSize bytes may be programmed into a device of capacity bytes.
 inline bool ImageFitsDevice(std::uint32_t capacity, std::uint32_t imageSize) {

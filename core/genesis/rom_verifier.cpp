@@ -60,7 +60,7 @@ OperationOutcome VerifyRom(const RomVerifyRequest& request, OperationSink& sink)
                                               std::uint8_t[std::size_t{request.imageSize} + 1]());
     if (!image) {
         outcome = Ended(OperationResult::OutOfMemory, kStatusNotEnoughMemory);
-    } else if (std::fread(image.get(), 1, request.imageSize, file.get()) != request.imageSize) {
+    } else if (!ReadPlainImage(file.get(), request.format, image.get(), request.imageSize)) {
         outcome = Ended(OperationResult::FileReadFailed, kStatusCantReadFile);
     } else if (!SelectBrivoWindow(device, BrivoWindow::Rom)) {
         outcome = NoAnswerAt(device_step::kWindowSwitch);

@@ -10,6 +10,7 @@
 #include "engine/cancel_token.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
+#include "genesis/rom_image_format.h"
 
 namespace nuvrel {
 
@@ -18,6 +19,8 @@ inline constexpr const char* kStatusRomMatches = "ROM matches the image";
 struct RomVerifyRequest {
     std::string imagePath;
     std::uint32_t imageSize = 0;
+    // The file's layout; imageSize is then the size of the plain image it is converted to.
+    RomImageFormat format = RomImageFormat::Plain;
     // As for a write: applied to the image in memory (one writable byte follows it).
     std::function<void(std::uint8_t* image, std::uint32_t length)> applyPatches;
     const CancelToken* cancel = nullptr;  // checked between blocks

@@ -123,7 +123,7 @@ bool RomWriteRun::loadImage(std::FILE* file) {
         outcome_ = Ended(OperationResult::OutOfMemory, kStatusNotEnoughMemory);
         return false;
     }
-    if (std::fread(image_.get(), 1, size_, file) != size_) {
+    if (!ReadPlainImage(file, request_.format, image_.get(), size_)) {
         // Programming the missing part would write whatever the buffer held.
         outcome_ = Ended(OperationResult::FileReadFailed, kStatusCantReadFile);
         return false;

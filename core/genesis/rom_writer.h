@@ -11,14 +11,17 @@
 #include "engine/cancel_token.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
+#include "genesis/rom_image_format.h"
 
 namespace nuvrel {
 
 struct RomWriteRequest {
     std::string imagePath;        // copied once when the run starts
     std::uint32_t imageSize = 0;  // bytes to program, as measured when the image was selected
-    bool verify = false;          // "Verify data"
-    bool fastErase = false;       // "Fast Erase": whole-chip erase when the chips allow it
+    // The file's layout; imageSize is then the size of the plain image it is converted to.
+    RomImageFormat format = RomImageFormat::Plain;
+    bool verify = false;     // "Verify data"
+    bool fastErase = false;  // "Fast Erase": whole-chip erase when the chips allow it
     // Applies the ticked patches to the image in memory; null when the patch page was never
     // shown. The buffer holds `length` image bytes followed by 512 writable slack bytes that are
     // never sent (a patch on the last byte spills its low byte there).

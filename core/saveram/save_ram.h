@@ -5,11 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/cancel_token.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
+#include "saveram/save_layout.h"
 
 namespace nuvrel {
 
@@ -41,9 +44,9 @@ inline bool SaveFileFits(std::uint32_t ramSize, std::uint32_t fileSize) {
     return static_cast<std::uint64_t>(fileSize) <= 2ull * ramSize;
 }
 
-// The write sends whole 256-byte window blocks only; a compact file fills half of each block.
-inline bool SaveFileHasBlockToSend(std::uint64_t fileSize, bool compact) {
-    return (compact ? 2 * fileSize : fileSize) >= 256;
+// The write sends whole 256-byte window blocks only (of the window image, after any conversion).
+inline bool SaveFileHasBlockToSend(std::uint64_t windowBytes) {
+    return windowBytes >= 256;
 }
 inline constexpr const char* kSaveTooSmallText =
     "Nothing to write: the file is smaller than one 256-byte block.";
@@ -55,9 +58,8 @@ struct SaveRamReadRequest {
     std::string outputPath;
     std::uint32_t length = 0;             // readLength; rounded down to whole kilobytes
     const CancelToken* cancel = nullptr;  // checked between blocks
-    // The file holds the save bytes alone (half the window), as many emulators keep saves,
-    // instead of the window image.
-    bool compact = false;
+    // The file's layout; anything but Window converts each block as it is read.
+    SaveLayout layout = SaveLayout::Window;
 };
 
 // Reads the window in 1024-byte blocks into outputPath (even offsets zeroed). Written to a
@@ -70,10 +72,23 @@ struct SaveRamWriteRequest {
     std::uint32_t length = 0;  // the file size at selection (m_inSize); whole 256-byte blocks sent
     bool verify = true;
     const CancelToken* cancel = nullptr;  // checked between blocks
-    // The file holds the save bytes alone; each goes to an odd address of the window, so the
-    // window written is twice the file.
-    bool compact = false;
+    // The window bytes to send instead of the file's, when the file was converted from another
+    // layout in memory (length is then its size). The file itself names the save.
+    std::vector<std::uint8_t> windowImage = {};
 };
+
+// A save file read whole and checked against the device's window: its layout as detected (or as
+// named), and the window image a write sends when it is not the device's own layout. Files
+// larger than the window are refused before they are read.
+struct PreparedSave {
+    bool opened = false;  // false: the file could not be read
+    bool notRegular = false;
+    SaveLayoutDetection detection;
+    std::vector<std::uint8_t> windowImage;  // empty: send the file as it stands
+    std::uint32_t windowBytes = 0;          // what the write sends
+};
+PreparedSave PrepareSaveFile(const std::string& path, std::uint32_t ramSize,
+                             std::optional<SaveLayout> named = std::nullopt);
 
 // Writes the file into the window in 256-byte blocks, verifying every save byte of a block when
 // asked. Stores MakeStoredName(inputPath) in slot 2 after a complete run, " " otherwise (nothing

@@ -12,7 +12,13 @@ OperationOutcome ReadSaveRam(const SaveRamReadRequest& request, OperationSink& s
     dump.length = request.length;
     dump.window = BrivoWindow::SaveRam;
     dump.wordAt = SaveRamWord;
-    dump.adjustBlock = request.compact ? KeepSaveBytes : ClearEvenBytes;
+    if (request.layout == SaveLayout::Window) {
+        dump.adjustBlock = ClearEvenBytes;
+    } else {
+        dump.adjustBlock = [layout = request.layout](std::uint8_t* block, std::size_t length) {
+            return WindowBlockToLayout(block, length, layout);
+        };
+    }
     dump.cancel = request.cancel;
     return DumpDeviceToFile(dump, sink);
 }

@@ -21,12 +21,4 @@ inline std::size_t ClearEvenBytes(std::uint8_t* block, std::size_t length) {
     return length;
 }
 
-// The compact layout many emulators use: the save bytes alone, one after the other.
-inline std::size_t KeepSaveBytes(std::uint8_t* block, std::size_t length) {
-    for (std::size_t i = 1; i < length; i += 2) {
-        block[i / 2] = block[i];
-    }
-    return length / 2;
-}
-
 }  // namespace nuvrel

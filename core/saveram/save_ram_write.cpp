@@ -26,28 +26,23 @@ struct SaveRun {
     std::uint32_t length = 0;  // window bytes
     bool verify = true;
     const CancelToken* cancel = nullptr;
-    bool compact = false;  // the file holds only the save bytes
+    const std::vector<std::uint8_t>* image = nullptr;  // sent instead of the file when set
     bool clearing() const { return inputPath.empty(); }
 };
 
-// The window bytes of the next block: zeros when clearing, the file's bytes, or the file's save
-// bytes spread over the odd addresses.
-bool FillBlock(std::uint8_t* block, std::size_t length, std::FILE* file, bool compact) {
+// The window bytes of the block at offset: zeros when clearing, the converted image's, or the
+// file's next ones.
+bool FillBlock(std::uint8_t* block, std::size_t length, std::uint32_t offset, std::FILE* file,
+               const std::vector<std::uint8_t>* image) {
     std::memset(block, 0, length);
+    if (image != nullptr) {
+        std::memcpy(block, image->data() + offset, length);
+        return true;
+    }
     if (file == nullptr) {
         return true;
     }
-    if (!compact) {
-        return std::fread(block, 1, length, file) == length;
-    }
-    std::uint8_t save[kWriteBlockBytes / 2];
-    if (std::fread(save, 1, length / 2, file) != length / 2) {
-        return false;
-    }
-    for (std::size_t i = 0; i < length / 2; ++i) {
-        block[2 * i + 1] = save[i];
-    }
-    return true;
+    return std::fread(block, 1, length, file) == length;
 }
 
 OperationOutcome SendBlocks(DeviceHandle device, std::FILE* file, const SaveRun& run,
@@ -62,7 +57,7 @@ OperationOutcome SendBlocks(DeviceHandle device, std::FILE* file, const SaveRun&
         if (CancelRequested(run.cancel)) {
             return FailedAt(OperationResult::Cancelled, offset);
         }
-        if (!FillBlock(block, sizeof block, file, run.compact)) {
+        if (!FillBlock(block, sizeof block, offset, file, run.image)) {
             return Ended(OperationResult::FileReadFailed, kStatusCantReadFile);
         }
         if (WriteRamSector(device, block, SaveRamWord(offset), kWriteBlockUnits) == 0) {
@@ -108,7 +103,7 @@ OperationOutcome RunSave(const SaveRun& run, OperationSink& sink) {
         return outcome;
     }
     std::optional<InputFile> file;
-    if (!run.clearing()) {
+    if (!run.clearing() && run.image == nullptr) {
         file.emplace(run.inputPath);
         if (!file->opened()) {
             device.close();
@@ -140,14 +135,17 @@ OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink&
     if (request.inputPath.empty()) {
         return Ended(OperationResult::FileNotOpened, "");
     }
-    if (!SaveFileHasBlockToSend(request.length, request.compact)) {
+    const std::vector<std::uint8_t>* image =
+        request.windowImage.empty() ? nullptr : &request.windowImage;
+    const auto window =
+        image == nullptr ? request.length : static_cast<std::uint32_t>(image->size());
+    if (!SaveFileHasBlockToSend(window)) {
         // Checked before the device is opened: a run that sends nothing must not end as a
         // completed write that stores the file's name.
         return Ended(OperationResult::NothingToSend, kSaveTooSmallText);
     }
-    const std::uint32_t window = request.compact ? 2 * request.length : request.length;
-    return RunSave(
-        SaveRun{request.inputPath, window, request.verify, request.cancel, request.compact}, sink);
+    return RunSave(SaveRun{request.inputPath, window, request.verify, request.cancel, image},
+                   sink);
 }
 
 OperationOutcome ClearSaveRam(const SaveRamClearRequest& request, OperationSink& sink) {

@@ -76,6 +76,68 @@ TEST_F(Recipes, MoveASaveToAnEmulatorAndBack) {
     EXPECT_EQ(sim.saveRam(), played);
 }
 
+TEST_F(Recipes, AnEmulatorSaveToTheCartridgeAndBack) {
+    velksim::SimServer& sim = StartDevice();
+    std::vector<std::uint8_t> save(velksim::kSaveRamBytes);
+    for (std::size_t i = 0; i < save.size(); ++i) {
+        save[i] = static_cast<std::uint8_t>(i * 3 + 1);
+    }
+    WriteBytes(Path("game.srm"), save);
+    CliRun run = RunCli({"sram", "write", Path("game.srm")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "Save file: compact 32 KiB save, expanded for the device"))
+        << run.out;
+    EXPECT_EQ(sim.saveRam(), save);
+    ASSERT_EQ(RunCli({"sram", "read", "--format", "compact", Path("game.srm")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("game.srm")), save);
+    run = RunCli({"sram", "convert", Path("game.srm"), Path("game.window.srm"), "--to", "window"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(Path("game.window.srm")).size(), 2 * save.size());
+}
+
+// The .smd layout: a 512-byte header, then 16 KiB blocks with the odd bytes first.
+std::vector<std::uint8_t> Interleaved(const std::vector<std::uint8_t>& plain) {
+    std::vector<std::uint8_t> file(512, 0);
+    for (std::size_t block = 0; block < plain.size(); block += 16384) {
+        for (std::size_t i = 1; i < 16384; i += 2) {
+            file.push_back(plain[block + i]);
+        }
+        for (std::size_t i = 0; i < 16384; i += 2) {
+            file.push_back(plain[block + i]);
+        }
+    }
+    return file;
+}
+
+TEST_F(Recipes, ProgrammingASmdFile) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> game = MakeGenesisImage(0x20000, "STREETS OF RAGE");
+    WriteBytes(Path("sor.smd"), Interleaved(game));
+    CliRun run = RunCli({"rom", "write", Path("sor.smd"), "--verify"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "SMD image (interleaved), de-interleaved in memory")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "STREETS OF RAGE")) << run.out;
+    EXPECT_EQ(sim.romBytes(0, game.size()), game);
+    run = RunCli({"rom", "verify", Path("sor.smd")});
+    EXPECT_EQ(LastLine(run.out), "ROM matches the image") << run.out << run.err;
+    run = RunCli({"rom", "header", Path("sor.smd")});
+    EXPECT_TRUE(Contains(run.out, "STREETS OF RAGE")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "(matches)")) << run.out;
+    ASSERT_EQ(RunCli({"rom", "convert", Path("sor.smd"), Path("sor.bin")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("sor.bin")), game);
+    EXPECT_EQ(ReadBytes(Path("sor.smd")), Interleaved(game));
+
+    // A byte-swapped image is programmed as the plain one too.
+    std::vector<std::uint8_t> swapped = game;
+    for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) {
+        std::swap(swapped[i], swapped[i + 1]);
+    }
+    WriteBytes(Path("swapped.bin"), swapped);
+    ASSERT_EQ(RunCli({"rom", "verify", Path("swapped.bin")}).exitCode, 0);
+    // A plain image has nothing to convert.
+    EXPECT_EQ(RunCli({"rom", "convert", Path("sor.bin"), Path("again.bin")}).exitCode, 2);
+}
+
 TEST_F(Recipes, ProgramAHackedImageWhoseChecksumIsOff) {
     velksim::SimServer& sim = StartDevice();
     std::vector<std::uint8_t> hack = MakeGenesisImage(0x20000, "HACK");

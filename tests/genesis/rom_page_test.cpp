@@ -151,6 +151,34 @@ class RomPageTest : public QObject {
         QVERIFY(!pages.rom.writeButton()->isEnabled());
     }
 
+    void an_smd_image_is_programmed_as_its_plain_image() {
+        velksim::SimServer sim(romtest::quickDevice('g'));
+        QVERIFY(sim.start());
+        const QByteArray plain = romtest::genesisImage(0x8000, "SMD CART");
+        // 512 header bytes, then each 16 KiB with its odd bytes first.
+        QByteArray smd(512, '\0');
+        for (int block = 0; block < plain.size(); block += 16384) {
+            for (int i = 1; i < 16384; i += 2) {
+                smd.append(plain[block + i]);
+            }
+            for (int i = 0; i < 16384; i += 2) {
+                smd.append(plain[block + i]);
+            }
+        }
+        Pages pages;
+        RecordingPrompts prompts;
+        prompts.paths = {image("game.smd", smd)};
+        pages.rom.inFileButton()->click();
+        QCOMPARE(pages.rom.statusLine()->text(),
+                 QStringLiteral("SMD image (interleaved), de-interleaved in memory"));
+        pages.rom.writeButton()->click();
+        pages.runner.waitUntilIdle();
+        QCOMPARE(pages.rom.statusLine()->text(), QStringLiteral("Write Complite"));
+        const std::vector<std::uint8_t> held =
+            sim.romBytes(0, static_cast<std::size_t>(plain.size()));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(held.data()), plain.size()), plain);
+    }
+
     void the_capacity_seen_at_selection_decides_the_size_message_data() {
         QTest::addColumn<int>("size");
         QTest::addColumn<QString>("message");

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -569,6 +570,67 @@ class RamPageTest : public QObject {
                  reading ? kIdleWithSaveRam : with(kIdleWithSaveRam, "writeButton"));
         QVERIFY(!QFile::exists(bench.path(QStringLiteral("out.srm"))));
         QVERIFY(bench.prompts.messages.empty());
+    }
+
+    void a_save_in_another_layout_is_converted_or_refused_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("said");  // the status note, or the refusal's start
+        QTest::addColumn<bool>("refused");
+        const Bytes save = randomSave(7);
+        const QByteArray compact(reinterpret_cast<const char*>(save.data()),
+                                 static_cast<qsizetype>(save.size()));
+        QByteArray doubled;
+        for (const std::uint8_t byte : save) {
+            doubled.append(static_cast<char>(byte)).append(static_cast<char>(byte));
+        }
+        QTest::newRow("compact") << compact
+                                 << QStringLiteral("compact 32 KiB save, expanded for the device")
+                                 << false;
+        QTest::newRow("doubled") << doubled
+                                 << QStringLiteral(
+                                        "byte-doubled 32 KiB save, halved for the device")
+                                 << false;
+        // Erased 0xFF: a compact 32 KiB save, or a 16 KiB one with 0xFF filler.
+        QTest::newRow("ambiguous") << QByteArray(32768, '\xFF')
+                                   << QStringLiteral("Can't tell the save file's layout") << true;
+    }
+
+    void a_save_in_another_layout_is_converted_or_refused() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, said);
+        QFETCH(bool, refused);
+        Bench bench;
+        const Bytes before = randomSave(8);
+        bench.sim().setSaveRam(before);
+        bench.chooseInFile(bench.writeFile(QStringLiteral("emu.srm"), file));
+        if (refused) {
+            QCOMPARE(bench.prompts.messages.size(), std::size_t{1});
+            QVERIFY(bench.prompts.texts().front().startsWith(said));
+            QCOMPARE(bench.prompts.messages.front().icon, PromptIcon::Information);
+            QVERIFY(!bench.page.writeButton()->isEnabled());
+            QVERIFY(bench.sim().saveRam() == before);
+            return;
+        }
+        QCOMPARE(bench.page.statusLine()->text(), said);
+        bench.press(bench.page.writeButton());
+        QCOMPARE(bench.page.statusLine()->text(), QStringLiteral("Write Complite"));
+        QVERIFY(bench.sim().saveRam() == randomSave(7));
+        QCOMPARE(QFileInfo(bench.path(QStringLiteral("emu.srm"))).size(), file.size());
+        QVERIFY(bench.prompts.messages.empty());
+    }
+
+    void a_save_changed_into_an_unknown_layout_after_in_file_is_not_written() {
+        Bench bench;
+        const Bytes before = randomSave(9);
+        bench.sim().setSaveRam(before);
+        bench.chooseInFile(bench.writeFile(QStringLiteral("a.srm"), saveFileOf(randomSave(10))));
+        bench.writeFile(QStringLiteral("a.srm"), QByteArray(32768, '\xFF'));
+        bench.sim().clearCommandLog();
+        bench.press(bench.page.writeButton());
+        QCOMPARE(bench.prompts.messages.size(), std::size_t{1});
+        QCOMPARE(bench.prompts.messages.front().icon, PromptIcon::Information);
+        QVERIFY(bench.sim().commandLog().empty());
+        QVERIFY(bench.sim().saveRam() == before);
     }
 
     void cancelled_file_dialogs_change_nothing() {

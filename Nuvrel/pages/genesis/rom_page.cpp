@@ -213,6 +213,15 @@ void CROMPage::checkSelectedImage(const QString& path) {
     const bool usable = checkAndSelectImage(this, m_image, path);
     m_verify->setEnabled(usable);
     m_fastErase->setEnabled(usable);
+    showImageFormatNote(path);
+}
+
+void CROMPage::showImageFormatNote(const QString& path) {
+    // The file stays as it is; the user learns that what is programmed is its plain image.
+    const RomFormatDetection format = DetectRomImageFile(toEnginePath(path));
+    if (!format.note.empty()) {
+        m_status->setText(QString::fromStdString(format.note));
+    }
 }
 
 void CROMPage::onSelected() {
@@ -329,6 +338,7 @@ void CROMPage::OnWrite() {
     RomWriteRequest request;
     request.imagePath = toEnginePath(m_image.path());
     request.imageSize = m_image.size();
+    request.format = DetectRomImageFile(request.imagePath).format;
     request.verify = m_verify->isChecked();
     request.fastErase = m_fastErase->isChecked();
     if (m_image.patchesReady()) {

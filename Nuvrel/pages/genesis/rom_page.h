@@ -74,6 +74,8 @@ class CROMPage : public CSheetPage {
     void checkSelectedImage(const QString& path);
     // A new selection from either page: taken at once, or after this page's run has ended.
     void onSelected();
+    // One status line naming the conversion of an SMD or byte-swapped image.
+    void showImageFormatNote(const QString& path);
     // Shows the shared selection: the disk-side texts and "Write".
     void showSelection();
     // The one place that decides whether "Write" is usable, and publishes it to the selection.

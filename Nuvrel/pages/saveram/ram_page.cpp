@@ -295,6 +295,9 @@ void CRAMPage::chooseInFile() {
         showMessage(this, QString::fromLatin1(kNotARegularFile), PromptIcon::Information);
         return;
     }
+    if (!acceptSaveLayout(chosen)) {
+        return;
+    }
     m_inPath = chosen;
     // A file that cannot be opened keeps the size measured before; its write then ends quietly.
     if (file.opened()) {
@@ -305,8 +308,31 @@ void CRAMPage::chooseInFile() {
     m_fileName->setText(QFileInfo(chosen).fileName());
 }
 
+PreparedSave CRAMPage::prepareSave(const QString& path) const {
+    return PrepareSaveFile(toEnginePath(path), m_ramSize);
+}
+
+bool CRAMPage::acceptSaveLayout(const QString& path) {
+    const PreparedSave prepared = prepareSave(path);
+    // An unreadable or too large file is left to the write, which says so as it always has.
+    if (!prepared.opened || prepared.detection.verdict == SaveLayoutVerdict::TooLarge) {
+        return true;
+    }
+    if (prepared.detection.verdict != SaveLayoutVerdict::Known) {
+        showMessage(this, QString::fromStdString(prepared.detection.text), PromptIcon::Information);
+        return false;
+    }
+    if (prepared.detection.layout != SaveLayout::Window) {
+        m_status->setText(QString::fromStdString(prepared.detection.text));
+    }
+    return true;
+}
+
 void CRAMPage::startWrite() {
-    if (!SaveFileHasBlockToSend(m_inSize, false)) {
+    // Looked at again: the file may have changed since "In File".
+    const PreparedSave prepared = prepareSave(m_inPath);
+    const std::uint32_t windowBytes = prepared.opened ? prepared.windowBytes : m_inSize;
+    if (!SaveFileHasBlockToSend(windowBytes)) {
         showMessage(this, QString::fromLatin1(kSaveTooSmallText), PromptIcon::Information);
         return;
     }
@@ -323,7 +349,16 @@ void CRAMPage::startWrite() {
         return;
     }
     const bool verify = m_verify->isChecked();
-    const SaveRamWriteRequest request{toEnginePath(m_inPath), m_inSize, verify};
+    SaveRamWriteRequest request{toEnginePath(m_inPath), m_inSize, verify};
+    if (prepared.opened) {
+        if (prepared.detection.verdict != SaveLayoutVerdict::Known) {
+            showMessage(this, QString::fromStdString(prepared.detection.text),
+                        PromptIcon::Information);
+            return;
+        }
+        request.length = prepared.windowBytes;
+        request.windowImage = prepared.windowImage;
+    }
     const bool started = m_runner.BeginDeviceOperation(
         controlsFor(DeviceOperation::SaveRamWrite),
         [request](OperationSink& sink) {

@@ -69,6 +69,11 @@ class CRAMPage : public CSheetPage {
     OperationControls controlsFor(DeviceOperation operation) const;
     // A size query for a button: its problem shown to the user, the size kept in m_ramSize.
     DeviceReply<SaveRamInfo> askSaveRam(SaveRamInfo (*query)(bool showMessage));
+    // The chosen save file read whole and its layout told, for the device last asked about.
+    PreparedSave prepareSave(const QString& path) const;
+    // "In File": a save in another program's layout is noted in the status line (the write
+    // converts it); one whose layout cannot be told is refused with a message.
+    bool acceptSaveLayout(const QString& path);
 
     DeviceOperationRunner& m_runner;
 

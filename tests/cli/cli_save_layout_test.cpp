@@ -1,0 +1,89 @@
+// Save files in every layout through the device and back, and the files that are refused.
+#include "cli_fixture.h"
+
+namespace clitest {
+namespace {
+
+std::vector<std::uint8_t> TestSave() {
+    std::vector<std::uint8_t> save(velksim::kSaveRamBytes);
+    for (std::size_t i = 0; i < save.size(); ++i) {
+        save[i] = static_cast<std::uint8_t>(i * 29 + 11);
+    }
+    return save;
+}
+
+// The layout's name and how it keeps a save of velk-sim's size.
+struct LayoutCase {
+    const char* name;
+    std::vector<std::uint8_t> (*encode)(const std::vector<std::uint8_t>&);
+};
+
+std::vector<std::uint8_t> Words(const std::vector<std::uint8_t>& save, bool atOdd, int filler) {
+    std::vector<std::uint8_t> file;
+    for (const std::uint8_t byte : save) {
+        const auto other = static_cast<std::uint8_t>(filler < 0 ? byte : filler);
+        file.push_back(atOdd ? other : byte);
+        file.push_back(atOdd ? byte : other);
+    }
+    return file;
+}
+
+const LayoutCase kLayouts[] = {
+    {"window", [](const std::vector<std::uint8_t>& s) { return Words(s, true, 0x00); }},
+    {"compact", [](const std::vector<std::uint8_t>& s) { return s; }},
+    {"odd-ff", [](const std::vector<std::uint8_t>& s) { return Words(s, true, 0xFF); }},
+    {"even-00", [](const std::vector<std::uint8_t>& s) { return Words(s, false, 0x00); }},
+    {"even-ff", [](const std::vector<std::uint8_t>& s) { return Words(s, false, 0xFF); }},
+    {"doubled", [](const std::vector<std::uint8_t>& s) { return Words(s, true, -1); }},
+};
+
+class SaveLayoutRoundTrip : public CliTest, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(SaveLayoutRoundTrip, WritesTheSaveAndReadsTheSameFile) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> save = TestSave();
+    const std::vector<std::uint8_t> file = GetParam().encode(save);
+    WriteBytes(Path("in.srm"), file);
+
+    CliRun run = RunCli({"sram", "write", Path("in.srm")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(sim.saveRam(), save);
+    run = RunCli({"sram", "read", "--format", GetParam().name, Path("out.srm")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(Path("out.srm")), file);
+    // Converting without a device gives the same bytes as the device's window read.
+    ASSERT_EQ(RunCli({"sram", "convert", Path("in.srm"), Path("w.srm"), "--to", "window"}).exitCode,
+              0);
+    EXPECT_EQ(ReadBytes(Path("w.srm")), Words(save, true, 0x00));
+    EXPECT_EQ(ReadBytes(Path("in.srm")), file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, SaveLayoutRoundTrip, ::testing::ValuesIn(kLayouts),
+                         [](const auto& param) {
+                             std::string name = param.param.name;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+TEST_F(CliTest, AnAmbiguousOrOversizedSaveIsRefusedAndNothingIsWritten) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> before = TestSave();
+    sim.setSaveRam(before);
+    // Erased 0xFF: a compact 32 KiB save, or a 16 KiB one with 0xFF filler.
+    WriteBytes(Path("blank.srm"), std::vector<std::uint8_t>(32768, 0xFF));
+    // velk-sim reports 32769, so its window takes 65538 bytes.
+    WriteBytes(Path("big.srm"), std::vector<std::uint8_t>(65540, 0x00));
+    for (const char* name : {"blank.srm", "big.srm"}) {
+        const CliRun run = RunCli({"sram", "write", Path(name)});
+        EXPECT_EQ(run.exitCode, 2) << name;
+        EXPECT_EQ(sim.saveRam(), before) << name;
+    }
+    EXPECT_NE(RunCli({"sram", "write", Path("blank.srm")}).err.find("--format"), std::string::npos);
+    // Named, the blank file is what the user says it is.
+    const CliRun named = RunCli({"sram", "write", "--format", "compact", Path("blank.srm")});
+    EXPECT_EQ(named.exitCode, 0) << named.out << named.err;
+    EXPECT_EQ(sim.saveRam(), std::vector<std::uint8_t>(before.size(), 0xFF));
+}
+
+}  // namespace
+}  // namespace clitest
