@@ -74,6 +74,11 @@ struct WriteOptions {
 
 int RunWrite(const WriteOptions& options) {
     RequireRegularFile(options.saveFile);
+    if (const InputFile file(options.saveFile);
+        file.opened() && !SaveFileMayFillBlock(file.size())) {
+        // Before the device is asked: the run would send nothing and still store the name.
+        throw CliFailure(kExitBadInput, kSaveTooSmallText);
+    }
     const std::uint32_t ramSize = SaveRamSizeOrFail();
     const PreparedSave prepared =
         PrepareSaveFile(options.saveFile, ramSize, NamedLayoutOption(options.format));

@@ -48,6 +48,11 @@ inline bool SaveFileFits(std::uint32_t ramSize, std::uint32_t fileSize) {
 inline bool SaveFileHasBlockToSend(std::uint64_t windowBytes) {
     return windowBytes >= 256;
 }
+// Before the file's layout is known: the smallest file that can fill one window block is a
+// 128-byte compact save; a file of any other layout needs the 256 bytes itself.
+inline bool SaveFileMayFillBlock(std::uint64_t fileSize) {
+    return fileSize >= 256 || fileSize == 128;
+}
 inline constexpr const char* kSaveTooSmallText =
     "Nothing to write: the file is smaller than one 256-byte block.";
 

@@ -418,7 +418,11 @@ class RamPageTest : public QObject {
         QFETCH(bool, refused);
         Bench bench;
         storeSaveName("kept.srm");
-        bench.chooseInFile(bench.writeFile(QStringLiteral("small.srm"), QByteArray(size, '\x11')));
+        QByteArray window(size, '\0');  // the device's own layout: save bytes at odd offsets
+        for (int i = 1; i < size; i += 2) {
+            window[i] = '\x11';
+        }
+        bench.chooseInFile(bench.writeFile(QStringLiteral("small.srm"), window));
         bench.sim().clearCommandLog();
         bench.press(bench.page.writeButton());
         if (refused) {

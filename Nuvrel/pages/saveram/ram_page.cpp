@@ -314,8 +314,9 @@ PreparedSave CRAMPage::prepareSave(const QString& path) const {
 
 bool CRAMPage::acceptSaveLayout(const QString& path) {
     const PreparedSave prepared = prepareSave(path);
-    // An unreadable or too large file is left to the write, which says so as it always has.
-    if (!prepared.opened || prepared.detection.verdict == SaveLayoutVerdict::TooLarge) {
+    // An unreadable, too small or too large file is left to the write, which says so.
+    if (!prepared.opened || prepared.detection.verdict == SaveLayoutVerdict::TooLarge ||
+        !SaveFileMayFillBlock(static_cast<std::uint64_t>(QFileInfo(path).size()))) {
         return true;
     }
     if (prepared.detection.verdict != SaveLayoutVerdict::Known) {
@@ -331,8 +332,9 @@ bool CRAMPage::acceptSaveLayout(const QString& path) {
 void CRAMPage::startWrite() {
     // Looked at again: the file may have changed since "In File".
     const PreparedSave prepared = prepareSave(m_inPath);
-    const std::uint32_t windowBytes = prepared.opened ? prepared.windowBytes : m_inSize;
-    if (!SaveFileHasBlockToSend(windowBytes)) {
+    const bool known = prepared.opened && prepared.detection.verdict == SaveLayoutVerdict::Known;
+    if (!SaveFileMayFillBlock(m_inSize) ||
+        (known && !SaveFileHasBlockToSend(prepared.windowBytes))) {
         showMessage(this, QString::fromLatin1(kSaveTooSmallText), PromptIcon::Information);
         return;
     }
