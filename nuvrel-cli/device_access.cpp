@@ -1,7 +1,9 @@
 #include "device_access.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "cli_failure.h"
 
@@ -42,15 +44,15 @@ void InstallLibraryMessageHandler() {
 
 CliFailure DeviceUnavailable() {
     const std::string& reason = OpenRefusalReason();
-    return CliFailure(kExitNoDevice, reason.empty() ? std::string(kDeviceNotDetected) : reason);
+    return CliFailure(kExitNoDevice, reason.empty() ? std::string(kDeviceNotDetectedText) : reason);
 }
 
-BusyFlagHold::BusyFlagHold() {
-    SetVelkDeviceProcessed(1);
-}
-
-BusyFlagHold::~BusyFlagHold() {
-    SetVelkDeviceProcessed(0);
+DeviceLease HoldDeviceForOperation() {
+    std::optional<DeviceLease> lease = DeviceGate::tryAcquire();
+    if (!lease) {
+        throw CliFailure(kExitNoDevice, kDeviceBusyText);
+    }
+    return std::move(*lease);
 }
 
 OpenDevice::OpenDevice() {

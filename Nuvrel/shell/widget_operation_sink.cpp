@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "shell/elapsed_timer.h"
-#include "shell/ui_thread.h"
+#include "shell/ui_update_channel.h"
 
 namespace nuvrel {
 
@@ -19,12 +19,12 @@ QString fromView(std::string_view text) {
 
 }  // namespace
 
-WidgetOperationSink::WidgetOperationSink(QObject* uiContext, const OperationControls& controls,
-                                         ElapsedTimer& timer)
-    : m_context(uiContext), m_controls(controls), m_timer(timer) {}
+WidgetOperationSink::WidgetOperationSink(UiUpdateChannel& updates,
+                                         const OperationControls& controls, ElapsedTimer& timer)
+    : m_updates(updates), m_controls(controls), m_timer(timer) {}
 
 void WidgetOperationSink::setProgressRange(std::uint16_t upper) {
-    runOnObjectThread(m_context, [this, upper] {
+    m_updates.apply([this, upper] {
         if (m_controls.progress != nullptr) {
             m_controls.progress->setRange(0, upper);
         }
@@ -34,7 +34,7 @@ void WidgetOperationSink::setProgressRange(std::uint16_t upper) {
 void WidgetOperationSink::setProgressPosition(std::uint32_t position) {
     const int value = static_cast<int>(
         std::min<std::uint32_t>(position, std::numeric_limits<std::uint16_t>::max()));
-    runOnObjectThread(m_context, [this, value] {
+    m_updates.apply([this, value] {
         if (m_controls.progress != nullptr) {
             m_controls.progress->setValue(value);
         }
@@ -43,7 +43,7 @@ void WidgetOperationSink::setProgressPosition(std::uint32_t position) {
 
 void WidgetOperationSink::setStatus(std::string_view text) {
     const QString value = fromView(text);
-    runOnObjectThread(m_context, [this, value] {
+    m_updates.apply([this, value] {
         if (m_controls.status != nullptr) {
             m_controls.status->setProperty("text", value);
         }
@@ -52,7 +52,7 @@ void WidgetOperationSink::setStatus(std::string_view text) {
 
 void WidgetOperationSink::setSector(std::string_view text) {
     const QString value = fromView(text);
-    runOnObjectThread(m_context, [this, value] {
+    m_updates.apply([this, value] {
         if (m_controls.sector != nullptr) {
             m_controls.sector->setProperty("text", value);
         }
@@ -60,7 +60,7 @@ void WidgetOperationSink::setSector(std::string_view text) {
 }
 
 void WidgetOperationSink::setFastErase(bool ticked) {
-    runOnObjectThread(m_context, [this, ticked] {
+    m_updates.apply([this, ticked] {
         if (m_controls.fastErase != nullptr) {
             m_controls.fastErase->setChecked(ticked);
         }
@@ -68,11 +68,11 @@ void WidgetOperationSink::setFastErase(bool ticked) {
 }
 
 void WidgetOperationSink::startElapsedTimer() {
-    runOnObjectThread(m_context, [this] { m_timer.start(m_controls.processTime); });
+    m_updates.apply([this] { m_timer.start(m_controls.processTime); });
 }
 
 void WidgetOperationSink::stopElapsedTimer() {
-    runOnObjectThread(m_context, [this] { m_timer.stop(); });
+    m_updates.apply([this] { m_timer.stop(); });
 }
 
 }  // namespace nuvrel

@@ -273,13 +273,8 @@ void CROMPage::OnWrite() {
             ApplyPatches(patches, buffer, length);
         };
     }
-    m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::RomWrite),
-        [request = std::move(request)](OperationSink& sink) {
-            const OpenRefusalWatch watch;
-            reportOpenRefusal(WriteRom(request, sink), watch, sink);
-        },
-        this);
+    m_runner.BeginEngineOperation(controlsFor(DeviceOperation::RomWrite), WriteRom,
+                                  std::move(request), this);
 }
 
 void CROMPage::OnOutFile() {
@@ -333,13 +328,8 @@ void CROMPage::OnRead() {
     RomReadRequest request;
     request.outputPath = toEnginePath(m_outPath);
     request.length = m_deviceRomSize;
-    m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::RomRead),
-        [request = std::move(request)](OperationSink& sink) {
-            const OpenRefusalWatch watch;
-            reportOpenRefusal(ReadRom(request, sink), watch, sink);
-        },
-        this);
+    m_runner.BeginEngineOperation(controlsFor(DeviceOperation::RomRead), ReadRom,
+                                  std::move(request), this);
 }
 
 void CROMPage::dragEnterEvent(QDragEnterEvent* event) {

@@ -269,13 +269,8 @@ void CRAMPage::chooseOutFile() {
 
 void CRAMPage::startRead() {
     const SaveRamReadRequest request{toEnginePath(m_outPath), m_readLength};
-    m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::SaveRamRead),
-        [request](OperationSink& sink) {
-            const OpenRefusalWatch watch;
-            reportOpenRefusal(ReadSaveRam(request, sink), watch, sink);
-        },
-        this);
+    m_runner.BeginEngineOperation(controlsFor(DeviceOperation::SaveRamRead), ReadSaveRam, request,
+                                  this);
 }
 
 void CRAMPage::chooseInFile() {
@@ -320,13 +315,8 @@ void CRAMPage::startWrite() {
     }
     const bool verify = m_verify->isChecked();
     const SaveRamWriteRequest request{toEnginePath(m_inPath), m_inSize, verify};
-    const bool started = m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::SaveRamWrite),
-        [request](OperationSink& sink) {
-            const OpenRefusalWatch watch;
-            reportOpenRefusal(WriteSaveRam(request, sink), watch, sink);
-        },
-        this);
+    const bool started = m_runner.BeginEngineOperation(controlsFor(DeviceOperation::SaveRamWrite),
+                                                       WriteSaveRam, request, this);
     if (started) {
         m_verifyWrites = verify;
     }
@@ -354,13 +344,8 @@ void CRAMPage::startClear() {
     // until "In File" is used again.
     m_inPath = QStringLiteral(" ");
     const SaveRamClearRequest request{m_ramSize, m_verifyWrites};
-    m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::SaveRamClear),
-        [request](OperationSink& sink) {
-            const OpenRefusalWatch workerWatch;
-            reportOpenRefusal(ClearSaveRam(request, sink), workerWatch, sink);
-        },
-        this, busyText);
+    m_runner.BeginEngineOperation(controlsFor(DeviceOperation::SaveRamClear), ClearSaveRam, request,
+                                  this, busyText);
 }
 
 OperationControls CRAMPage::controlsFor(DeviceOperation operation) const {
