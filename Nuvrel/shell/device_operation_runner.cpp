@@ -62,6 +62,7 @@ bool DeviceOperationRunner::BeginDeviceOperation(const OperationControls& contro
 
     m_running = true;
     ++workersAlive;
+    m_updates.prepareToServe();
     m_worker =
         std::thread([this, work = std::move(work)]() mutable { runWorker(std::move(work)); });
     // A run that fails at once is over within the wait, so its controls are back before the

@@ -24,6 +24,11 @@ void UiUpdateChannel::apply(const std::function<void()>& update) {
     m_changed.wait(lock, [&pending] { return pending.applied; });
 }
 
+void UiUpdateChannel::prepareToServe() {
+    const std::lock_guard lock(m_mutex);
+    m_serving = true;
+}
+
 void UiUpdateChannel::serveUntil(std::chrono::steady_clock::time_point deadline,
                                  const std::function<bool()>& done) {
     std::unique_lock lock(m_mutex);

@@ -26,6 +26,10 @@ class UiUpdateChannel {
     // Any thread: runs update on the user-interface thread and returns once it has run.
     void apply(const std::function<void()>& update);
 
+    // User-interface thread, before the worker starts: from now until serveUntil returns, the
+    // worker's updates wait for serveUntil instead of going the queued way it would not see.
+    void prepareToServe();
+
     // User-interface thread: applies updates as they come until done() is true or the deadline
     // has passed, and every update sent while it served has been applied.
     void serveUntil(std::chrono::steady_clock::time_point deadline,
