@@ -3,7 +3,9 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_failure.h"
@@ -139,15 +141,15 @@ void ChooseDeviceForCommand() {
 
 CliFailure DeviceUnavailable() {
     const std::string& reason = OpenRefusalReason();
-    return CliFailure(kExitNoDevice, reason.empty() ? std::string(kDeviceNotDetected) : reason);
+    return CliFailure(kExitNoDevice, reason.empty() ? std::string(kDeviceNotDetectedText) : reason);
 }
 
-BusyFlagHold::BusyFlagHold() {
-    SetVelkDeviceProcessed(1);
-}
-
-BusyFlagHold::~BusyFlagHold() {
-    SetVelkDeviceProcessed(0);
+DeviceLease HoldDeviceForOperation() {
+    std::optional<DeviceLease> lease = DeviceGate::tryAcquire();
+    if (!lease) {
+        throw CliFailure(kExitNoDevice, kDeviceBusyText);
+    }
+    return std::move(*lease);
 }
 
 OpenDevice::OpenDevice() {

@@ -7,7 +7,9 @@
 #include <string>
 
 #include "cli_failure.h"
+#include "engine/device_gate.h"
 #include "engine/device_session.h"
+#include "engine/device_texts.h"
 
 namespace CLI {
 class App;
@@ -15,8 +17,6 @@ class Option;
 }  // namespace CLI
 
 namespace nuvrel::cli {
-
-inline constexpr const char* kDeviceNotDetected = "Device Not Detected!";
 
 // Routes the library's message boxes to stderr, one line each. Why an open was refused (another
 // program has the device, no permission) is kept instead, for DeviceUnavailable().
@@ -42,16 +42,12 @@ void SkipDeviceChoiceWith(CLI::Option* option);
 // more than one could be meant, rather than guessing.
 void ChooseDeviceForCommand();
 
-// Holds the busy flag for one long operation, as the program's runner does: the engines rely on
-// it to see a failed transfer. A process runs one command, so nothing else can hold it; another
-// program is kept off the device by its one-host rule.
-class BusyFlagHold {
-  public:
-    BusyFlagHold();
-    ~BusyFlagHold();
-    BusyFlagHold(const BusyFlagHold&) = delete;
-    BusyFlagHold& operator=(const BusyFlagHold&) = delete;
-};
+// The device held for one long operation through the gate the program's runner uses too: the
+// engines rely on the busy flag it sets to see a failed transfer. A process runs one command, so
+// the gate is normally open; should it not be, the command fails with "Velk Device is Busy!"
+// (exit code 3) before anything is sent. Another program is kept off the device by its one-host
+// rule.
+DeviceLease HoldDeviceForOperation();
 
 // An open device for short queries; fails with DeviceUnavailable() when none can be opened.
 class OpenDevice {

@@ -37,7 +37,7 @@ class InterruptRequestsCancel {
     InterruptRequestsCancel& operator=(const InterruptRequestsCancel&) = delete;
 };
 
-// Runs one long operation with the busy flag held and Ctrl-C turned into a stop request, and
+// Runs one long operation with the device held and Ctrl-C turned into a stop request, and
 // reports its outcome, as ReportOutcome does, once the flag is clear again. blockBytes is the size
 // of one progress step.
 template <typename Request>
@@ -52,7 +52,7 @@ int RunAndReport(std::uint32_t blockBytes,
     OperationOutcome outcome;
     {
         const InterruptRequestsCancel interrupt(cancel);
-        BusyFlagHold busy;
+        const DeviceLease device = HoldDeviceForOperation();
         outcome = engine(cancellable, progress);
     }
     return ReportOutcome(progress, outcome, fileProblem, out, beforeOutcome);

@@ -105,7 +105,7 @@ int RunClear() {
     const std::uint32_t ramSize = SaveRamSizeOrFail();
     SaveRamClearRequest request;
     request.ramSize = ramSize;
-    return RunAndReport(256, ClearSaveRam, request, kDeviceNotDetected);
+    return RunAndReport(256, ClearSaveRam, request, kDeviceNotDetectedText);
 }
 
 }  // namespace

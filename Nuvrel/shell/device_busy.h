@@ -1,5 +1,5 @@
-// Whether the device may be used now. The library's busy flag alone is not enough: a failing
-// command clears it while the worker that issued it still runs, so a live worker counts too.
+// Whether the device may be used now: the gate is closed while an operation holds it, even after
+// a failing command cleared the library's busy flag, and while the flag is set elsewhere.
 #pragma once
 
 namespace nuvrel {

@@ -1,13 +1,11 @@
 #include "shell/device_operation_runner.h"
 
-#include <velk_series/velk_series.h>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
 #include <QWidget>
 
-#include "shell/device_busy.h"
-#include "shell/ui_thread.h"
+#include "shell/library_messages.h"
+#include "shell/open_refusal_box.h"
 #include "shell/user_prompts.h"
 #include "shell/widget_operation_sink.h"
 
@@ -27,6 +25,12 @@ void setEnabled(const std::vector<QPointer<QWidget>>& widgets, bool enabled) {
 
 }  // namespace
 
+void runEngineAndReport(const std::function<OperationOutcome(OperationSink&)>& run,
+                        OperationSink& sink) {
+    const OpenRefusalWatch watch;
+    reportOpenRefusal(run(sink), watch, sink);
+}
+
 DeviceOperationRunner::DeviceOperationRunner(QObject* parent) : QObject(parent), m_timer(this) {}
 
 DeviceOperationRunner::~DeviceOperationRunner() {
@@ -42,41 +46,35 @@ int DeviceOperationRunner::liveWorkers() {
 
 bool DeviceOperationRunner::BeginDeviceOperation(const OperationControls& controls, DeviceWork work,
                                                  QWidget* messageParent, const QString& busyText) {
-    if (deviceInUse()) {
+    std::optional<DeviceLease> lease = DeviceGate::tryAcquire();
+    if (!lease) {
         showMessage(messageParent, busyText, PromptIcon::None);
         return false;
     }
-    SetVelkDeviceProcessed(1);
-    m_controls = controls;
-    setEnabled(m_controls.disabledAtStart, false);
-
     // The previous worker has already handed back its page; only its thread may still be
     // returning, and it waits for nothing.
     if (m_worker.joinable()) {
         m_worker.join();
     }
+    m_lease = std::move(lease);
+    m_controls = controls;
+    setEnabled(m_controls.disabledAtStart, false);
+
     m_running = true;
     ++workersAlive;
+    m_updates.prepareToServe();
     m_worker =
         std::thread([this, work = std::move(work)]() mutable { runWorker(std::move(work)); });
-    waitForQuickEnd();
+    // A run that fails at once is over within the wait, so its controls are back before the
+    // handler returns; the user's clicks and keys wait in the queue until then.
+    m_updates.serveUntil(std::chrono::steady_clock::now() + m_startWait,
+                         [this] { return !m_running; });
     return true;
-}
-
-void DeviceOperationRunner::waitForQuickEnd() {
-    // The worker's updates need the user-interface thread, so the wait keeps handling events;
-    // the user's clicks and keys are held back until the handler has returned.
-    QEventLoop loop;
-    QTimer::singleShot(m_startWait, &loop, &QEventLoop::quit);
-    connect(this, &DeviceOperationRunner::operationEnded, &loop, &QEventLoop::quit);
-    if (m_running) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
 }
 
 void DeviceOperationRunner::runWorker(DeviceWork work) {
     {
-        WidgetOperationSink sink(this, m_controls, m_timer);
+        WidgetOperationSink sink(m_updates, m_controls, m_timer);
         if (work) {
             try {
                 work(sink);
@@ -85,10 +83,12 @@ void DeviceOperationRunner::runWorker(DeviceWork work) {
                 // the page must not stay locked.
             }
         }
-        // The time field must be still before the busy flag is cleared, whatever the work did.
+        // What the work captured is let go here, not after the page has been handed back.
+        work = nullptr;
+        // The time field must be still before the device is given back, whatever the work did.
         sink.stopElapsedTimer();
     }
-    runOnObjectThread(this, [this] { EndDeviceOperation(); });
+    m_updates.apply([this] { EndDeviceOperation(); });
 }
 
 void DeviceOperationRunner::EndDeviceOperation() {
@@ -96,7 +96,7 @@ void DeviceOperationRunner::EndDeviceOperation() {
         m_controls.beforeEnabling();
     }
     setEnabled(m_controls.enabledAtEnd, true);
-    SetVelkDeviceProcessed(0);
+    m_lease.reset();
     m_running = false;
     --workersAlive;
     emit operationEnded();

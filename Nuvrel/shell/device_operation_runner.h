@@ -1,4 +1,4 @@
-// Runs one long device operation at a time on a worker thread: the busy check and busy flag,
+// Runs one long device operation at a time on a worker thread: the device held through the gate,
 // the page's controls disabled while it runs and enabled on every way out, and the progress,
 // status, "Sector:" and elapsed-time updates applied on the user-interface thread.
 #pragma once
@@ -8,11 +8,17 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <thread>
+#include <utility>
 
+#include "engine/device_gate.h"
+#include "engine/device_texts.h"
+#include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
 #include "shell/elapsed_timer.h"
 #include "shell/operation_controls.h"
+#include "shell/ui_update_channel.h"
 
 class QWidget;
 
@@ -22,7 +28,10 @@ namespace nuvrel {
 // the device again. It runs on the worker thread and must not touch widgets itself.
 using DeviceWork = std::function<void(OperationSink&)>;
 
-inline constexpr const char* kDeviceBusyText = "Velk Device is Busy!";
+// Worker thread: runs an engine and reports its outcome, and when the device refused to open, the
+// library's reason.
+void runEngineAndReport(const std::function<OperationOutcome(OperationSink&)>& run,
+                        OperationSink& sink);
 
 class DeviceOperationRunner : public QObject {
     Q_OBJECT
@@ -36,12 +45,27 @@ class DeviceOperationRunner : public QObject {
     DeviceOperationRunner& operator=(const DeviceOperationRunner&) = delete;
 
     // User-interface thread, inside a button handler, after the operation's own checks. Refuses
-    // with busyText while any operation runs; otherwise sets the busy flag, disables the
-    // controls, starts work on a worker thread and gives it the start wait to end (handling
-    // events meanwhile) before returning. Returns whether the operation was started.
+    // with busyText while the device gate is closed; otherwise holds the device, disables the
+    // controls, starts work on a worker thread and gives it the start wait to end (applying its
+    // updates meanwhile) before returning. Returns whether the operation was started.
     bool BeginDeviceOperation(const OperationControls& controls, DeviceWork work,
                               QWidget* messageParent = nullptr,
                               const QString& busyText = QString::fromLatin1(kDeviceBusyText));
+
+    // An engine run as a page's operation: the request is copied for the worker, and a device
+    // that refused to open is reported with the library's reason.
+    template <typename Request>
+    bool BeginEngineOperation(const OperationControls& controls,
+                              OperationOutcome (*engine)(const Request&, OperationSink&),
+                              Request request, QWidget* messageParent = nullptr,
+                              const QString& busyText = QString::fromLatin1(kDeviceBusyText)) {
+        return BeginDeviceOperation(
+            controls,
+            [engine, request = std::move(request)](OperationSink& sink) {
+                runEngineAndReport([&](OperationSink& to) { return engine(request, to); }, sink);
+            },
+            messageParent, busyText);
+    }
 
     // True from an accepted start until the worker has ended.
     bool isRunning() const { return m_running; }
@@ -57,18 +81,19 @@ class DeviceOperationRunner : public QObject {
     static int liveWorkers();
 
   signals:
-    // Emitted on the user-interface thread after the controls were enabled and the busy flag
-    // cleared.
+    // Emitted on the user-interface thread after the controls were enabled and the device given
+    // back.
     void operationEnded();
 
   private:
-    void waitForQuickEnd();
     void runWorker(DeviceWork work);
-    // Enables the controls and clears the busy flag; the last step of every worker.
+    // Enables the controls and gives the device back; the last step of every worker.
     void EndDeviceOperation();
 
     OperationControls m_controls;
     ElapsedTimer m_timer;
+    UiUpdateChannel m_updates{this};
+    std::optional<DeviceLease> m_lease;
     std::thread m_worker;
     bool m_running = false;
     // A run that fails at once (no device, no file) is usually over within this wait, so its

@@ -7,12 +7,11 @@
 #include <QString>
 #include <cstdint>
 
+#include "engine/device_texts.h"
+
 class QObject;
 
 namespace nuvrel {
-
-// The library's own text for no device at all, as pages that ask quietly show it themselves.
-inline constexpr const char* kDeviceNotDetectedText = "Device Not Detected!";
 
 // uiContext: an object of the user-interface thread that lives as long as the handler is installed.
 void installLibraryMessageHandler(QObject* uiContext);

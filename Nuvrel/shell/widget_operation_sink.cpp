@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "shell/elapsed_timer.h"
-#include "shell/ui_thread.h"
+#include "shell/ui_update_channel.h"
 
 namespace nuvrel {
 
@@ -19,9 +19,9 @@ QString fromView(std::string_view text) {
 
 }  // namespace
 
-WidgetOperationSink::WidgetOperationSink(QObject* uiContext, const OperationControls& controls,
-                                         ElapsedTimer& timer)
-    : m_context(uiContext), m_controls(controls), m_timer(timer) {}
+WidgetOperationSink::WidgetOperationSink(UiUpdateChannel& updates,
+                                         const OperationControls& controls, ElapsedTimer& timer)
+    : m_updates(updates), m_controls(controls), m_timer(timer) {}
 
 void WidgetOperationSink::clearPreviousRun(What what) {
     if (!m_timeCleared && m_controls.processTime != nullptr) {
@@ -35,7 +35,7 @@ void WidgetOperationSink::clearPreviousRun(What what) {
 }
 
 void WidgetOperationSink::setProgressRange(std::uint16_t upper) {
-    runOnObjectThread(m_context, [this, upper] {
+    m_updates.apply([this, upper] {
         clearPreviousRun(What::StatusAndTime);
         if (m_controls.progress != nullptr) {
             // A range of 0 ... 0 would turn the bar into Qt's busy animation, which keeps running
@@ -48,7 +48,7 @@ void WidgetOperationSink::setProgressRange(std::uint16_t upper) {
 void WidgetOperationSink::setProgressPosition(std::uint32_t position) {
     const int value = static_cast<int>(
         std::min<std::uint32_t>(position, std::numeric_limits<std::uint16_t>::max()));
-    runOnObjectThread(m_context, [this, value] {
+    m_updates.apply([this, value] {
         if (m_controls.progress != nullptr) {
             m_controls.progress->setValue(value);
         }
@@ -57,7 +57,7 @@ void WidgetOperationSink::setProgressPosition(std::uint32_t position) {
 
 void WidgetOperationSink::setStatus(std::string_view text) {
     const QString value = fromView(text);
-    runOnObjectThread(m_context, [this, value] {
+    m_updates.apply([this, value] {
         clearPreviousRun(What::StatusAndTime);
         if (m_controls.status != nullptr) {
             m_controls.status->setProperty("text", value);
@@ -67,7 +67,7 @@ void WidgetOperationSink::setStatus(std::string_view text) {
 
 void WidgetOperationSink::setSector(std::string_view text) {
     const QString value = fromView(text);
-    runOnObjectThread(m_context, [this, value] {
+    m_updates.apply([this, value] {
         if (m_controls.sector != nullptr) {
             m_controls.sector->setProperty("text", value);
         }
@@ -75,7 +75,7 @@ void WidgetOperationSink::setSector(std::string_view text) {
 }
 
 void WidgetOperationSink::setFastErase(bool ticked) {
-    runOnObjectThread(m_context, [this, ticked] {
+    m_updates.apply([this, ticked] {
         if (m_controls.fastErase != nullptr) {
             m_controls.fastErase->setChecked(ticked);
         }
@@ -83,7 +83,7 @@ void WidgetOperationSink::setFastErase(bool ticked) {
 }
 
 void WidgetOperationSink::startElapsedTimer() {
-    runOnObjectThread(m_context, [this] {
+    m_updates.apply([this] {
         // A run may still end quietly after its timer started (its file cannot be created); the
         // status line then keeps what it showed.
         clearPreviousRun(What::Time);
@@ -92,7 +92,7 @@ void WidgetOperationSink::startElapsedTimer() {
 }
 
 void WidgetOperationSink::stopElapsedTimer() {
-    runOnObjectThread(m_context, [this] { m_timer.stop(); });
+    m_updates.apply([this] { m_timer.stop(); });
 }
 
 }  // namespace nuvrel

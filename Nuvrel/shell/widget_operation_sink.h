@@ -5,16 +5,16 @@
 #include "engine/operation_sink.h"
 #include "shell/operation_controls.h"
 
-class QObject;
-
 namespace nuvrel {
 
 class ElapsedTimer;
+class UiUpdateChannel;
 
 class WidgetOperationSink final : public OperationSink {
   public:
-    // uiContext is an object of the user-interface thread; timer drives controls.processTime.
-    WidgetOperationSink(QObject* uiContext, const OperationControls& controls, ElapsedTimer& timer);
+    // updates reach the user-interface thread; timer drives controls.processTime.
+    WidgetOperationSink(UiUpdateChannel& updates, const OperationControls& controls,
+                        ElapsedTimer& timer);
 
     void setProgressRange(std::uint16_t upper) override;
     void setProgressPosition(std::uint32_t position) override;
@@ -31,7 +31,7 @@ class WidgetOperationSink final : public OperationSink {
     enum class What { Time, StatusAndTime };
     void clearPreviousRun(What what);
 
-    QObject* m_context;
+    UiUpdateChannel& m_updates;
     const OperationControls& m_controls;
     ElapsedTimer& m_timer;
     // User-interface thread only.

@@ -57,7 +57,6 @@ class GGCodeDialogTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void cleanup() { QCOMPARE(CParsedEdit::syncInProgress, false); }
 
     void texts_and_the_fields_for_add() {
         OpenDialog open;
@@ -93,10 +92,10 @@ class GGCodeDialogTest : public QObject {
         QVERIFY(!open.dialog.firstCodeField()->isEnabled());
         QVERIFY(!open.dialog.secondCodeField()->isEnabled());
         QCOMPARE(open.dialog.focusWidget(), open.dialog.addressField());
-        QCOMPARE(open.dialog.addressField()->maxLength(), 6);
-        QCOMPARE(open.dialog.dataField()->maxLength(), 4);
-        QCOMPARE(open.dialog.firstCodeField()->maxLength(), 4);
-        QCOMPARE(open.dialog.secondCodeField()->maxLength(), 4);
+        QCOMPARE(open.dialog.addressField()->textLimit(), 6);
+        QCOMPARE(open.dialog.dataField()->textLimit(), 4);
+        QCOMPARE(open.dialog.firstCodeField()->textLimit(), 4);
+        QCOMPARE(open.dialog.secondCodeField()->textLimit(), 4);
     }
 
     void typing_a_patch_shows_its_code() {
@@ -252,6 +251,48 @@ class GGCodeDialogTest : public QObject {
         QTest::keyClick(codeField, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(codeField->text(), QStringLiteral("NWFC"));
         QCOMPARE(open.dialog.addressField()->text().right(2), QStringLiteral("1F"));
+    }
+
+    // A paste is cleaned first and then cut to what the field has room for, after the caret.
+    void a_paste_is_cleaned_before_it_is_cut_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("code letters around junk") << 2 << QString() << 0 << "nw-fc!"
+                                                  << "NWFC";
+        QTest::newRow("longer than the field") << 2 << QString() << 0 << "nwfcyagw"
+                                               << "NWFC";
+        QTest::newRow("into the middle") << 3 << "AG" << 1 << "x-yz-w"
+                                         << "AXYG";
+        QTest::newRow("address with a prefix") << 0 << QString() << 0 << "$00aa80ff"
+                                               << "00AA80";
+        QTest::newRow("into a full field") << 1 << "00BB" << 4 << "12"
+                                           << "00BB";
+    }
+
+    void a_paste_is_cleaned_before_it_is_cut() {
+        QFETCH(int, field);
+        QFETCH(QString, before);
+        QFETCH(int, caret);
+        QFETCH(QString, pasted);
+        QFETCH(QString, after);
+        OpenDialog open;
+        if (field >= 2) {
+            open.codeMode();
+        }
+        CParsedEdit* fields[] = {open.dialog.addressField(), open.dialog.dataField(),
+                                 open.dialog.firstCodeField(), open.dialog.secondCodeField()};
+        CParsedEdit* target = fields[field];
+        target->setFocus();
+        target->setFieldText(before);
+        target->setCursorPosition(caret);
+        QGuiApplication::clipboard()->setText(pasted);
+        QSignalSpy beeps(target, &CParsedEdit::beeped);
+        QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(target->text(), after);
+        QCOMPARE(beeps.count(), 0);
     }
 
     void the_length_limits_stop_typing() {

@@ -28,6 +28,7 @@
 #include "shell/group_icon.h"
 #include "shell/library_messages.h"
 #include "shell/open_refusal_box.h"
+#include "shell/page_kit.h"
 #include "shell/remembered_folder.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
@@ -45,37 +46,6 @@ const QString kDeviceHelp = QStringLiteral(
 const QString kDiskHelp = QStringLiteral(
     " To store file from any external storrage, please push button \"In file\", select existing "
     "file from disk or other srorrage and press \"Write\" button for start store process.");
-
-QLineEdit* makeField(const QString& text, const char* objectName, QWidget* parent) {
-    auto* edit = new QLineEdit(text, parent);
-    edit->setReadOnly(true);
-    edit->setObjectName(QString::fromLatin1(objectName));
-    return edit;
-}
-
-QPushButton* makeButton(const QString& caption, const char* objectName, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    return button;
-}
-
-// The icon and the help text at the top of an info area.
-QHBoxLayout* makeHelpRow(const QString& icon, const QString& help, QWidget* parent) {
-    auto* row = new QHBoxLayout;
-    row->addWidget(makeGroupIcon(icon, parent), 0, Qt::AlignTop);
-    auto* text = new QLabel(help, parent);
-    text->setWordWrap(true);
-    text->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    row->addWidget(text, 1);
-    return row;
-}
-
-QFormLayout* makeForm() {
-    auto* form = new QFormLayout;
-    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    form->setVerticalSpacing(2);
-    return form;
-}
 
 }  // namespace
 
@@ -105,63 +75,52 @@ CROMPage::CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const Pa
 }
 
 QWidget* CROMPage::makeDeviceSide() {
-    auto* group = new QGroupBox(QStringLiteral("ROM Memory info:"), this);
-    auto* column = new QVBoxLayout(group);
-    column->addLayout(makeHelpRow(QStringLiteral("rom_out"), kDeviceHelp, group));
-    auto* form = makeForm();
-    m_deviceFileName = makeField(kNoInfoText, "deviceFileName", group);
-    m_deviceFileSize = makeField(kNoInfoText, "deviceFileSize", group);
-    m_deviceDomesticName = makeField(kNoInfoText, "deviceDomesticName", group);
-    form->addRow(QStringLiteral("Int. file name:"), m_deviceFileName);
-    form->addRow(QStringLiteral("File size:"), m_deviceFileSize);
-    form->addRow(QStringLiteral("Domestic ROM Name:"), m_deviceDomesticName);
-    column->addLayout(form);
-    column->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    m_outFile = makeButton(QStringLiteral("Out File"), "outFileButton", group);
-    m_read = makeButton(QStringLiteral("Read"), "readButton", group);
+    const InfoPanel panel = makeInfoPanel(QStringLiteral("ROM Memory info:"),
+                                          QStringLiteral("rom_out"), kDeviceHelp, this);
+    m_deviceFileName = addInfoRow(panel, QStringLiteral("Int. file name:"), kNoInfoText,
+                                  QStringLiteral("deviceFileName"));
+    m_deviceFileSize = addInfoRow(panel, QStringLiteral("File size:"), kNoInfoText,
+                                  QStringLiteral("deviceFileSize"));
+    m_deviceDomesticName = addInfoRow(panel, QStringLiteral("Domestic ROM Name:"), kNoInfoText,
+                                      QStringLiteral("deviceDomesticName"));
+    m_outFile =
+        makeButton(QStringLiteral("Out File"), QStringLiteral("outFileButton"), panel.group);
+    m_read = makeButton(QStringLiteral("Read"), QStringLiteral("readButton"), panel.group);
     m_read->setEnabled(false);
-    buttons->addWidget(m_outFile);
-    buttons->addWidget(m_read);
-    buttons->addStretch(1);
-    column->addLayout(buttons);
-    return group;
+    panel.buttons->addWidget(m_outFile);
+    panel.buttons->addWidget(m_read);
+    panel.buttons->addStretch(1);
+    return panel.group;
 }
 
 QWidget* CROMPage::makeDiskSide() {
-    auto* group = new QGroupBox(QStringLiteral("Disk file info:"), this);
-    auto* column = new QVBoxLayout(group);
-    column->addLayout(makeHelpRow(QStringLiteral("rom_in"), kDiskHelp, group));
-    auto* form = makeForm();
-    m_diskFileName = makeField(kNoInfoText, "diskFileName", group);
-    m_diskFileSize = makeField(kNoInfoText, "diskFileSize", group);
-    m_diskDomesticName = makeField(kNoInfoText, "diskDomesticName", group);
-    form->addRow(QStringLiteral("File name:"), m_diskFileName);
-    form->addRow(QStringLiteral("File size:"), m_diskFileSize);
-    form->addRow(QStringLiteral("Domestic ROM Name:"), m_diskDomesticName);
-    column->addLayout(form);
-    column->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    m_inFile = makeButton(QStringLiteral("In File"), "inFileButton", group);
-    m_write = makeButton(QStringLiteral("Write"), "writeButton", group);
+    const InfoPanel panel =
+        makeInfoPanel(QStringLiteral("Disk file info:"), QStringLiteral("rom_in"), kDiskHelp, this);
+    m_diskFileName = addInfoRow(panel, QStringLiteral("File name:"), kNoInfoText,
+                                QStringLiteral("diskFileName"));
+    m_diskFileSize = addInfoRow(panel, QStringLiteral("File size:"), kNoInfoText,
+                                QStringLiteral("diskFileSize"));
+    m_diskDomesticName = addInfoRow(panel, QStringLiteral("Domestic ROM Name:"), kNoInfoText,
+                                    QStringLiteral("diskDomesticName"));
+    m_inFile = makeButton(QStringLiteral("In File"), QStringLiteral("inFileButton"), panel.group);
+    m_write = makeButton(QStringLiteral("Write"), QStringLiteral("writeButton"), panel.group);
     m_write->setEnabled(false);
-    m_verify = new QCheckBox(QStringLiteral("Verify data"), group);
-    m_verify->setObjectName(QStringLiteral("verifyBox"));
+    m_verify =
+        makeCheckBox(QStringLiteral("Verify data"), QStringLiteral("verifyBox"), panel.group);
     m_verify->setEnabled(false);
-    m_fastErase = new QCheckBox(QStringLiteral("Fast Erase"), group);
-    m_fastErase->setObjectName(QStringLiteral("fastEraseBox"));
+    m_fastErase =
+        makeCheckBox(QStringLiteral("Fast Erase"), QStringLiteral("fastEraseBox"), panel.group);
     m_fastErase->setEnabled(false);
+    panel.buttons->addWidget(m_inFile);
+    panel.buttons->addWidget(m_write);
+    panel.buttons->addStretch(1);
+    panel.buttons->addWidget(m_verify);
+    panel.buttons->addWidget(m_fastErase);
     // On its own line just above "Write": the row of buttons and boxes has no room to spare.
-    m_patchNote = new QLabel(group);
+    m_patchNote = new QLabel(panel.group);
     m_patchNote->setObjectName(QStringLiteral("patchNote"));
-    column->addWidget(m_patchNote);
-    buttons->addWidget(m_inFile);
-    buttons->addWidget(m_write);
-    buttons->addStretch(1);
-    buttons->addWidget(m_verify);
-    buttons->addWidget(m_fastErase);
-    column->addLayout(buttons);
-    return group;
+    panel.column->insertWidget(panel.column->indexOf(panel.buttons), m_patchNote);
+    return panel.group;
 }
 
 QWidget* CROMPage::makeStatistics() {
@@ -173,9 +132,10 @@ QWidget* CROMPage::makeStatistics() {
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
-    m_status = makeField(QString(), "statusLine", group);
-    m_sector = makeField(QString(), "sectorField", group);
-    m_processTime = makeField(QStringLiteral("00:00:00"), "processTimeField", group);
+    m_status = makeInfoField(QString(), QStringLiteral("statusLine"), group);
+    m_sector = makeInfoField(QString(), QStringLiteral("sectorField"), group);
+    m_processTime =
+        makeInfoField(QStringLiteral("00:00:00"), QStringLiteral("processTimeField"), group);
     m_processTime->setMaximumWidth(
         m_processTime->fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) + 16);
     grid->addWidget(new QLabel(QStringLiteral("Progress:"), group), 0, 0);
@@ -274,11 +234,11 @@ void CROMPage::updatePatchNote() {
     }
 }
 
-bool CROMPage::beginRun(DeviceOperation operation, DeviceWork work) {
+bool CROMPage::beginRun(const std::function<bool()>& start) {
     // Set before the start: a run that ends within the start wait ends before the call returns.
     m_runActive = true;
     updateWrite();
-    if (!m_runner.BeginDeviceOperation(controlsFor(operation), std::move(work), this)) {
+    if (!start()) {
         m_runActive = false;
         updateWrite();
         return false;
@@ -300,20 +260,23 @@ void CROMPage::onOperationEnded() {
 }
 
 OperationControls CROMPage::controlsFor(DeviceOperation operation) const {
-    OperationControls controls;
-    controls.progress = m_progress;
-    controls.status = m_status;
-    controls.processTime = m_processTime;
-    controls.sector = m_sector;
-    controls.fastErase = m_fastErase;
-    OperationButtons buttons;
-    buttons.write = m_write;
-    buttons.read = m_read;
-    buttons.inFile = m_inFile;
-    buttons.outFile = m_outFile;
-    buttons.verify = m_verify;
-    buttons.fastErase = m_fastErase;
-    applyControlsTable(operation, buttons, controls);
+    OperationControls controls{.progress = m_progress,
+                               .status = m_status,
+                               .processTime = m_processTime,
+                               .sector = m_sector,
+                               .fastErase = m_fastErase,
+                               .disabledAtStart = {},
+                               .enabledAtEnd = {},
+                               .beforeEnabling = {}};
+    applyControlsTable(operation,
+                       {.write = m_write,
+                        .read = m_read,
+                        .inFile = m_inFile,
+                        .outFile = m_outFile,
+                        .verify = m_verify,
+                        .clearRam = nullptr,
+                        .fastErase = m_fastErase},
+                       controls);
     return controls;
 }
 
@@ -347,9 +310,9 @@ void CROMPage::OnWrite() {
             ApplyPatches(patches, buffer, length);
         };
     }
-    beginRun(DeviceOperation::RomWrite, [request = std::move(request)](OperationSink& sink) {
-        const OpenRefusalWatch watch;
-        reportOpenRefusal(WriteRom(request, sink), watch, sink);
+    beginRun([&] {
+        return m_runner.BeginEngineOperation(controlsFor(DeviceOperation::RomWrite), WriteRom,
+                                             std::move(request), this);
     });
 }
 
@@ -392,9 +355,9 @@ void CROMPage::OnRead() {
     request.outputPath = toEnginePath(m_outPath);
     request.length = m_deviceRomSize;
     // After a read-back "Write" waits for the next selection.
-    if (beginRun(DeviceOperation::RomRead, [request = std::move(request)](OperationSink& sink) {
-            const OpenRefusalWatch watch;
-            reportOpenRefusal(ReadRom(request, sink), watch, sink);
+    if (beginRun([&] {
+            return m_runner.BeginEngineOperation(controlsFor(DeviceOperation::RomRead), ReadRom,
+                                                 std::move(request), this);
         })) {
         m_writeArmed = false;
         updateWrite();

@@ -5,6 +5,8 @@
 // info" page shows here as well.
 #pragma once
 
+#include <functional>
+
 #include <QString>
 #include <cstdint>
 
@@ -82,7 +84,7 @@ class CROMPage : public CSheetPage {
     void updateWrite();
     void updatePatchNote();
     // Starts an operation of this page; false when the runner refused it.
-    bool beginRun(DeviceOperation operation, DeviceWork work);
+    bool beginRun(const std::function<bool()>& start);
     void onOperationEnded();
     OperationControls controlsFor(DeviceOperation operation) const;
 

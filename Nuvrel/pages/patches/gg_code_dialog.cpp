@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <string>
 
@@ -126,6 +127,16 @@ CGGCode::CGGCode(QWidget* parent) : QDialog(parent) {
     layout->addWidget(patchGroup);
     layout->addWidget(codeGroup);
     layout->addWidget(buttons);
+    // A conversion rewrites the other pair under a signal blocker, so it never starts another.
+    for (CParsedEdit* field : {m_addressField, m_dataField}) {
+        connect(field, &CParsedEdit::hexDigitTyped, this, &CGGCode::UpdateCodeFromPatch);
+        connect(field, &QLineEdit::textChanged, this, &CGGCode::SyncFromFocusedField);
+    }
+    for (CParsedEdit* field : {m_firstCodeField, m_secondCodeField}) {
+        connect(field, &CParsedEdit::codeLetterTyped, this, &CGGCode::UpdatePatchFromCode);
+        connect(field, &QLineEdit::textChanged, this, &CGGCode::SyncFromFocusedField);
+    }
+
     const QList<QWidget*> tabOrder{m_patchMode, m_addressField,   m_dataField,
                                    m_codeMode,  m_firstCodeField, m_secondCodeField};
     for (qsizetype i = 1; i < tabOrder.size(); ++i) {
@@ -139,17 +150,19 @@ int CGGCode::exec() {
 }
 
 void CGGCode::prepareFields() {
-    // The dialog is reused: whatever field had the focus last time must not steer the filling,
-    // or a data word wider than 16 bits would come back cut from the code fields.
-    m_preparing = true;
-    m_addressField->setFieldText(
-        fromLatin1(FormatPatchAddress(static_cast<std::uint32_t>(m_address))));
-    m_dataField->setFieldText(fromLatin1(FormatPatchData(static_cast<std::uint32_t>(m_data))));
+    {
+        // The dialog is reused: whatever field had the focus last time must not steer the
+        // filling, or a data word wider than 16 bits would come back cut from the code fields.
+        const QSignalBlocker address(m_addressField);
+        const QSignalBlocker data(m_dataField);
+        m_addressField->setFieldText(
+            fromLatin1(FormatPatchAddress(static_cast<std::uint32_t>(m_address))));
+        m_dataField->setFieldText(fromLatin1(FormatPatchData(static_cast<std::uint32_t>(m_data))));
+    }
     m_patchMode->setChecked(true);
     m_codeMode->setEnabled(!m_modify);
     applyEnableRule();
     UpdateCodeFromPatch();
-    m_preparing = false;
     // In modify mode only the data can change.
     (m_modify ? m_dataField : m_addressField)->setFocus();
 }
@@ -166,6 +179,8 @@ void CGGCode::UpdateCodeFromPatch() {
     char code[kGameGenieCodeBufferSize];
     EncodeGameGenie(static_cast<std::uint32_t>(parseField(m_addressField)),
                     static_cast<std::uint32_t>(parseField(m_dataField)), code);
+    const QSignalBlocker first(m_firstCodeField);
+    const QSignalBlocker second(m_secondCodeField);
     m_firstCodeField->setFieldText(QString::fromLatin1(code, kCodeLetters));
     m_secondCodeField->setFieldText(QString::fromLatin1(code + kCodeLetters + 1, kCodeLetters));
 }
@@ -176,14 +191,13 @@ void CGGCode::UpdatePatchFromCode() {
     const std::string joined = m_firstCodeField->text().left(kFieldRead).toStdString() + "-" +
                                m_secondCodeField->text().left(kFieldRead).toStdString();
     const GameGeniePatch patch = DecodeGameGenie(joined.c_str());
+    const QSignalBlocker address(m_addressField);
+    const QSignalBlocker data(m_dataField);
     m_addressField->setFieldText(fromLatin1(FormatPatchAddress(patch.address)));
     m_dataField->setFieldText(fromLatin1(FormatPatchData(patch.data)));
 }
 
 void CGGCode::SyncFromFocusedField() {
-    if (m_preparing) {
-        return;
-    }
     const QWidget* focused = focusWidget();
     if (focused == m_addressField || focused == m_dataField) {
         UpdateCodeFromPatch();

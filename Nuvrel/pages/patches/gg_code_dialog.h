@@ -14,7 +14,7 @@ class QRadioButton;
 
 namespace nuvrel {
 
-class CGGCode : public QDialog, public ParsedEditParent {
+class CGGCode : public QDialog {
     Q_OBJECT
 
   public:
@@ -34,10 +34,6 @@ class CGGCode : public QDialog, public ParsedEditParent {
     // The filling exec() does, for a dialog shown without it.
     void prepareFields();
 
-    void UpdateCodeFromPatch() override;
-    void UpdatePatchFromCode() override;
-    void SyncFromFocusedField() override;
-
     CParsedEdit* addressField() const { return m_addressField; }
     CParsedEdit* dataField() const { return m_dataField; }
     CParsedEdit* firstCodeField() const { return m_firstCodeField; }
@@ -47,6 +43,11 @@ class CGGCode : public QDialog, public ParsedEditParent {
 
   public slots:
     void accept() override;
+    // From the address and data fields to the two code fields, and back.
+    void UpdateCodeFromPatch();
+    void UpdatePatchFromCode();
+    // The conversion away from whichever pair holds the keyboard focus; nothing elsewhere.
+    void SyncFromFocusedField();
 
   private:
     void applyEnableRule();
@@ -55,8 +56,6 @@ class CGGCode : public QDialog, public ParsedEditParent {
     std::int32_t m_address = 0;
     std::int32_t m_data = 0;
     bool m_modify = false;
-    // While exec() fills the fields, their changes bring nothing into step.
-    bool m_preparing = false;
 
     QRadioButton* m_patchMode = nullptr;
     QRadioButton* m_codeMode = nullptr;

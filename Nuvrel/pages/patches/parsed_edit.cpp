@@ -17,8 +17,7 @@ constexpr std::string_view kCodeLetters = "0123456789abcdefghjklmnprstvwxyzABCDE
 constexpr std::uint16_t kControlKind = 0xFFFF;
 constexpr std::uint16_t kRefusedKind = 0x0004;
 
-// How much of the text the change handling looks at, and keeps.
-constexpr int kTextRead = 20;
+// The most a field ever keeps, whatever set it.
 constexpr int kTextKept = 19;
 
 // Only ASCII counts: a character outside it never matches a set, whatever its low byte.
@@ -50,22 +49,60 @@ bool RegisterParsedEditClass() {
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
+ParsedTextValidator::ParsedTextValidator(std::uint16_t filter, QObject* parent)
+    : QValidator(parent), m_filter(filter), m_room(kTextKept) {}
+
+QString ParsedTextValidator::cleaned(const QString& text) const {
+    QString kept;
+    for (const QChar c : text.toUpper()) {
+        if (keptBy(c, m_filter)) {
+            kept.append(c);
+        }
+    }
+    return kept;
+}
+
+QValidator::State ParsedTextValidator::validate(QString& input, int& position) const {
+    // The field hands over the whole new text with the caret just after what was inserted; what
+    // follows the caret was there before and is kept, so only the insertion is cut to the room.
+    const int caret = std::clamp(position, 0, static_cast<int>(input.size()));
+    QString head = cleaned(input.left(caret));
+    const QString tail = cleaned(input.mid(caret));
+    const int room = std::min(m_room, kTextKept);
+    if (head.size() + tail.size() > room) {
+        head.truncate(std::max<qsizetype>(0, room - tail.size()));
+    }
+    input = head + tail;
+    position = static_cast<int>(head.size());
+    return Acceptable;
+}
+
+void ParsedTextValidator::fixup(QString& input) const {
+    int position = static_cast<int>(input.size());
+    validate(input, position);
+}
+
 CParsedEdit::CParsedEdit(std::uint16_t filter, QWidget* parent)
-    : QLineEdit(parent), m_filter(filter) {
-    connect(this, &QLineEdit::textChanged, this, &CParsedEdit::onTextChanged);
+    : QLineEdit(parent), m_filter(filter), m_validator(new ParsedTextValidator(filter, this)) {
+    m_validator->setRoom(userRoom());
+    setValidator(m_validator);
+    // Deleting below the limit brings the limit back for a text the program set longer.
+    connect(this, &QLineEdit::textChanged, this, [this] { m_validator->setRoom(userRoom()); });
+}
+
+int CParsedEdit::userRoom() const {
+    return std::max<int>(m_limit, static_cast<int>(text().size()));
 }
 
 void CParsedEdit::setTextLimit(int limit) {
     m_limit = limit;
-    setMaxLength(std::max<int>(m_limit, static_cast<int>(text().size())));
+    m_validator->setRoom(userRoom());
 }
 
 void CParsedEdit::setFieldText(const QString& text) {
-    const int room = std::max<int>(m_limit, static_cast<int>(text.size()));
-    if (maxLength() != room) {
-        setMaxLength(room);
-    }
+    m_validator->setRoom(std::max<int>(m_limit, static_cast<int>(text.size())));
     setText(text);
+    m_validator->setRoom(userRoom());
 }
 
 void CParsedEdit::SignalBadInput() {
@@ -95,62 +132,11 @@ void CParsedEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLineEdit::keyPressEvent(event);
-    ParsedEditParent* dialog = parentDialog();
-    if (dialog == nullptr) {
-        return;
-    }
     if (kind == FilterHexDigits) {
-        dialog->UpdateCodeFromPatch();
+        emit hexDigitTyped();
     } else if (kind == FilterCodeLetters) {
-        dialog->UpdatePatchFromCode();
+        emit codeLetterTyped();
     }
-}
-
-void CParsedEdit::onTextChanged() {
-    if (syncInProgress) {
-        return;
-    }
-    const bool selected = hasSelectedText();
-    const int selectionFrom = selected ? selectionStart() : cursorPosition();
-    const int selectionLength = selected ? static_cast<int>(selectedText().size()) : 0;
-    const bool caretAtStart = selected && cursorPosition() == selectionFrom;
-
-    // Pasted text never went through the typed-character check: it is cleaned here, silently.
-    const QString upper = text().left(kTextRead).toUpper();
-    QString cleaned;
-    for (const QChar c : upper) {
-        if (keptBy(c, m_filter) && cleaned.size() < kTextKept) {
-            cleaned.append(c);
-        }
-    }
-    if (cleaned != text()) {
-        // Fires this handling again, which then finds nothing to change.
-        setFieldText(cleaned);
-    }
-    // Deleting below the limit brings the limit back for a text the program set longer.
-    const int room = std::max<int>(m_limit, static_cast<int>(text().size()));
-    if (maxLength() != room) {
-        setMaxLength(room);
-    }
-
-    const int length = static_cast<int>(text().size());
-    const int from = std::min(selectionFrom, length);
-    const int to = std::min(selectionFrom + selectionLength, length);
-    if (to > from) {
-        setSelection(caretAtStart ? to : from, caretAtStart ? from - to : to - from);
-    } else {
-        setCursorPosition(from);
-    }
-
-    if (ParsedEditParent* dialog = parentDialog()) {
-        syncInProgress = true;
-        dialog->SyncFromFocusedField();
-        syncInProgress = false;
-    }
-}
-
-ParsedEditParent* CParsedEdit::parentDialog() const {
-    return dynamic_cast<ParsedEditParent*>(window());
 }
 
 }  // namespace nuvrel

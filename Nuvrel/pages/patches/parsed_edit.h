@@ -1,10 +1,11 @@
 // The parsed edit: a one-line field that accepts only the characters of its filter (hexadecimal
-// digits, or the Game Genie letters), shows its text in upper case, and after every change asks
-// the dialog it sits in to bring the other form of the patch into step.
+// digits, or the Game Genie letters) and shows its text in upper case. It knows nothing of the
+// dialog it sits in: it says what was typed, and the dialog follows its text changes.
 #pragma once
 
 #include <QLineEdit>
 #include <QString>
+#include <QValidator>
 #include <cstdint>
 
 class QKeyEvent;
@@ -14,21 +15,32 @@ namespace nuvrel {
 inline constexpr std::uint16_t FilterHexDigits = 0x0001;
 inline constexpr std::uint16_t FilterCodeLetters = 0x0002;
 
-// What a parsed edit calls on the dialog it belongs to (the Add Code dialog).
-class ParsedEditParent {
-  public:
-    virtual void UpdateCodeFromPatch() = 0;
-    virtual void UpdatePatchFromCode() = 0;
-    virtual void SyncFromFocusedField() = 0;
-
-  protected:
-    ~ParsedEditParent() = default;
-};
-
 // The control's one-time set-up, run by the patch page when it is created. Qt has no window
 // classes to register; what can still fail is that widgets cannot be made in this process at all
 // (no QApplication). Calling it again gives the same answer.
 bool RegisterParsedEditClass();
+
+// Cleans whatever reaches the field (typed, pasted, dropped or set): upper case, only the
+// filter's characters, and then cut to the room the field has. Pasted text is cleaned before it
+// is cut, so a paste of "nw-fc!" into a four-letter field gives "NWFC".
+class ParsedTextValidator : public QValidator {
+    Q_OBJECT
+
+  public:
+    ParsedTextValidator(std::uint16_t filter, QObject* parent = nullptr);
+
+    // The most characters the text may hold after the change being validated.
+    void setRoom(int room) { m_room = room; }
+
+    State validate(QString& input, int& position) const override;
+    void fixup(QString& input) const override;
+
+  private:
+    QString cleaned(const QString& text) const;
+
+    std::uint16_t m_filter;
+    int m_room;
+};
 
 class CParsedEdit : public QLineEdit {
     Q_OBJECT
@@ -46,27 +58,27 @@ class CParsedEdit : public QLineEdit {
     // Sets the text as the program does, without the limit cutting it.
     void setFieldText(const QString& text);
 
-    // Raised while the dialog's fields are being brought into step, so the fields a conversion
-    // rewrites neither filter again nor start another conversion. Shared by all parsed edits.
-    static inline bool syncInProgress = false;
-
   signals:
     // NotifyIllegalChar: a typed character was refused. A receiver connected directly that sets
     // *handled takes over, and no beep sounds.
     void illegalCharacter(bool* handled);
     // The refusal beep sounded.
     void beeped();
+    // A hexadecimal digit or a code letter was typed and let through (after the text changed).
+    void hexDigitTyped();
+    void codeLetterTyped();
 
   protected:
     virtual void SignalBadInput();
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void onTextChanged();
-    ParsedEditParent* parentDialog() const;
+    // The room an edit by the user has: the limit, or a longer text the program set.
+    int userRoom() const;
 
     std::uint16_t m_filter;
     int m_limit = 32767;
+    ParsedTextValidator* m_validator;
 };
 
 }  // namespace nuvrel

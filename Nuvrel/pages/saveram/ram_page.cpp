@@ -25,6 +25,7 @@
 #include "shell/library_messages.h"
 #include "shell/open_refusal_box.h"
 #include "shell/operation_buttons.h"
+#include "shell/page_kit.h"
 #include "shell/remembered_folder.h"
 #include "shell/settings_store.h"
 #include "shell/user_prompts.h"
@@ -50,25 +51,28 @@ std::uint32_t fileSize32(qint64 size) {
     return static_cast<std::uint32_t>(size > kLargest ? kLargest : size);
 }
 
-QLineEdit* makeReadOnlyField(const QString& objectName, const QString& text, QWidget* parent) {
-    auto* field = new QLineEdit(text, parent);
-    field->setObjectName(objectName);
-    field->setReadOnly(true);
-    field->setFocusPolicy(Qt::NoFocus);
-    return field;
-}
-
-QPushButton* makeButton(const QString& caption, const QString& objectName, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(objectName);
-    return button;
-}
-
-QLabel* makeHelpText(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    return label;
+// One side of the page: icon and help text, the labelled name field, and the bottom row of
+// controls, in which a null entry is the stretch between the groups.
+void layOutSide(QGroupBox* group, const QString& icon, const QString& help, const QString& label,
+                QLineEdit* nameField, std::initializer_list<QWidget*> bottomRow) {
+    auto* layout = new QGridLayout(group);
+    layout->addWidget(makeGroupIcon(icon, group), 0, 0, Qt::AlignTop);
+    layout->addWidget(makeHelpText(help, group), 0, 1);
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(new QLabel(label, group));
+    nameRow->addWidget(nameField, 1);
+    layout->addLayout(nameRow, 1, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    for (QWidget* widget : bottomRow) {
+        if (widget == nullptr) {
+            buttons->addStretch(1);
+        } else {
+            buttons->addWidget(widget);
+        }
+    }
+    layout->addLayout(buttons, 2, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(0, 1);
 }
 
 }  // namespace
@@ -88,54 +92,23 @@ void CRAMPage::buildControls() {
     // Left: the device side.
     auto* ramGroup = new QGroupBox(QStringLiteral("RAM Memory info:"), this);
     ramGroup->setObjectName(QStringLiteral("ramInfoGroup"));
-    m_internalName = makeReadOnlyField(QStringLiteral("internalName"), QString(), ramGroup);
+    m_internalName = makeInfoField(QString(), QStringLiteral("internalName"), ramGroup, false);
     m_clearRam =
         makeButton(QStringLiteral("Clear RAM"), QStringLiteral("clearRamButton"), ramGroup);
     m_outFile = makeButton(QStringLiteral("Out File"), QStringLiteral("outFileButton"), ramGroup);
     m_read = makeButton(QStringLiteral("Read"), QStringLiteral("readButton"), ramGroup);
-    {
-        auto* layout = new QGridLayout(ramGroup);
-        layout->addWidget(makeGroupIcon(QStringLiteral("ram_out"), ramGroup), 0, 0, Qt::AlignTop);
-        layout->addWidget(makeHelpText(kReadHelp, ramGroup), 0, 1);
-        auto* nameRow = new QHBoxLayout;
-        nameRow->addWidget(new QLabel(QStringLiteral("Int. file name:"), ramGroup));
-        nameRow->addWidget(m_internalName, 1);
-        layout->addLayout(nameRow, 1, 0, 1, 2);
-        auto* buttons = new QHBoxLayout;
-        buttons->addWidget(m_clearRam);
-        buttons->addStretch(1);
-        buttons->addWidget(m_outFile);
-        buttons->addWidget(m_read);
-        layout->addLayout(buttons, 2, 0, 1, 2);
-        layout->setColumnStretch(1, 1);
-        layout->setRowStretch(0, 1);
-    }
+    layOutSide(ramGroup, QStringLiteral("ram_out"), kReadHelp, QStringLiteral("Int. file name:"),
+               m_internalName, {m_clearRam, nullptr, m_outFile, m_read});
 
     // Right: the file side.
     auto* fileGroup = new QGroupBox(QStringLiteral("Disk SRM file info:"), this);
     fileGroup->setObjectName(QStringLiteral("fileInfoGroup"));
-    m_fileName = makeReadOnlyField(QStringLiteral("fileName"), QString(), fileGroup);
+    m_fileName = makeInfoField(QString(), QStringLiteral("fileName"), fileGroup, false);
     m_inFile = makeButton(QStringLiteral("In File"), QStringLiteral("inFileButton"), fileGroup);
     m_write = makeButton(QStringLiteral("Write"), QStringLiteral("writeButton"), fileGroup);
-    m_verify = new QCheckBox(QStringLiteral("Verify data"), fileGroup);
-    m_verify->setObjectName(QStringLiteral("verifyBox"));
-    {
-        auto* layout = new QGridLayout(fileGroup);
-        layout->addWidget(makeGroupIcon(QStringLiteral("ram_in"), fileGroup), 0, 0, Qt::AlignTop);
-        layout->addWidget(makeHelpText(kWriteHelp, fileGroup), 0, 1);
-        auto* nameRow = new QHBoxLayout;
-        nameRow->addWidget(new QLabel(QStringLiteral("File name:"), fileGroup));
-        nameRow->addWidget(m_fileName, 1);
-        layout->addLayout(nameRow, 1, 0, 1, 2);
-        auto* buttons = new QHBoxLayout;
-        buttons->addWidget(m_verify);
-        buttons->addStretch(1);
-        buttons->addWidget(m_inFile);
-        buttons->addWidget(m_write);
-        layout->addLayout(buttons, 2, 0, 1, 2);
-        layout->setColumnStretch(1, 1);
-        layout->setRowStretch(0, 1);
-    }
+    m_verify = makeCheckBox(QStringLiteral("Verify data"), QStringLiteral("verifyBox"), fileGroup);
+    layOutSide(fileGroup, QStringLiteral("ram_in"), kWriteHelp, QStringLiteral("File name:"),
+               m_fileName, {m_verify, nullptr, m_inFile, m_write});
 
     // Below: the run.
     auto* statsGroup = new QGroupBox(QStringLiteral("Operations statistics:"), this);
@@ -145,11 +118,11 @@ void CRAMPage::buildControls() {
     m_progress->setTextVisible(false);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
-    m_status = makeReadOnlyField(QStringLiteral("statusLine"), QString(), statsGroup);
+    m_status = makeInfoField(QString(), QStringLiteral("statusLine"), statsGroup, false);
     m_status->setAlignment(Qt::AlignCenter);
     m_status->setFrame(false);
     m_processTime =
-        makeReadOnlyField(QStringLiteral("processTime"), QStringLiteral("00:00:00"), statsGroup);
+        makeInfoField(QStringLiteral("00:00:00"), QStringLiteral("processTime"), statsGroup, false);
     m_processTime->setFrame(false);
     m_refresh = makeButton(QStringLiteral("Refresh"), QStringLiteral("refreshButton"), statsGroup);
     {
@@ -270,13 +243,8 @@ void CRAMPage::chooseOutFile() {
 
 void CRAMPage::startRead() {
     const SaveRamReadRequest request{toEnginePath(m_outPath), m_readLength};
-    m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::SaveRamRead),
-        [request](OperationSink& sink) {
-            const OpenRefusalWatch watch;
-            reportOpenRefusal(ReadSaveRam(request, sink), watch, sink);
-        },
-        this);
+    m_runner.BeginEngineOperation(controlsFor(DeviceOperation::SaveRamRead), ReadSaveRam, request,
+                                  this);
 }
 
 void CRAMPage::chooseInFile() {
@@ -361,13 +329,8 @@ void CRAMPage::startWrite() {
         request.length = prepared.windowBytes;
         request.windowImage = prepared.windowImage;
     }
-    const bool started = m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::SaveRamWrite),
-        [request](OperationSink& sink) {
-            const OpenRefusalWatch watch;
-            reportOpenRefusal(WriteSaveRam(request, sink), watch, sink);
-        },
-        this);
+    const bool started = m_runner.BeginEngineOperation(controlsFor(DeviceOperation::SaveRamWrite),
+                                                       WriteSaveRam, request, this);
     if (started) {
         m_verifyWrites = verify;
     }
@@ -392,28 +355,28 @@ void CRAMPage::startClear() {
     // until "In File" is used again.
     m_inPath = QStringLiteral(" ");
     const SaveRamClearRequest request{m_ramSize, m_verifyWrites};
-    m_runner.BeginDeviceOperation(
-        controlsFor(DeviceOperation::SaveRamClear),
-        [request](OperationSink& sink) {
-            const OpenRefusalWatch workerWatch;
-            reportOpenRefusal(ClearSaveRam(request, sink), workerWatch, sink);
-        },
-        this, busyText);
+    m_runner.BeginEngineOperation(controlsFor(DeviceOperation::SaveRamClear), ClearSaveRam, request,
+                                  this, busyText);
 }
 
 OperationControls CRAMPage::controlsFor(DeviceOperation operation) const {
-    OperationControls controls;
-    controls.progress = m_progress;
-    controls.status = m_status;
-    controls.processTime = m_processTime;
-    OperationButtons buttons;
-    buttons.write = m_write;
-    buttons.read = m_read;
-    buttons.inFile = m_inFile;
-    buttons.outFile = m_outFile;
-    buttons.verify = m_verify;
-    buttons.clearRam = m_clearRam;
-    applyControlsTable(operation, buttons, controls);
+    OperationControls controls{.progress = m_progress,
+                               .status = m_status,
+                               .processTime = m_processTime,
+                               .sector = nullptr,
+                               .fastErase = nullptr,
+                               .disabledAtStart = {},
+                               .enabledAtEnd = {},
+                               .beforeEnabling = {}};
+    applyControlsTable(operation,
+                       {.write = m_write,
+                        .read = m_read,
+                        .inFile = m_inFile,
+                        .outFile = m_outFile,
+                        .verify = m_verify,
+                        .clearRam = m_clearRam,
+                        .fastErase = nullptr},
+                       controls);
     return controls;
 }
 

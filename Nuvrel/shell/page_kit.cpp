@@ -1,0 +1,81 @@
+#include "shell/page_kit.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/group_icon.h"
+
+namespace nuvrel {
+
+QPushButton* makeButton(const QString& caption, const QString& objectName, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    return button;
+}
+
+QCheckBox* makeCheckBox(const QString& caption, const QString& objectName, QWidget* parent) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(objectName);
+    return box;
+}
+
+QLineEdit* makeInfoField(const QString& text, const QString& objectName, QWidget* parent,
+                         bool takesFocus) {
+    auto* field = new QLineEdit(text, parent);
+    field->setObjectName(objectName);
+    field->setReadOnly(true);
+    if (!takesFocus) {
+        field->setFocusPolicy(Qt::NoFocus);
+    }
+    return field;
+}
+
+QLabel* makeHelpText(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    return label;
+}
+
+QHBoxLayout* makeHelpRow(const QString& icon, const QString& help, QWidget* parent) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(makeGroupIcon(icon, parent), 0, Qt::AlignTop);
+    row->addWidget(makeHelpText(help, parent), 1);
+    return row;
+}
+
+QFormLayout* makeInfoForm() {
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->setVerticalSpacing(2);
+    return form;
+}
+
+InfoPanel makeInfoPanel(const QString& title, const QString& icon, const QString& help,
+                        QWidget* parent) {
+    InfoPanel panel{};
+    panel.group = new QGroupBox(title, parent);
+    panel.column = new QVBoxLayout(panel.group);
+    panel.column->addLayout(makeHelpRow(icon, help, panel.group));
+    panel.form = makeInfoForm();
+    panel.column->addLayout(panel.form);
+    panel.column->addStretch(1);
+    panel.buttons = new QHBoxLayout;
+    panel.column->addLayout(panel.buttons);
+    return panel;
+}
+
+QLineEdit* addInfoRow(const InfoPanel& panel, const QString& label, const QString& text,
+                      const QString& objectName) {
+    QLineEdit* field = makeInfoField(text, objectName, panel.group);
+    panel.form->addRow(label, field);
+    return field;
+}
+
+}  // namespace nuvrel
