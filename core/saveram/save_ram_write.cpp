@@ -144,8 +144,7 @@ OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink&
         // completed write that stores the file's name.
         return Ended(OperationResult::NothingToSend, kSaveTooSmallText);
     }
-    return RunSave(SaveRun{request.inputPath, window, request.verify, request.cancel, image},
-                   sink);
+    return RunSave(SaveRun{request.inputPath, window, request.verify, request.cancel, image}, sink);
 }
 
 OperationOutcome ClearSaveRam(const SaveRamClearRequest& request, OperationSink& sink) {
