@@ -7,6 +7,7 @@
 #include "engine/input_file.h"
 #include "engine/replacing_file.h"
 #include "genesis/genesis_header.h"
+#include "genesis/rom_image_format.h"
 
 namespace nuvrel {
 namespace {
@@ -39,6 +40,19 @@ std::uint16_t ComputeGenesisChecksum(std::span<const std::uint8_t> image) {
 }
 
 std::optional<ImageChecksum> ReadImageChecksum(const std::string& path) {
+    // An SMD or byte-swapped file sums as the plain image it stands for, as the cartridge will.
+    if (const RomFormatDetection format = DetectRomImageFile(path);
+        format.format != RomImageFormat::Plain) {
+        const auto file = ReadImage(path);
+        if (!file) {
+            return std::nullopt;
+        }
+        const std::vector<std::uint8_t> plain = ToPlainImage(*file, format.format);
+        if (plain.size() < kChecksumStart) {
+            return std::nullopt;
+        }
+        return ImageChecksum{StoredChecksum(plain), ComputeGenesisChecksum(plain)};
+    }
     // Summed as it is read, so even a wrongly chosen huge file takes no more memory than this.
     const InputFile file(path);
     if (!file.opened() || file.size() < kGenesisHeaderOffset + kGenesisHeaderLength) {

@@ -230,6 +230,28 @@ class ExRomPageTest : public QObject {
         QCOMPARE(pages.header.checksumNote()->text(), QString());
     }
 
+    void an_smd_file_shows_the_header_and_checksum_of_its_plain_image() {
+        Pages pages;
+        RecordingPrompts prompts;
+        QByteArray plain = romtest::genesisImage(0x8000, "SMD CART");
+        std::uint16_t sum = 0;
+        for (int i = 0x200; i < plain.size(); i += 2) {
+            sum = static_cast<std::uint16_t>(sum + (static_cast<std::uint8_t>(plain[i]) << 8 |
+                                                    static_cast<std::uint8_t>(plain[i + 1])));
+        }
+        plain[0x18E] = static_cast<char>(sum >> 8);
+        plain[0x18F] = static_cast<char>(sum);
+        pages.image.setPath(image("game.smd", romtest::asSmd(plain)));
+        pages.image.setSize(static_cast<std::uint32_t>(plain.size()));
+        pages.header.activate();
+        QVERIFY(pages.header.field(CEXROMPage::DomesticName)->text().startsWith("SMD CART"));
+        QCOMPARE(pages.header.checksumNote()->text(), QStringLiteral("matches"));
+        QCOMPARE(pages.header.formatNote()->text(),
+                 QStringLiteral("SMD image (interleaved), de-interleaved in memory"));
+        pages.header.deviceSourceButton()->click();
+        QCOMPARE(pages.header.formatNote()->text(), QString());
+    }
+
     void the_device_source_shows_the_rom_in_the_device_data() {
         QTest::addColumn<QByteArray>("storedName");
         QTest::addColumn<QString>("shownName");

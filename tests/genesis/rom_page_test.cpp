@@ -155,16 +155,7 @@ class RomPageTest : public QObject {
         velksim::SimServer sim(romtest::quickDevice('g'));
         QVERIFY(sim.start());
         const QByteArray plain = romtest::genesisImage(0x8000, "SMD CART");
-        // 512 header bytes, then each 16 KiB with its odd bytes first.
-        QByteArray smd(512, '\0');
-        for (int block = 0; block < plain.size(); block += 16384) {
-            for (int i = 1; i < 16384; i += 2) {
-                smd.append(plain[block + i]);
-            }
-            for (int i = 0; i < 16384; i += 2) {
-                smd.append(plain[block + i]);
-            }
-        }
+        const QByteArray smd = romtest::asSmd(plain);
         Pages pages;
         RecordingPrompts prompts;
         prompts.paths = {image("game.smd", smd)};

@@ -120,4 +120,18 @@ struct Pages {
     nuvrel::CEXROMPage header{image};
 };
 
+// The SMD file of a plain image: 512 header bytes, then each 16 KiB with its odd bytes first.
+inline QByteArray asSmd(const QByteArray& plain) {
+    QByteArray smd(512, '\0');
+    for (int block = 0; block < plain.size(); block += 16384) {
+        for (int i = 1; i < 16384; i += 2) {
+            smd.append(plain[block + i]);
+        }
+        for (int i = 0; i < 16384; i += 2) {
+            smd.append(plain[block + i]);
+        }
+    }
+    return smd;
+}
+
 }  // namespace romtest

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "engine/status_text.h"
+#include "genesis/rom_image_format.h"
 #include "pages/genesis/rom_selection.h"
 #include "shell/device_busy.h"
 #include "shell/device_query.h"
@@ -97,6 +98,10 @@ CEXROMPage::CEXROMPage(SelectedImage& image, QWidget* parent)
         ++at;
     }
     layout->addWidget(info, 1);
+    // What was converted to read an SMD or byte-swapped file (file source only).
+    m_formatNote = new QLabel(this);
+    m_formatNote->setObjectName(QStringLiteral("formatNote"));
+    layout->addWidget(m_formatNote);
 
     auto* lower = new QHBoxLayout;
     lower->addWidget(makeGroupIcon(QStringLiteral("rom_header"), this), 0, Qt::AlignTop);
@@ -179,6 +184,7 @@ bool CEXROMPage::ReadHeaderFromFile() {
         return false;
     }
     ShowHeader(*header);
+    m_formatNote->setText(QString::fromStdString(DetectRomImageFile(toEnginePath(path)).note));
     // Summed on this thread, so only for what can be a Genesis image at all.
     constexpr std::uint32_t kLargestImage = 16 * 1024 * 1024;
     const bool summable = m_image.size() != 0 && m_image.size() <= kLargestImage;
@@ -218,8 +224,9 @@ bool CEXROMPage::ReadHeaderFromDevice(bool userAsked) {
         return false;
     }
     ShowHeader(*read.header);
-    // The device holds no image length to sum over.
+    // The device holds no image length to sum over, and always the plain image.
     showChecksumNote(std::nullopt);
+    m_formatNote->clear();
     return true;
 }
 
@@ -241,6 +248,7 @@ void CEXROMPage::showEverywhere(const QString& text) {
         edit->setText(text);
     }
     showChecksumNote(std::nullopt);
+    m_formatNote->clear();
 }
 
 void CEXROMPage::OnBrowse() {

@@ -59,6 +59,7 @@ class CEXROMPage : public CSheetPage {
     void RefreshHeader(bool userAsked = true);
     // "matches" or "computed 0x…" beside "Check Sum:" for the file source; empty otherwise.
     QLabel* checksumNote() const { return m_checksumNote; }
+    QLabel* formatNote() const { return m_formatNote; }
     void OnBrowse();
     // Selects an image as "Browse" does once its dialog was confirmed (a dropped file) and shows
     // its header; the source becomes the file.
@@ -88,6 +89,7 @@ class CEXROMPage : public CSheetPage {
     QPushButton* m_browse = nullptr;
     QPushButton* m_refresh = nullptr;
     QLabel* m_checksumNote = nullptr;
+    QLabel* m_formatNote = nullptr;
 };
 
 }  // namespace nuvrel
