@@ -4,9 +4,11 @@
 // completed the open handshake holds it until it hangs up, and every other host is refused.
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -42,6 +44,7 @@ struct SimServer::Impl {
     FrameHandler frames;
     std::chrono::microseconds wire{0};
     Clock::time_point lastCompletion;  // of the last transfer on the simulated bus (serve only)
+    Clock::duration lastLateness{};    // how long after lastCompletion its answer went out
     SocketListener listener;
     std::vector<Client> clients;
     int nextClientId = 1;
@@ -146,6 +149,7 @@ struct SimServer::Impl {
     // Serves one message from a client; false when the client has gone or must go.
     bool serve(const Client& client, std::vector<std::uint8_t>& buffer) {
         FrameOutcome outcome;
+        const Clock::time_point arrived = Clock::now();
         {
             std::lock_guard lock(mutex);
             const ssize_t got = ::recv(client.fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
@@ -168,10 +172,14 @@ struct SimServer::Impl {
         }
         if (config.speed == Speed::FullSpeed) {
             // A queued transfer follows the previous one's completion on the bus, however late
-            // that answer went out, so the simulator's own lateness does not add up over a pair.
-            const Clock::time_point start = outcome.queued ? lastCompletion : Clock::now();
+            // that answer went out. A transfer submitted after that answer arrived is timed from
+            // when the answer was due: the host is charged for its own turn-around, not for the
+            // simulator's oversleeping, which would otherwise add up over thousands of commands.
+            const Clock::time_point start =
+                outcome.queued ? lastCompletion : std::max(lastCompletion, arrived - lastLateness);
             lastCompletion = start + outcome.transferTime;
             std::this_thread::sleep_until(lastCompletion);
+            lastLateness = std::max(Clock::duration{}, Clock::now() - lastCompletion);
         }
         if (outcome.delay.count() > 0) {
             std::this_thread::sleep_for(outcome.delay);
@@ -291,7 +299,11 @@ bool SimServer::start(std::string* error) {
     }
     impl_->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     impl_->stopping = false;
-    impl_->thread = std::thread([this] { impl_->run(); });
+    impl_->thread = std::thread([this] {
+        // The default 50 us timer slack would make every simulated transfer that much late.
+        ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+        impl_->run();
+    });
     return true;
 }
 
