@@ -10,15 +10,16 @@
 
 #include "cli_failure.h"
 #include "device_listing.h"
+#include "engine/open_refusal.h"
 #include "printable_text.h"
 
 namespace nuvrel::cli {
 namespace {
 
-// The reason of the latest refused open in this run; empty when none was refused.
-std::string& OpenRefusalReason() {
-    static std::string reason;
-    return reason;
+// Begun with the run: the latest refused open of the run gives the reason.
+const OpenRefusalWatch& RunRefusals() {
+    static const OpenRefusalWatch watch;
+    return watch;
 }
 
 struct DeviceCommand {
@@ -60,19 +61,22 @@ CliFailure RefusalWithList(const std::vector<VelkDeviceListing>& devices,
     return CliFailure(kExitNoDevice, message);
 }
 
-void VELK_CALL PrintLibraryMessage(void* /*context*/, const char* caption, const char* text,
-                                   int icon) {
-    std::string line = text != nullptr ? text : "";
-    for (char& c : line) {
+std::string OneLine(std::string text) {
+    for (char& c : text) {
         if (c == '\n' || c == '\r') {
             c = ' ';
         }
     }
+    return text;
+}
+
+void VELK_CALL PrintLibraryMessage(void* /*context*/, const char* caption, const char* text,
+                                   int icon) {
     // Printed once, as the command's own error, where it would have said "Device Not Detected!".
-    if (icon == VELK_ICON_REFUSAL) {
-        OpenRefusalReason() = line;
+    if (noteIfOpenRefusal(icon, text)) {
         return;
     }
+    const std::string line = OneLine(text != nullptr ? text : "");
     if (caption != nullptr && caption[0] != '\0') {
         std::fprintf(stderr, "%s: %s\n", caption, line.c_str());
     } else {
@@ -83,6 +87,7 @@ void VELK_CALL PrintLibraryMessage(void* /*context*/, const char* caption, const
 }  // namespace
 
 void InstallLibraryMessageHandler() {
+    RunRefusals();
     SetVelkMessageHandler(&PrintLibraryMessage, nullptr);
 }
 
@@ -139,8 +144,8 @@ void ChooseDeviceForCommand() {
                                        " devices: choose one by its name from the list above");
 }
 
-CliFailure DeviceUnavailable() {
-    const std::string& reason = OpenRefusalReason();
+CliFailure DeviceUnavailable(const std::string& refusal) {
+    const std::string reason = OneLine(refusal.empty() ? RunRefusals().reason() : refusal);
     return CliFailure(kExitNoDevice, reason.empty() ? std::string(kDeviceNotDetectedText) : reason);
 }
 
@@ -154,7 +159,7 @@ DeviceLease HoldDeviceForOperation() {
 
 OpenDevice::OpenDevice() {
     if (!session_.opened()) {
-        throw DeviceUnavailable();
+        throw DeviceUnavailable(session_.refusal());
     }
 }
 

@@ -24,8 +24,9 @@ void InstallLibraryMessageHandler();
 
 // The failure (exit code 3) for a device that could not be opened: why it was refused when the
 // library said so ("Velk device in use by another program", no permission), else "Device Not
-// Detected!".
-CliFailure DeviceUnavailable();
+// Detected!". refusal: the reason an engine's session brought back; without one, the latest refused
+// open of the run gives it.
+CliFailure DeviceUnavailable(const std::string& refusal = {});
 
 // Adds --device SELECTOR to a command that uses the device (the chosen one is what the library
 // opens for the whole run). With optionalValue the option also works as a flag (rom header

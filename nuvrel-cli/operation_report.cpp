@@ -94,7 +94,7 @@ int ReportOutcome(ConsoleProgress& progress, const OperationOutcome& outcome,
             std::fflush(stdout);
             return kExitSuccess;
         case OperationResult::NoDevice:
-            throw DeviceUnavailable();
+            throw DeviceUnavailable(outcome.openRefusal);
         case OperationResult::FileNotOpened:
             throw CliFailure(kExitBadInput, fileProblem);
         case OperationResult::FileReadFailed:

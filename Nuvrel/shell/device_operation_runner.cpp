@@ -4,7 +4,6 @@
 #include <QEventLoop>
 #include <QWidget>
 
-#include "shell/library_messages.h"
 #include "shell/open_refusal_box.h"
 #include "shell/user_prompts.h"
 #include "shell/widget_operation_sink.h"
@@ -27,8 +26,7 @@ void setEnabled(const std::vector<QPointer<QWidget>>& widgets, bool enabled) {
 
 void runEngineAndReport(const std::function<OperationOutcome(OperationSink&)>& run,
                         OperationSink& sink) {
-    const OpenRefusalWatch watch;
-    reportOpenRefusal(run(sink), watch, sink);
+    reportOpenRefusal(run(sink), sink);
 }
 
 DeviceOperationRunner::DeviceOperationRunner(QObject* parent) : QObject(parent), m_timer(this) {}

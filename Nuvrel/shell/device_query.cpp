@@ -1,9 +1,9 @@
 #include "shell/device_query.h"
 
+#include "engine/open_refusal.h"
 #include "engine/status_text.h"
 #include "shell/device_busy.h"
 #include "shell/device_operation_runner.h"
-#include "shell/library_messages.h"
 #include "shell/open_refusal_box.h"
 #include "shell/user_prompts.h"
 #include "shell/wait_cursor.h"
@@ -26,7 +26,7 @@ QueryProblem runDeviceQuery(const std::function<QueryFacts(bool showMessage)>& a
         // "Device Not Detected!".
         facts = ask(false);
         if (!facts.found) {
-            problem.reason = watch.reason();
+            problem.reason = QString::fromUtf8(watch.reason());
         }
     }
     if (!facts.answered) {

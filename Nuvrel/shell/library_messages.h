@@ -4,9 +4,6 @@
 // asked for the device, not on every refresh of a page coming to the front.
 #pragma once
 
-#include <QString>
-#include <cstdint>
-
 #include "engine/device_texts.h"
 
 class QObject;
@@ -16,18 +13,5 @@ namespace nuvrel {
 // uiContext: an object of the user-interface thread that lives as long as the handler is installed.
 void installLibraryMessageHandler(QObject* uiContext);
 void removeLibraryMessageHandler();
-
-// Watches for the library's reasons of a failed open from its creation on, on any thread: create
-// one before asking for the device, and if the device could not be opened, reason() tells why
-// when the library knew.
-class OpenRefusalWatch {
-  public:
-    OpenRefusalWatch();
-    // The latest reason given since the watch began; empty when there was none.
-    QString reason() const;
-
-  private:
-    std::uint64_t m_start;
-};
 
 }  // namespace nuvrel

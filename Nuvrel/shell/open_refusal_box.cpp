@@ -12,19 +12,9 @@ bool showOpenRefusal(QWidget* parent, const QString& reason) {
     return true;
 }
 
-bool showOpenRefusal(QWidget* parent, const OpenRefusalWatch& watch) {
-    return showOpenRefusal(parent, watch.reason());
-}
-
-void reportOpenRefusal(const OperationOutcome& outcome, const OpenRefusalWatch& watch,
-                       OperationSink& sink) {
-    if (outcome.result != OperationResult::NoDevice) {
-        return;
-    }
-    const QString reason = watch.reason();
-    if (!reason.isEmpty()) {
-        // The sink shows Latin-1; the reasons are plain ASCII.
-        sink.setStatus(reason.toLatin1().toStdString());
+void reportOpenRefusal(const OperationOutcome& outcome, OperationSink& sink) {
+    if (outcome.result == OperationResult::NoDevice && !outcome.openRefusal.empty()) {
+        sink.setStatus(outcome.openRefusal);
     }
 }
 

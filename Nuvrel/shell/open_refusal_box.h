@@ -7,7 +7,6 @@
 
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
-#include "shell/library_messages.h"
 
 class QWidget;
 
@@ -16,11 +15,9 @@ namespace nuvrel {
 // An information box with the reason (it says whether the device is there); nothing for an empty
 // reason. Returns whether a box was shown.
 bool showOpenRefusal(QWidget* parent, const QString& reason);
-bool showOpenRefusal(QWidget* parent, const OpenRefusalWatch& watch);
 
 // For a worker: a run that could not open the device ends quietly, unless the library knew why;
 // that reason then goes on the status line.
-void reportOpenRefusal(const OperationOutcome& outcome, const OpenRefusalWatch& watch,
-                       OperationSink& sink);
+void reportOpenRefusal(const OperationOutcome& outcome, OperationSink& sink);
 
 }  // namespace nuvrel

@@ -57,7 +57,7 @@ OperationOutcome CopyBlocks(const DeviceDump& dump, DeviceSession& device, Repla
 OperationOutcome DumpDeviceToFile(const DeviceDump& dump, OperationSink& sink) {
     DeviceSession device;
     if (!device.opened()) {
-        return Ended(OperationResult::NoDevice, "");
+        return device.notOpened();
     }
     sink.startElapsedTimer();
     ReplacingFile output(dump.outputPath);

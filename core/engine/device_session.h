@@ -11,8 +11,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include <velk_series/velk_series.h>
+
+#include "engine/open_refusal.h"
+#include "engine/operation_outcome.h"
 
 namespace nuvrel {
 
@@ -36,12 +40,26 @@ class TransferWatch {
 
 class DeviceSession {
   public:
-    DeviceSession() : device_(OpenVelkDevice()) {}
+    DeviceSession() : device_(OpenVelkDevice()) {
+        if (!opened()) {
+            refusal_ = refusalWatch_.reason();
+        }
+    }
     ~DeviceSession() { close(); }
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
 
     bool opened() const { return device_ != VELK_INVALID_DEVICE; }
+    // Why the open failed, when the library knew (another program has the device, no
+    // permission); empty when it opened or there simply was no device.
+    const std::string& refusal() const { return refusal_; }
+    // The end of a run that could not open the device: quiet, carrying the refusal's reason.
+    OperationOutcome notOpened() const {
+        OperationOutcome outcome;
+        outcome.result = OperationResult::NoDevice;
+        outcome.openRefusal = refusal_;
+        return outcome;
+    }
     DeviceHandle get() const { return device_; }
     // True while the device is open and every transfer since it was opened went through. Once
     // false, nothing more may be sent: a device left waiting for a data phase would take the
@@ -55,8 +73,10 @@ class DeviceSession {
     }
 
   private:
+    OpenRefusalWatch refusalWatch_;  // begun before the open
     TransferWatch watch_;
     DeviceHandle device_;
+    std::string refusal_;
 };
 
 }  // namespace nuvrel

@@ -35,6 +35,8 @@ struct OperationOutcome {
     // of the first block not done for Cancelled (ROM: offset in the image; save RAM: offset in
     // the save file). 0 otherwise.
     std::uint32_t failingOffset = 0;
+    // NoDevice: why the device could not be opened, when the library knew; empty otherwise.
+    std::string openRefusal;
 
     bool succeeded() const { return result == OperationResult::Completed; }
 };

@@ -54,7 +54,7 @@ class ChangedWriteRun {
 
 OperationOutcome ChangedWriteRun::run() {
     if (!device_.opened()) {
-        return Ended(OperationResult::NoDevice, "");
+        return device_.notOpened();
     }
     if (!SelectBrivoWindow(device_, BrivoWindow::Rom)) {
         outcome_ = NoAnswerAt(device_step::kWindowSwitch);

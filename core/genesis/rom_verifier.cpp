@@ -48,7 +48,7 @@ OperationOutcome CompareBlocks(const RomVerifyRequest& request, const std::uint8
 OperationOutcome VerifyRom(const RomVerifyRequest& request, OperationSink& sink) {
     DeviceSession device;
     if (!device.opened()) {
-        return Ended(OperationResult::NoDevice, "");
+        return device.notOpened();
     }
     const InputFile file(request.imagePath);
     if (!file.opened()) {

@@ -72,7 +72,7 @@ class RomWriteRun {
 OperationOutcome RomWriteRun::run() {
     if (!device_.opened()) {
         sink_.setSector("");
-        return Ended(OperationResult::NoDevice, "");
+        return device_.notOpened();
     }
     if (!SelectBrivoWindow(device_, BrivoWindow::Rom)) {
         outcome_ = NoAnswerAt(device_step::kWindowSwitch);

@@ -95,7 +95,7 @@ const char* PrepareWindow(DeviceSession& device) {
 OperationOutcome RunSave(const SaveRun& run, OperationSink& sink) {
     DeviceSession device;
     if (!device.opened()) {
-        return Ended(OperationResult::NoDevice, "");
+        return device.notOpened();
     }
     if (const char* failedStep = PrepareWindow(device)) {
         const OperationOutcome outcome = NoAnswerAt(failedStep);
