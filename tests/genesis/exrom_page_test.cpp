@@ -3,7 +3,6 @@
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>
 #include <QCheckBox>
-#include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -303,13 +302,7 @@ class ExRomPageTest : public QObject {
         pages.header.deviceSourceButton()->click();
         const QString path =
             m_folder.image("dropped.bin", romtest::genesisImage(0x8000, "DROPPED"));
-        std::unique_ptr<QMimeData> data(romtest::fileDrag(path));
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton,
-                              Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.header, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.header, &drop);
+        QVERIFY(romtest::dropFile(pages.header, path));
 
         QVERIFY(pages.header.fileSourceButton()->isChecked());
         QCOMPARE(pages.header.field(CEXROMPage::DomesticName)->text(),

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -589,19 +588,8 @@ class RomPageTest : public QObject {
         RecordingPrompts prompts;
         const QString path = m_folder.image("dropped.gen", romtest::genesisImage(0x20000));
 
-        std::unique_ptr<QMimeData> other(romtest::fileDrag(m_folder.image("notes.txt", "text")));
-        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, other.get(), Qt::LeftButton,
-                                Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.rom, &refused);
-        QVERIFY(!refused.isAccepted());
-
-        std::unique_ptr<QMimeData> data(romtest::fileDrag(path));
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton,
-                              Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.rom, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.rom, &drop);
+        QVERIFY(!romtest::dropFile(pages.rom, m_folder.image("notes.txt", "text")));
+        QVERIFY(romtest::dropFile(pages.rom, path));
 
         QCOMPARE(pages.rom.diskFileName()->text(), QStringLiteral("dropped.gen"));
         QCOMPARE(pages.rom.diskFileSize()->text(), QStringLiteral("1MBit"));

@@ -6,6 +6,7 @@
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>
 #include <QByteArray>
+#include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -100,11 +101,19 @@ inline void storeName(const char* name, std::uint8_t slot = VELK_SLOT_ROM_NAME) 
     CloseVelkDevice(device);
 }
 
-// A drag carrying one local file.
-inline QMimeData* fileDrag(const QString& path) {
-    auto* data = new QMimeData;
-    data->setUrls({QUrl::fromLocalFile(path)});
-    return data;
+// Drags one local file onto a page and, when the page takes the drag, drops it there. Returns
+// whether the page took it.
+inline bool dropFile(QWidget& page, const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&page, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&page, &drop);
+    return true;
 }
 
 // The pages as the sheet builds them: one runner, one selection, one patch list; the library's
