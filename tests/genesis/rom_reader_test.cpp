@@ -109,13 +109,9 @@ TEST_F(RomReaderTest, UnpluggingInMidReadKeepsTheOldFileUntouched) {
     const auto out = folder_.file("keep.bin");
     const std::vector<std::uint8_t> old = RandomBytes(5000, 33);
     folder_.write("keep.bin", old);
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Reading") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 2 * 10;  // ten kilobytes get through
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 2 * 10;  // ten kilobytes get through
+    faultsFrom("Reading", faults);
 
     const OperationOutcome outcome = ReadRom({out.string(), 0x400000}, sink_);
 

@@ -228,13 +228,9 @@ TEST_F(RomWriterTest, VerifyErrorStopsAtTheFailingBlockAndClearsTheStoredName) {
 TEST_F(RomWriterTest, UnpluggingWhileWritingReportsTheFailingBlock) {
     plug();
     const auto image = RandomBytes(0x8000, 10);
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Writing") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 21;
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 21;
+    faultsFrom("Writing", faults);
 
     const OperationOutcome outcome = program(image, false, false);
 
@@ -257,13 +253,9 @@ TEST_F(RomWriterTest, UnpluggingWhileWritingReportsTheFailingBlock) {
 TEST_F(RomWriterTest, UnpluggingDuringVerifyReportsAReadError) {
     plug();
     const auto image = RandomBytes(0x8000, 11);
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Writing") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 2 + 4 * 3;  // block 3's write, then its read-back
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 2 + 4 * 3;  // block 3's write, then its read-back
+    faultsFrom("Writing", faults);
 
     const OperationOutcome outcome = program(image, true, false);
 

@@ -190,13 +190,9 @@ TEST_F(SaveRamTest, FileThatShrankSinceItWasChosenIsAFailure) {
 
 TEST_F(SaveRamTest, UnpluggingInMidWriteReportsTheBlock) {
     plug();
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Writing") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 4 * 5 + 1;  // five verified blocks, then a command
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 4 * 5 + 1;  // five verified blocks, then a command
+    faultsFrom("Writing", faults);
     const OperationOutcome outcome = write(SaveFileOf(RandomBytes(velksim::kSaveRamBytes, 48)));
     EXPECT_EQ(outcome.result, OperationResult::WriteFailed);
     EXPECT_EQ(outcome.failingOffset, 0x500u);
@@ -208,13 +204,9 @@ TEST_F(SaveRamTest, UnpluggingInMidReadKeepsTheOldSaveFile) {
     plug();
     const auto old = RandomBytes(65536, 49);
     const auto out = folder_.write("mine.srm", old);
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Reading") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 2 * 3;
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 2 * 3;
+    faultsFrom("Reading", faults);
 
     const OperationOutcome outcome = ReadSaveRam({out, 65538}, sink_);
 

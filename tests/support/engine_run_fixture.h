@@ -1,5 +1,6 @@
-// A virtual-device fixture for the runs of one engine: the sink they report to, and the check that
-// a run refused before the device was opened left no trace.
+// A virtual-device fixture for the runs of one engine: the sink they report to, faults that start
+// at a step of the run, and the check that a run refused before the device was opened left no
+// trace.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,6 +25,16 @@ class EngineRunTest : public VirtualDeviceTest {
         EXPECT_TRUE(sim().commandLog().empty());
         EXPECT_NE(sim().fileName(nameSlot), name);
         EXPECT_TRUE(sink_.events().empty());
+    }
+
+    // Each time the run reports status (for example "Writing"), the device takes faults: they
+    // hit the transfers from that step on.
+    void faultsFrom(const std::string& status, const velksim::FaultOptions& faults) {
+        sink_.onEvent = [this, status, faults](const SinkEvent& event) {
+            if (event.kind == Kind::Status && event.text == status) {
+                sim().setFaults(faults);
+            }
+        };
     }
 
     RecordingSink sink_;
