@@ -84,4 +84,18 @@ void applyControlsTable(DeviceOperation operation, const OperationButtons& butto
     }
 }
 
+OperationControls controlsForOperation(DeviceOperation operation, const RunFields& fields,
+                                       const OperationButtons& buttons) {
+    OperationControls controls{.progress = fields.progress,
+                               .status = fields.status,
+                               .processTime = fields.processTime,
+                               .sector = fields.sector,
+                               .fastErase = buttons.fastErase,
+                               .disabledAtStart = {},
+                               .enabledAtEnd = {},
+                               .beforeEnabling = {}};
+    applyControlsTable(operation, buttons, controls);
+    return controls;
+}
+
 }  // namespace nuvrel

@@ -8,6 +8,8 @@
 
 #include "shell/operation_controls.h"
 
+class QProgressBar;
+
 namespace nuvrel {
 
 enum class DeviceOperation { SaveRamRead, SaveRamWrite, SaveRamClear, RomRead, RomWrite };
@@ -28,5 +30,18 @@ struct OperationButtons {
 // beforeEnabling hook the page set.
 void applyControlsTable(DeviceOperation operation, const OperationButtons& buttons,
                         OperationControls& controls);
+
+// The fields a page's run reports into; a field the page does not have stays null.
+struct RunFields {
+    QPointer<QProgressBar> progress;
+    QPointer<QWidget> status;
+    QPointer<QWidget> processTime;
+    QPointer<QWidget> sector;  // the ROM page only
+};
+
+// The controls a page hands to the runner for one operation: its run fields, and its buttons as
+// the operation's table disables and enables them.
+OperationControls controlsForOperation(DeviceOperation operation, const RunFields& fields,
+                                       const OperationButtons& buttons);
 
 }  // namespace nuvrel

@@ -1,6 +1,8 @@
 #include "shell/page_kit.h"
 
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,10 +10,50 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "shell/group_icon.h"
 
 namespace nuvrel {
+
+namespace {
+
+// Watches its widget's drag and drop events; a drag it does not take goes on to the widget.
+class FileDropFilter final : public QObject {
+  public:
+    FileDropFilter(QWidget* widget, std::function<QString(const QMimeData*)> carried,
+                   std::function<void(const QString&)> take, std::function<bool()> welcome)
+        : QObject(widget),
+          m_carried(std::move(carried)),
+          m_take(std::move(take)),
+          m_welcome(std::move(welcome)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::DragEnter) {
+            auto* enter = static_cast<QDragEnterEvent*>(event);
+            if ((!m_welcome || m_welcome()) && !m_carried(enter->mimeData()).isEmpty()) {
+                enter->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QString path = m_carried(drop->mimeData());
+            if (!path.isEmpty()) {
+                drop->acceptProposedAction();
+                m_take(path);
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<QString(const QMimeData*)> m_carried;
+    std::function<void(const QString&)> m_take;
+    std::function<bool()> m_welcome;
+};
+
+}  // namespace
 
 QPushButton* makeButton(const QString& caption, const QString& objectName, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
@@ -76,6 +118,13 @@ QLineEdit* addInfoRow(const InfoPanel& panel, const QString& label, const QStrin
     QLineEdit* field = makeInfoField(text, objectName, panel.group);
     panel.form->addRow(label, field);
     return field;
+}
+
+void acceptFileDrops(QWidget* widget, std::function<QString(const QMimeData*)> carried,
+                     std::function<void(const QString&)> take, std::function<bool()> welcome) {
+    widget->installEventFilter(
+        new FileDropFilter(widget, std::move(carried), std::move(take), std::move(welcome)));
+    widget->setAcceptDrops(true);
 }
 
 }  // namespace nuvrel

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QCheckBox;
 class QFormLayout;
@@ -10,6 +11,7 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QPushButton;
 class QVBoxLayout;
 class QWidget;
@@ -46,5 +48,11 @@ InfoPanel makeInfoPanel(const QString& title, const QString& icon, const QString
 // A labelled info field added to the panel's form.
 QLineEdit* addInfoRow(const InfoPanel& panel, const QString& label, const QString& text,
                       const QString& objectName);
+
+// Makes widget a drop target for one file: carried names the file a drag carries (empty when it
+// carries none this widget takes), take receives the dropped file's path, and welcome, when set,
+// says whether a drag is accepted at the moment.
+void acceptFileDrops(QWidget* widget, std::function<QString(const QMimeData*)> carried,
+                     std::function<void(const QString&)> take, std::function<bool()> welcome = {});
 
 }  // namespace nuvrel

@@ -37,22 +37,23 @@ class QtUserPrompts final : public UserPrompts {
 
     QString openFile(QWidget* parent, const QString& startFolder, const QString& filter,
                      const QString& defaultSuffix) override {
-        QFileDialog dialog(parent, QString(), startFolder, filter);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        return run(dialog, defaultSuffix);
+        return run(parent, startFolder, filter, defaultSuffix, QFileDialog::AcceptOpen,
+                   QFileDialog::ExistingFile);
     }
 
     QString saveFile(QWidget* parent, const QString& startPath, const QString& filter,
                      const QString& defaultSuffix) override {
-        QFileDialog dialog(parent, QString(), startPath, filter);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        return run(dialog, defaultSuffix);
+        return run(parent, startPath, filter, defaultSuffix, QFileDialog::AcceptSave,
+                   QFileDialog::AnyFile);
     }
 
   private:
-    static QString run(QFileDialog& dialog, const QString& defaultSuffix) {
+    static QString run(QWidget* parent, const QString& start, const QString& filter,
+                       const QString& defaultSuffix, QFileDialog::AcceptMode acceptMode,
+                       QFileDialog::FileMode fileMode) {
+        QFileDialog dialog(parent, QString(), start, filter);
+        dialog.setAcceptMode(acceptMode);
+        dialog.setFileMode(fileMode);
         dialog.setDefaultSuffix(defaultSuffix);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return QString();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <span>
@@ -14,14 +13,12 @@
 #include "engine/device_session.h"
 #include "engine/input_file.h"
 #include "engine/status_text.h"
-#include "engine/stored_name.h"
+#include "genesis/flash_programming.h"
 #include "genesis/sector_diff.h"
 #include "genesis/sector_walk.h"
 
 namespace nuvrel {
 namespace {
-
-constexpr std::uint8_t kBlockUnits = kImageBlockBytes / VELK_UNIT_BYTES;
 
 class ChangedWriteRun {
   public:
@@ -37,8 +34,9 @@ class ChangedWriteRun {
     bool readSector(const ImageSector& sector, std::vector<std::uint8_t>& bytes);
     bool countEraseCycle();
     bool rewrite(const ImageSector& sector);
-    bool cancelledAt(std::uint32_t offset);
-    void storeNameAndClose();
+    bool cancelledAt(std::uint32_t offset) {
+        return CancelledAt(request_.cancel, offset, outcome_);
+    }
     std::span<const std::uint8_t> image() const { return {image_.get(), request_.imageSize}; }
 
     const RomChangedWriteRequest request_;
@@ -81,7 +79,10 @@ OperationOutcome ChangedWriteRun::run() {
             }
         }
         sink_.setProgressPosition(0);
-        storeNameAndClose();
+        // A run that changed nothing leaves the device holding this image all the same, so it
+        // carries its name; a run that failed after erasing began must not carry any image's
+        // name.
+        StoreNameAndClose(device_, outcome_.succeeded() || erasing_, request_.imagePath, outcome_);
         sink_.stopElapsedTimer();
     }
     sink_.setStatus(outcome_.status);
@@ -167,17 +168,8 @@ bool ChangedWriteRun::readSector(const ImageSector& sector, std::vector<std::uin
 }
 
 bool ChangedWriteRun::countEraseCycle() {
-    std::uint32_t eraseCount = 0;
-    if (ReadErasingCount(device_.get(), &eraseCount, 0) != 0) {
-        ++eraseCount;
-        ReadErasingCount(device_.get(), &eraseCount, 1);
-    }
-    if (!device_.answering()) {
-        outcome_ = NoAnswerAt(device_step::kEraseCounter);
-        return false;
-    }
-    erasing_ = true;
-    return true;
+    erasing_ = CountEraseCycle(device_, outcome_);
+    return erasing_;
 }
 
 bool ChangedWriteRun::rewrite(const ImageSector& sector) {
@@ -195,62 +187,14 @@ bool ChangedWriteRun::rewrite(const ImageSector& sector) {
     }
     sink_.setStatus("Writing");
     const std::uint32_t whole = request_.imageSize / kImageBlockBytes * kImageBlockBytes;
-    std::uint8_t readBack[kImageBlockBytes];
     for (std::uint32_t offset = sector.start; offset < std::min(sector.end, whole);
          offset += kImageBlockBytes) {
-        if (cancelledAt(offset)) {
+        if (cancelledAt(offset) || !ProgramBlock(device_.get(), image_.get() + offset, offset,
+                                                 request_.verify, outcome_)) {
             return false;
-        }
-        const std::uint8_t* block = image_.get() + offset;
-        if (std::all_of(block, block + kImageBlockBytes,
-                        [](std::uint8_t b) { return b == 0xFF; })) {
-            continue;  // erased flash already holds it
-        }
-        if (WriteSector(device_.get(), block, offset / 2, kBlockUnits) == 0) {
-            outcome_ = FailedAt(OperationResult::WriteFailed, offset);
-            return false;
-        }
-        if (request_.verify) {
-            if (ReadSector(device_.get(), readBack, offset / 2, kBlockUnits) == 0) {
-                outcome_ = FailedAt(OperationResult::ReadFailed, offset);
-                return false;
-            }
-            if (std::memcmp(readBack, block, kImageBlockBytes) != 0) {
-                outcome_ = FailedAt(OperationResult::VerifyFailed, offset);
-                return false;
-            }
         }
     }
     return true;
-}
-
-bool ChangedWriteRun::cancelledAt(std::uint32_t offset) {
-    if (!CancelRequested(request_.cancel)) {
-        return false;
-    }
-    outcome_ = FailedAt(OperationResult::Cancelled, offset);
-    return true;
-}
-
-void ChangedWriteRun::storeNameAndClose() {
-    // After a failed transfer nothing more may be sent.
-    if (!device_.answering()) {
-        return;
-    }
-    // A run that changed nothing leaves the device holding this image all the same, so it
-    // carries its name; a run that failed after erasing began must not carry any image's name.
-    if (outcome_.succeeded() || erasing_) {
-        const std::string name = outcome_.succeeded() ? MakeStoredName(request_.imagePath)
-                                                      : std::string(kFailedWriteName);
-        if (!StoreName(device_.get(), VELK_SLOT_ROM_NAME, name)) {
-            outcome_ = NoAnswerAt(device_step::kFileName);
-            return;
-        }
-    }
-    std::uint8_t closing[kImageBlockBytes];
-    if (ReadSector(device_.get(), closing, 0, kBlockUnits) == 0) {
-        outcome_ = NoAnswerAt(device_step::kClosingRead);
-    }
 }
 
 }  // namespace

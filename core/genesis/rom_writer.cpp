@@ -1,8 +1,6 @@
 #include "genesis/rom_writer.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <thread>
@@ -13,15 +11,14 @@
 #include "engine/device_session.h"
 #include "engine/input_file.h"
 #include "engine/status_text.h"
-#include "engine/stored_name.h"
+#include "genesis/flash_programming.h"
 #include "genesis/rom_image.h"
 #include "genesis/sector_walk.h"
 
 namespace nuvrel {
 namespace {
 
-constexpr std::uint32_t kBlockBytes = 512;
-constexpr std::uint8_t kBlockUnits = kBlockBytes / VELK_UNIT_BYTES;
+constexpr std::uint32_t kBlockBytes = kImageBlockBytes;
 constexpr std::uint32_t kChipBytes = 0x200000;  // one chip of a two-chip set: 2 MiB, 16 MBit
 constexpr std::chrono::milliseconds kPauseAfterFirstChip{1000};
 
@@ -45,13 +42,13 @@ class RomWriteRun {
                (hint == VELK_ERASE_HINT_QUERIED && request_.fastErase);
     }
     bool detectSectors(EraseHint& hint);
-    bool countEraseCycle();
     bool eraseChips();
     bool eraseSectors();
     bool erased(bool ok, std::uint32_t offset);
     bool writeBlocks();
-    bool cancelledAt(std::uint32_t offset);
-    void storeNameAndClose();
+    bool cancelledAt(std::uint32_t offset) {
+        return CancelledAt(request_.cancel, offset, outcome_);
+    }
     void pause(std::chrono::milliseconds duration) const;
 
     // Copied once: a new selection on a page during the run changes neither the data written
@@ -94,7 +91,7 @@ OperationOutcome RomWriteRun::run() {
     if (loadImage(file.get()) && detectSectors(hint)) {
         sink_.startElapsedTimer();
         timerStarted = true;
-        if (countEraseCycle()) {
+        if (CountEraseCycle(device_, outcome_)) {
             erasing_ = true;
             sink_.setProgressRange(static_cast<std::uint16_t>(blocks_));
             const bool erasedAll = useChipErase(hint) ? eraseChips() : eraseSectors();
@@ -104,7 +101,8 @@ OperationOutcome RomWriteRun::run() {
             sink_.setProgressPosition(0);
         }
     }
-    storeNameAndClose();
+    // Once erasing began, the device must not carry the name of an image it does not fully hold.
+    StoreNameAndClose(device_, erasing_, imagePath_, outcome_);
     sink_.setStatus(outcome_.status);
 
     image_.reset();
@@ -147,20 +145,6 @@ bool RomWriteRun::detectSectors(EraseHint& hint) {
         outcome_ = Ended(OperationResult::SectorsUndetected, kStatusCantDetectSectors);
     }
     return detected;
-}
-
-bool RomWriteRun::countEraseCycle() {
-    // The device's lifetime erase count: one more cycle before anything is erased.
-    std::uint32_t eraseCount = 0;
-    if (ReadErasingCount(device_.get(), &eraseCount, 0) != 0) {
-        ++eraseCount;
-        ReadErasingCount(device_.get(), &eraseCount, 1);
-    }
-    if (!device_.answering()) {
-        outcome_ = NoAnswerAt(device_step::kEraseCounter);
-        return false;
-    }
-    return true;
 }
 
 bool RomWriteRun::erased(bool ok, std::uint32_t offset) {
@@ -215,69 +199,21 @@ bool RomWriteRun::writeBlocks() {
     sink_.setProgressPosition(0);
     sink_.setStatus("Writing");
     SectorWalk walk(table_);
-    std::uint8_t readBack[kBlockBytes];
     for (std::uint32_t i = 0; i < blocks_; ++i) {
         const std::uint32_t offset = i * kBlockBytes;
-        const std::uint32_t word = offset / 2;
-        const std::uint8_t* block = image_.get() + offset;
         if (cancelledAt(offset)) {
             return false;
         }
-        if (const SectorEntry* row = walk.startsAt(word)) {
+        if (const SectorEntry* row = walk.startsAt(offset / 2)) {
             sink_.setSector(SectorName(*row));
         }
-        // Erased flash already holds 0xFF.
-        const bool blank =
-            std::all_of(block, block + kBlockBytes, [](std::uint8_t b) { return b == 0xFF; });
-        if (!blank) {
-            if (WriteSector(device_.get(), block, word, kBlockUnits) == 0) {
-                outcome_ = FailedAt(OperationResult::WriteFailed, offset);
-                return false;
-            }
-            if (request_.verify) {
-                if (ReadSector(device_.get(), readBack, word, kBlockUnits) == 0) {
-                    outcome_ = FailedAt(OperationResult::ReadFailed, offset);
-                    return false;
-                }
-                if (std::memcmp(readBack, block, kBlockBytes) != 0) {
-                    outcome_ = FailedAt(OperationResult::VerifyFailed, offset);
-                    return false;
-                }
-            }
+        if (!ProgramBlock(device_.get(), image_.get() + offset, offset, request_.verify,
+                          outcome_)) {
+            return false;
         }
         sink_.setProgressPosition(i);
     }
     return true;
-}
-
-bool RomWriteRun::cancelledAt(std::uint32_t offset) {
-    if (!CancelRequested(request_.cancel)) {
-        return false;
-    }
-    outcome_ = FailedAt(OperationResult::Cancelled, offset);
-    return true;
-}
-
-void RomWriteRun::storeNameAndClose() {
-    // After a failed transfer nothing more may be sent: a device left waiting for a data phase
-    // would take the next command block as its data.
-    if (!device_.answering()) {
-        return;
-    }
-    // Once erasing began, the device must not carry the name of an image it does not fully hold.
-    if (erasing_) {
-        const std::string name =
-            outcome_.succeeded() ? MakeStoredName(imagePath_) : std::string(kFailedWriteName);
-        if (!StoreName(device_.get(), VELK_SLOT_ROM_NAME, name)) {
-            outcome_ = NoAnswerAt(device_step::kFileName);
-            return;
-        }
-    }
-    // The closing read of the first block; its data is not used.
-    std::uint8_t closing[kBlockBytes];
-    if (ReadSector(device_.get(), closing, 0, kBlockUnits) == 0) {
-        outcome_ = NoAnswerAt(device_step::kClosingRead);
-    }
 }
 
 void RomWriteRun::pause(std::chrono::milliseconds duration) const {

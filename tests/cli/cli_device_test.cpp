@@ -48,19 +48,9 @@ TEST_F(CliDevice, InfoThatCannotBeReadFromTheDeviceIsAFailure) {
 // every device command of another program is refused before it sends anything.
 TEST_F(CliDevice, EveryDeviceCommandOnADeviceAnotherProgramHoldsExitsThreeAndSaysSo) {
     velksim::SimServer& sim = StartDevice();
-    WriteBytes(Path("game.bin"), MakeGenesisImage(4096, "GAME"));
-    WriteBytes(Path("save.srm"), std::vector<std::uint8_t>(1024, 0x55));
     const velksim::OtherHost holder(sim.socketPath());
     ASSERT_TRUE(holder.holds());
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"info"},
-                                               {"rom", "write", Path("game.bin")},
-                                               {"rom", "read", Path("out.bin")},
-                                               {"rom", "header", "--device"},
-                                               {"sram", "read", Path("out.srm")},
-                                               {"sram", "write", Path("save.srm")},
-                                               {"sram", "clear"},
-                                               {"compat"}}) {
+    for (const std::vector<std::string>& arguments : EveryDeviceCommand()) {
         const CliRun run = RunCli(arguments);
         EXPECT_EQ(run.exitCode, 3) << arguments[0] << " " << run.err;
         EXPECT_EQ(run.err, "Velk device in use by another program\n") << arguments[0];

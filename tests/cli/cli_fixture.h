@@ -8,11 +8,16 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
+#include "file_bytes.h"
 #include "genesis_image.h"
 
 namespace clitest {
+
+using nuvrel::testing::MakeGenesisImage;
+using nuvrel::testing::SmdFile;
 
 class CliTest : public ::testing::Test {
   protected:
@@ -34,6 +39,21 @@ class CliTest : public ::testing::Test {
     }
 
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+
+    // The arguments of every command that uses the device. The files they read (game.bin,
+    // save.srm) are written here; out.bin and out.srm are where the reads would go.
+    std::vector<std::vector<std::string>> EveryDeviceCommand() const {
+        WriteBytes(Path("game.bin"), MakeGenesisImage(4096, "GAME"));
+        WriteBytes(Path("save.srm"), std::vector<std::uint8_t>(1024, 0x55));
+        return {{"info"},
+                {"rom", "write", Path("game.bin")},
+                {"rom", "read", Path("out.bin")},
+                {"rom", "header", "--device"},
+                {"sram", "read", Path("out.srm")},
+                {"sram", "write", Path("save.srm")},
+                {"sram", "clear"},
+                {"compat"}};
+    }
 
     velksim::ScopedRuntimeDir runtime_;
     std::filesystem::path folder_;

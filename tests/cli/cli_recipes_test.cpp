@@ -95,24 +95,10 @@ TEST_F(Recipes, AnEmulatorSaveToTheCartridgeAndBack) {
     EXPECT_EQ(ReadBytes(Path("game.window.srm")).size(), 2 * save.size());
 }
 
-// The .smd layout: a 512-byte header, then 16 KiB blocks with the odd bytes first.
-std::vector<std::uint8_t> Interleaved(const std::vector<std::uint8_t>& plain) {
-    std::vector<std::uint8_t> file(512, 0);
-    for (std::size_t block = 0; block < plain.size(); block += 16384) {
-        for (std::size_t i = 1; i < 16384; i += 2) {
-            file.push_back(plain[block + i]);
-        }
-        for (std::size_t i = 0; i < 16384; i += 2) {
-            file.push_back(plain[block + i]);
-        }
-    }
-    return file;
-}
-
 TEST_F(Recipes, ProgrammingASmdFile) {
     velksim::SimServer& sim = StartDevice();
     const std::vector<std::uint8_t> game = MakeGenesisImage(0x20000, "STREETS OF RAGE");
-    WriteBytes(Path("sor.smd"), Interleaved(game));
+    WriteBytes(Path("sor.smd"), SmdFile(game));
     CliRun run = RunCli({"rom", "write", Path("sor.smd"), "--verify"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "SMD image (interleaved), de-interleaved in memory")) << run.out;
@@ -125,7 +111,7 @@ TEST_F(Recipes, ProgrammingASmdFile) {
     EXPECT_TRUE(Contains(run.out, "(matches)")) << run.out;
     ASSERT_EQ(RunCli({"rom", "convert", Path("sor.smd"), Path("sor.bin")}).exitCode, 0);
     EXPECT_EQ(ReadBytes(Path("sor.bin")), game);
-    EXPECT_EQ(ReadBytes(Path("sor.smd")), Interleaved(game));
+    EXPECT_EQ(ReadBytes(Path("sor.smd")), SmdFile(game));
 
     // A byte-swapped image is programmed as the plain one too.
     std::vector<std::uint8_t> swapped = game;

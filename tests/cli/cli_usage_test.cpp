@@ -68,17 +68,7 @@ TEST_F(CliUsage, ImageThatCannotBeOpenedIsBadInput) {
 }
 
 TEST_F(CliUsage, EveryDeviceCommandWithoutADeviceExitsThree) {
-    WriteBytes(Path("game.bin"), MakeGenesisImage(4096, "GAME"));
-    WriteBytes(Path("save.srm"), std::vector<std::uint8_t>(1024, 0x55));
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"info"},
-                                               {"rom", "write", Path("game.bin")},
-                                               {"rom", "read", Path("out.bin")},
-                                               {"rom", "header", "--device"},
-                                               {"sram", "read", Path("out.srm")},
-                                               {"sram", "write", Path("save.srm")},
-                                               {"sram", "clear"},
-                                               {"compat"}}) {
+    for (const std::vector<std::string>& arguments : EveryDeviceCommand()) {
         const CliRun run = RunCli(arguments);
         EXPECT_EQ(run.exitCode, 3) << arguments[0] << " " << run.err;
         EXPECT_EQ(LastLine(run.err), "Device Not Detected!") << run.err;

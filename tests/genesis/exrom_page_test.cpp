@@ -3,7 +3,6 @@
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>
 #include <QCheckBox>
-#include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -60,11 +59,7 @@ class ExRomPageTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void init() {
-        QVERIFY(m_folder.isValid());
-        WriteSettingString(QString::fromLatin1(SettingsKey), QString::fromLatin1(kLoadRomDir),
-                           QString());
-    }
+    void init() { romtest::beginPageTest(m_folder); }
     void cleanup() { SetVelkDeviceProcessed(0); }
 
     void the_page_opens_on_the_file_source_with_no_information() {
@@ -131,7 +126,7 @@ class ExRomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        const QString path = image("game.bin", romtest::genesisImage(300 * 1024));
+        const QString path = m_folder.image("game.bin", romtest::genesisImage(300 * 1024));
         prompts.paths = {path};
         pages.header.activate();
         pages.header.browseButton()->click();
@@ -163,7 +158,7 @@ class ExRomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("game.bin", romtest::genesisImage(0x8000)),
+        prompts.paths = {m_folder.image("game.bin", romtest::genesisImage(0x8000)),
                          m_folder.filePath(QStringLiteral("missing.bin"))};
         pages.header.activate();
         pages.header.browseButton()->click();
@@ -180,7 +175,7 @@ class ExRomPageTest : public QObject {
     void browse_without_a_device_shows_the_image_selected_before() {
         Pages pages;
         RecordingPrompts prompts;
-        const QString path = image("before.bin", romtest::genesisImage(0x8000));
+        const QString path = m_folder.image("before.bin", romtest::genesisImage(0x8000));
         {
             velksim::SimServer sim(romtest::quickDevice());
             QVERIFY(sim.start());
@@ -189,7 +184,7 @@ class ExRomPageTest : public QObject {
             pages.header.browseButton()->click();
         }
         pages.header.field(CEXROMPage::CheckSum)->clear();
-        prompts.paths = {image("after.bin", romtest::genesisImage(0x8000))};
+        prompts.paths = {m_folder.image("after.bin", romtest::genesisImage(0x8000))};
         pages.header.browseButton()->click();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Device Not Detected!")});
         QCOMPARE(prompts.dialogs.size(), std::size_t{1});
@@ -202,12 +197,8 @@ class ExRomPageTest : public QObject {
         Pages pages;
         RecordingPrompts prompts;
         QByteArray bytes = romtest::genesisImage(0x8000);  // stores 0x1234
-        std::uint16_t sum = 0;
-        for (int i = 0x200; i < bytes.size(); i += 2) {
-            sum = static_cast<std::uint16_t>(sum + (static_cast<std::uint8_t>(bytes[i]) << 8 |
-                                                    static_cast<std::uint8_t>(bytes[i + 1])));
-        }
-        pages.image.setPath(image("wrong.bin", bytes));
+        const std::uint16_t sum = nuvrel::testing::GenesisWordSum(romtest::bytesIn(bytes));
+        pages.image.setPath(m_folder.image("wrong.bin", bytes));
         pages.image.setSize(static_cast<std::uint32_t>(bytes.size()));
         pages.header.activate();
         QCOMPARE(pages.header.field(CEXROMPage::CheckSum)->text(), QStringLiteral("0x1234"));
@@ -220,9 +211,8 @@ class ExRomPageTest : public QObject {
         QCOMPARE(pages.header.field(CEXROMPage::CheckSum)->width(),
                  pages.header.field(CEXROMPage::RomRange)->width());
 
-        bytes[0x18E] = static_cast<char>(sum >> 8);
-        bytes[0x18F] = static_cast<char>(sum);
-        pages.image.setPath(image("right.bin", bytes));
+        nuvrel::testing::PutComputedChecksum(romtest::bytesIn(bytes));
+        pages.image.setPath(m_folder.image("right.bin", bytes));
         pages.header.refreshButton()->click();
         QCOMPARE(pages.header.checksumNote()->text(), QStringLiteral("matches"));
 
@@ -234,14 +224,8 @@ class ExRomPageTest : public QObject {
         Pages pages;
         RecordingPrompts prompts;
         QByteArray plain = romtest::genesisImage(0x8000, "SMD CART");
-        std::uint16_t sum = 0;
-        for (int i = 0x200; i < plain.size(); i += 2) {
-            sum = static_cast<std::uint16_t>(sum + (static_cast<std::uint8_t>(plain[i]) << 8 |
-                                                    static_cast<std::uint8_t>(plain[i + 1])));
-        }
-        plain[0x18E] = static_cast<char>(sum >> 8);
-        plain[0x18F] = static_cast<char>(sum);
-        pages.image.setPath(image("game.smd", romtest::asSmd(plain)));
+        nuvrel::testing::PutComputedChecksum(romtest::bytesIn(plain));
+        pages.image.setPath(m_folder.image("game.smd", romtest::asSmd(plain)));
         pages.image.setSize(static_cast<std::uint32_t>(plain.size()));
         pages.header.activate();
         QVERIFY(pages.header.field(CEXROMPage::DomesticName)->text().startsWith("SMD CART"));
@@ -316,14 +300,9 @@ class ExRomPageTest : public QObject {
         RecordingPrompts prompts;
         pages.header.activate();
         pages.header.deviceSourceButton()->click();
-        const QString path = image("dropped.bin", romtest::genesisImage(0x8000, "DROPPED"));
-        std::unique_ptr<QMimeData> data(romtest::fileDrag(path));
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton,
-                              Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.header, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.header, &drop);
+        const QString path =
+            m_folder.image("dropped.bin", romtest::genesisImage(0x8000, "DROPPED"));
+        QVERIFY(romtest::dropFile(pages.header, path));
 
         QVERIFY(pages.header.fileSourceButton()->isChecked());
         QCOMPARE(pages.header.field(CEXROMPage::DomesticName)->text(),
@@ -334,11 +313,7 @@ class ExRomPageTest : public QObject {
     }
 
   private:
-    QString image(const QString& name, const QByteArray& bytes) {
-        return romtest::writeFile(m_folder.filePath(name), bytes);
-    }
-
-    QTemporaryDir m_folder;
+    romtest::ImageFolder m_folder;
 };
 
 NUVREL_GUI_TEST_MAIN(ExRomPageTest)

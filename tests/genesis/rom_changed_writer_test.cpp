@@ -7,18 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "engine_run_fixture.h"
 #include "genesis/rom_writer.h"
-#include "recording_sink.h"
-#include "virtual_device_fixture.h"
 
 namespace nuvrel {
 namespace {
 
-using testing::RecordingSink;
-
 constexpr std::uint32_t k4MiB = 0x400000;
 
-class RomChangedWriterTest : public testing::VirtualDeviceTest {
+class RomChangedWriterTest : public testing::EngineRunTest {
   protected:
     OperationOutcome writeChanged(const std::vector<std::uint8_t>& image, bool verify = true,
                                   const std::string& name = "game.bin") {
@@ -41,7 +38,6 @@ class RomChangedWriterTest : public testing::VirtualDeviceTest {
 
     std::size_t erases() { return commands("EraseSector").size(); }
 
-    RecordingSink sink_;
     ChangedSectorCount count_;
 };
 

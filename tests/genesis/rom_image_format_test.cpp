@@ -9,6 +9,7 @@
 #include "genesis/genesis_header.h"
 #include "genesis/rom_image.h"
 #include "genesis/rom_image_format.h"
+#include "genesis_image.h"
 #include "temp_folder.h"
 
 namespace nuvrel {
@@ -21,22 +22,6 @@ std::vector<std::uint8_t> PlainImage(std::size_t bytes, const char* signature) {
     }
     std::memcpy(image.data() + 0x100, signature, std::strlen(signature));
     return image;
-}
-
-std::vector<std::uint8_t> AsSmd(const std::vector<std::uint8_t>& plain) {
-    std::vector<std::uint8_t> file(512, 0);
-    file[0] = static_cast<std::uint8_t>(plain.size() / 16384);
-    file[8] = 0xAA;
-    file[9] = 0xBB;
-    for (std::size_t block = 0; block < plain.size(); block += 16384) {
-        for (std::size_t i = 1; i < 16384; i += 2) {
-            file.push_back(plain[block + i]);
-        }
-        for (std::size_t i = 0; i < 16384; i += 2) {
-            file.push_back(plain[block + i]);
-        }
-    }
-    return file;
 }
 
 std::vector<std::uint8_t> AsSwapped(std::vector<std::uint8_t> plain) {
@@ -55,8 +40,8 @@ struct FormatCase {
 
 const FormatCase kCases[] = {
     {"plain", "SEGA MEGA DRIVE ", RomImageFormat::Plain, [](const auto& p) { return p; }},
-    {"smd", "SEGA GENESIS    ", RomImageFormat::Smd, AsSmd},
-    {"smd, signature at 0x101", " SEGA GENESIS   ", RomImageFormat::Smd, AsSmd},
+    {"smd", "SEGA GENESIS    ", RomImageFormat::Smd, testing::SmdFile},
+    {"smd, signature at 0x101", " SEGA GENESIS   ", RomImageFormat::Smd, testing::SmdFile},
     {"swapped", "SEGA MEGA DRIVE ", RomImageFormat::ByteSwapped,
      [](const auto& p) { return AsSwapped(p); }},
     {"swapped, signature at 0x101", " SEGA MEGA DRIVE", RomImageFormat::ByteSwapped,

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -60,13 +59,7 @@ class RomPageTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void init() {
-        QVERIFY(m_folder.isValid());
-        for (const char* name : {kLoadRomDir, kSaveRomDir}) {
-            WriteSettingString(QString::fromLatin1(SettingsKey), QString::fromLatin1(name),
-                               QString());
-        }
-    }
+    void init() { romtest::beginPageTest(m_folder); }
     void cleanup() { SetVelkDeviceProcessed(0); }
 
     void the_page_starts_with_no_info_and_only_the_file_buttons_usable() {
@@ -116,7 +109,7 @@ class RomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        const QString path = image("game.bin", romtest::genesisImage(300 * 1024));
+        const QString path = m_folder.image("game.bin", romtest::genesisImage(300 * 1024));
         prompts.paths = {path};
         pages.rom.inFileButton()->click();
 
@@ -142,7 +135,7 @@ class RomPageTest : public QObject {
     void without_a_device_in_file_says_so_and_selects_nothing() {
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("game.bin", romtest::genesisImage(0x20000))};
+        prompts.paths = {m_folder.image("game.bin", romtest::genesisImage(0x20000))};
         pages.rom.inFileButton()->click();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Device Not Detected!")});
         QCOMPARE(prompts.messages[0].icon, PromptIcon::Error);
@@ -158,7 +151,7 @@ class RomPageTest : public QObject {
         const QByteArray smd = romtest::asSmd(plain);
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("game.smd", smd)};
+        prompts.paths = {m_folder.image("game.smd", smd)};
         pages.rom.inFileButton()->click();
         QCOMPARE(pages.rom.statusLine()->text(),
                  QStringLiteral("SMD image (interleaved), de-interleaved in memory"));
@@ -187,7 +180,7 @@ class RomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("big.bin", romtest::genesisImage(size))};
+        prompts.paths = {m_folder.image("big.bin", romtest::genesisImage(size))};
         pages.rom.inFileButton()->click();
         sim.clearCommandLog();
         pages.rom.writeButton()->click();
@@ -210,7 +203,7 @@ class RomPageTest : public QObject {
         Pages pages;
         RecordingPrompts prompts;
         const QByteArray bytes = romtest::genesisImage(0x30000);
-        prompts.paths = {image("programmed.bin", bytes)};
+        prompts.paths = {m_folder.image("programmed.bin", bytes)};
         pages.rom.inFileButton()->click();
         pages.rom.verifyBox()->setChecked(true);
         const TextLog status(pages.rom.statusLine());
@@ -256,7 +249,7 @@ class RomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("weak.bin", romtest::genesisImage(0x10000))};
+        prompts.paths = {m_folder.image("weak.bin", romtest::genesisImage(0x10000))};
         pages.rom.inFileButton()->click();
         pages.rom.verifyBox()->setChecked(true);
         pages.rom.writeButton()->click();
@@ -289,7 +282,7 @@ class RomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("erase.bin", romtest::genesisImage(0x8000))};
+        prompts.paths = {m_folder.image("erase.bin", romtest::genesisImage(0x8000))};
         pages.rom.inFileButton()->click();
         pages.rom.fastEraseBox()->setChecked(ticked);
         const TextLog status(pages.rom.statusLine());
@@ -307,7 +300,7 @@ class RomPageTest : public QObject {
         Pages pages;
         RecordingPrompts prompts;
         const QByteArray bytes = romtest::genesisImage(0x8000);
-        prompts.paths = {image("patched.bin", bytes)};
+        prompts.paths = {m_folder.image("patched.bin", bytes)};
         pages.rom.inFileButton()->click();
         pages.patches.AppendPatchRow(0x200, 0x4E71, "");
         pages.patches.SetChecked(0, true);
@@ -397,7 +390,7 @@ class RomPageTest : public QObject {
         Pages pages;
         RecordingPrompts prompts;
         const QString output = m_folder.filePath(QStringLiteral("readback.bin"));
-        prompts.paths = {image("game.bin", romtest::genesisImage(0x8000)), output};
+        prompts.paths = {m_folder.image("game.bin", romtest::genesisImage(0x8000)), output};
         pages.rom.inFileButton()->click();
         pages.rom.outFileButton()->click();
         const TextLog sector(pages.rom.sectorField());
@@ -425,8 +418,8 @@ class RomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("first.bin", romtest::genesisImage(0x8000)),
-                         image("second.bin", romtest::genesisImage(0x10000))};
+        prompts.paths = {m_folder.image("first.bin", romtest::genesisImage(0x8000)),
+                         m_folder.image("second.bin", romtest::genesisImage(0x10000))};
         pages.rom.inFileButton()->click();
         sim.clearCommandLog();
         SetVelkDeviceProcessed(1);
@@ -460,7 +453,7 @@ class RomPageTest : public QObject {
         romtest::storeName("kept.bin");
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("tiny.bin", QByteArray(size, '\x4E'))};
+        prompts.paths = {m_folder.image("tiny.bin", QByteArray(size, '\x4E'))};
         pages.rom.inFileButton()->click();
         sim.clearCommandLog();
         pages.rom.writeButton()->click();
@@ -485,7 +478,7 @@ class RomPageTest : public QObject {
         QVERIFY(sim->start());
         Pages pages;
         RecordingPrompts prompts;
-        const QString path = image("game.bin", romtest::genesisImage(0x8000));
+        const QString path = m_folder.image("game.bin", romtest::genesisImage(0x8000));
         prompts.paths = {path, path};
         pages.rom.inFileButton()->click();
         sim.reset();
@@ -520,7 +513,8 @@ class RomPageTest : public QObject {
         if (patchPageShown) {
             pages.image.setPatchesReady();
         }
-        pages.image.select(image("game.bin", romtest::genesisImage(0x8000)), 0x8000, {}, true);
+        pages.image.select(m_folder.image("game.bin", romtest::genesisImage(0x8000)), 0x8000, {},
+                           true);
         pages.rom.activate();
         QCOMPARE(pages.rom.patchNote()->text(), note);
     }
@@ -530,9 +524,9 @@ class RomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("first.bin", romtest::genesisImage(0x8000))};
+        prompts.paths = {m_folder.image("first.bin", romtest::genesisImage(0x8000))};
         pages.rom.inFileButton()->click();
-        const QString second = image("second.bin", romtest::genesisImage(0x10000));
+        const QString second = m_folder.image("second.bin", romtest::genesisImage(0x10000));
         QString shownWhileRunning;
         bool writeWhileRunning = true;
         connect(pages.rom.statusLine(), &QLineEdit::textChanged, this, [&](const QString& text) {
@@ -572,7 +566,7 @@ class RomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        prompts.paths = {image("game.bin", romtest::genesisImage(0x8000))};
+        prompts.paths = {m_folder.image("game.bin", romtest::genesisImage(0x8000))};
         pages.rom.activate();
         pages.rom.show();
         QVERIFY(QTest::qWaitForWindowActive(&pages.rom));
@@ -592,21 +586,10 @@ class RomPageTest : public QObject {
         QVERIFY(sim.start());
         Pages pages;
         RecordingPrompts prompts;
-        const QString path = image("dropped.gen", romtest::genesisImage(0x20000));
+        const QString path = m_folder.image("dropped.gen", romtest::genesisImage(0x20000));
 
-        std::unique_ptr<QMimeData> other(romtest::fileDrag(image("notes.txt", "text")));
-        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, other.get(), Qt::LeftButton,
-                                Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.rom, &refused);
-        QVERIFY(!refused.isAccepted());
-
-        std::unique_ptr<QMimeData> data(romtest::fileDrag(path));
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton,
-                              Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.rom, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&pages.rom, &drop);
+        QVERIFY(!romtest::dropFile(pages.rom, m_folder.image("notes.txt", "text")));
+        QVERIFY(romtest::dropFile(pages.rom, path));
 
         QCOMPARE(pages.rom.diskFileName()->text(), QStringLiteral("dropped.gen"));
         QCOMPARE(pages.rom.diskFileSize()->text(), QStringLiteral("1MBit"));
@@ -621,11 +604,7 @@ class RomPageTest : public QObject {
     }
 
   private:
-    QString image(const QString& name, const QByteArray& bytes) {
-        return romtest::writeFile(m_folder.filePath(name), bytes);
-    }
-
-    QTemporaryDir m_folder;
+    romtest::ImageFolder m_folder;
 };
 
 NUVREL_GUI_TEST_MAIN(RomPageTest)

@@ -6,6 +6,7 @@
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>
 #include <QByteArray>
+#include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -15,28 +16,24 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "genesis_image.h"
 #include "pages/genesis/exrom_page.h"
 #include "pages/genesis/rom_page.h"
 #include "patches/patch_list.h"
 #include "shell/device_operation_runner.h"
 #include "shell/library_messages.h"
 #include "shell/selected_image.h"
+#include "shell/settings_store.h"
 
 namespace romtest {
 
-inline void putText(QByteArray& image, int offset, int length, const QByteArray& text) {
-    for (int i = 0; i < length; ++i) {
-        image[offset + i] = i < text.size() ? text[i] : ' ';
-    }
-}
-
-inline void putLong(QByteArray& image, int offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        image[offset + i] = static_cast<char>(value >> (24 - 8 * i));
-    }
+// The bytes of a QByteArray, for the shared image builders.
+inline std::span<std::uint8_t> bytesIn(QByteArray& bytes) {
+    return {reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())};
 }
 
 // size bytes of pattern (every 512-byte block differs, none is all 0xFF) with a Genesis header:
@@ -49,17 +46,9 @@ inline QByteArray genesisImage(int size, const QByteArray& domesticName = "NUVRE
     if (size < 0x1B0) {
         return image;
     }
-    putText(image, 0x100, 16, "SEGA MEGA DRIVE");
-    putText(image, 0x110, 16, "(C)NUVR 2026.DEC");
-    putText(image, 0x120, 48, domesticName);
-    putText(image, 0x150, 48, "OVERSEAS " + domesticName);
-    putText(image, 0x180, 14, "GM 00000000-00");
+    nuvrel::testing::PutGenesisHeader(bytesIn(image), {domesticName.toStdString(), 0x200001});
     image[0x18E] = 0x12;
     image[0x18F] = 0x34;
-    putLong(image, 0x1A0, 0);
-    putLong(image, 0x1A4, static_cast<std::uint32_t>(size - 1));
-    putLong(image, 0x1A8, 0x200001);
-    putLong(image, 0x1AC, 0x20FFFF);
     return image;
 }
 
@@ -74,6 +63,24 @@ inline QString writeFile(const QString& path, const QByteArray& bytes) {
 
 inline std::vector<std::uint8_t> bytesOf(const QByteArray& bytes) {
     return {bytes.begin(), bytes.end()};
+}
+
+// A test's folder for its image files.
+class ImageFolder : public QTemporaryDir {
+  public:
+    QString image(const QString& name, const QByteArray& bytes) const {
+        return writeFile(filePath(name), bytes);
+    }
+};
+
+// Before each test: the folder is usable and no ROM folder is remembered, so that every dialog
+// opens where the test expects it.
+inline void beginPageTest(const ImageFolder& folder) {
+    QVERIFY(folder.isValid());
+    for (const char* name : {nuvrel::kLoadRomDir, nuvrel::kSaveRomDir}) {
+        nuvrel::WriteSettingString(QString::fromLatin1(nuvrel::SettingsKey),
+                                   QString::fromLatin1(name), QString());
+    }
 }
 
 // A device whose erases finish without status polls.
@@ -94,11 +101,19 @@ inline void storeName(const char* name, std::uint8_t slot = VELK_SLOT_ROM_NAME) 
     CloseVelkDevice(device);
 }
 
-// A drag carrying one local file.
-inline QMimeData* fileDrag(const QString& path) {
-    auto* data = new QMimeData;
-    data->setUrls({QUrl::fromLocalFile(path)});
-    return data;
+// Drags one local file onto a page and, when the page takes the drag, drops it there. Returns
+// whether the page took it.
+inline bool dropFile(QWidget& page, const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&page, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&page, &drop);
+    return true;
 }
 
 // The pages as the sheet builds them: one runner, one selection, one patch list; the library's
@@ -120,18 +135,11 @@ struct Pages {
     nuvrel::CEXROMPage header{image};
 };
 
-// The SMD file of a plain image: 512 header bytes, then each 16 KiB with its odd bytes first.
+// The SMD file of a plain image.
 inline QByteArray asSmd(const QByteArray& plain) {
-    QByteArray smd(512, '\0');
-    for (int block = 0; block < plain.size(); block += 16384) {
-        for (int i = 1; i < 16384; i += 2) {
-            smd.append(plain[block + i]);
-        }
-        for (int i = 0; i < 16384; i += 2) {
-            smd.append(plain[block + i]);
-        }
-    }
-    return smd;
+    const std::vector<std::uint8_t> smd = nuvrel::testing::SmdFile(bytesOf(plain));
+    return QByteArray(reinterpret_cast<const char*>(smd.data()),
+                      static_cast<qsizetype>(smd.size()));
 }
 
 }  // namespace romtest

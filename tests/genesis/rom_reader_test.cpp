@@ -10,19 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "engine_run_fixture.h"
 #include "genesis/genesis_header.h"
-#include "recording_sink.h"
-#include "virtual_device_fixture.h"
 
 namespace nuvrel {
 namespace {
 
 using testing::ReadWholeFile;
-using testing::RecordingSink;
-using testing::SinkEvent;
-using Kind = SinkEvent::Kind;
 
-class RomReaderTest : public testing::VirtualDeviceTest {
+class RomReaderTest : public testing::EngineRunTest {
   protected:
     void storeName(const char* text, std::uint8_t slot) {
         DeviceHandle device = OpenVelkDevice();
@@ -32,8 +28,6 @@ class RomReaderTest : public testing::VirtualDeviceTest {
         WriteFileName(device, name, slot);
         CloseVelkDevice(device);
     }
-
-    RecordingSink sink_;
 };
 
 TEST_F(RomReaderTest, OutFileQueryShowsTheNameWithItsSpacesTheSizeAndTheStoredName) {
@@ -115,13 +109,9 @@ TEST_F(RomReaderTest, UnpluggingInMidReadKeepsTheOldFileUntouched) {
     const auto out = folder_.file("keep.bin");
     const std::vector<std::uint8_t> old = RandomBytes(5000, 33);
     folder_.write("keep.bin", old);
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Reading") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 2 * 10;  // ten kilobytes get through
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 2 * 10;  // ten kilobytes get through
+    faultsFrom("Reading", faults);
 
     const OperationOutcome outcome = ReadRom({out.string(), 0x400000}, sink_);
 

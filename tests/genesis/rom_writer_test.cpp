@@ -9,18 +9,14 @@
 #include <vector>
 
 #include "engine/status_text.h"
-#include "recording_sink.h"
-#include "virtual_device_fixture.h"
+#include "engine_run_fixture.h"
 
 namespace nuvrel {
 namespace {
 
 using testing::ReadWholeFile;
-using testing::RecordingSink;
-using testing::SinkEvent;
-using Kind = SinkEvent::Kind;
 
-class RomWriterTest : public testing::VirtualDeviceTest {
+class RomWriterTest : public testing::EngineRunTest {
   protected:
     // Writes the image to disk and programs it; the pause after the first chip erase is recorded
     // instead of slept.
@@ -37,7 +33,6 @@ class RomWriterTest : public testing::VirtualDeviceTest {
         return WriteRom(request, sink_);
     }
 
-    RecordingSink sink_;
     std::string imagePath_;
     std::vector<std::chrono::milliseconds> pauses_;
     std::function<void(std::uint8_t*, std::uint32_t)> applyPatches_;
@@ -133,9 +128,7 @@ TEST_F(RomWriterTest, ImageSmallerThanOneBlockIsRefusedBeforeTheDeviceIsOpened) 
     const OperationOutcome outcome = program(RandomBytes(300, 4), true, false, "tiny.bin");
     EXPECT_EQ(outcome.result, OperationResult::NothingToSend);
     EXPECT_EQ(outcome.status, "Nothing to write: the image is smaller than one 512-byte block.");
-    EXPECT_TRUE(sim().commandLog().empty());
-    EXPECT_NE(sim().fileName(0), "tiny.bin");
-    EXPECT_TRUE(sink_.events().empty());
+    expectNothingSent(0, "tiny.bin");
 }
 
 TEST_F(RomWriterTest, FastEraseErasesBothChipsOfAFourMebibyteImage) {
@@ -235,13 +228,9 @@ TEST_F(RomWriterTest, VerifyErrorStopsAtTheFailingBlockAndClearsTheStoredName) {
 TEST_F(RomWriterTest, UnpluggingWhileWritingReportsTheFailingBlock) {
     plug();
     const auto image = RandomBytes(0x8000, 10);
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Writing") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 21;
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 21;
+    faultsFrom("Writing", faults);
 
     const OperationOutcome outcome = program(image, false, false);
 
@@ -264,13 +253,9 @@ TEST_F(RomWriterTest, UnpluggingWhileWritingReportsTheFailingBlock) {
 TEST_F(RomWriterTest, UnpluggingDuringVerifyReportsAReadError) {
     plug();
     const auto image = RandomBytes(0x8000, 11);
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Writing") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 2 + 4 * 3;  // block 3's write, then its read-back
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 2 + 4 * 3;  // block 3's write, then its read-back
+    faultsFrom("Writing", faults);
 
     const OperationOutcome outcome = program(image, true, false);
 

@@ -5,17 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "recording_sink.h"
+#include "engine_run_fixture.h"
 #include "saveram/save_ram.h"
-#include "virtual_device_fixture.h"
 
 namespace nuvrel {
 namespace {
 
 using testing::ReadWholeFile;
-using testing::RecordingSink;
-using testing::SinkEvent;
-using Kind = SinkEvent::Kind;
 
 // A save file as the page writes it: 0 at even offsets, the save bytes at the odd ones.
 std::vector<std::uint8_t> SaveFileOf(const std::vector<std::uint8_t>& saveBytes) {
@@ -26,7 +22,7 @@ std::vector<std::uint8_t> SaveFileOf(const std::vector<std::uint8_t>& saveBytes)
     return file;
 }
 
-class SaveRamTest : public testing::VirtualDeviceTest {
+class SaveRamTest : public testing::EngineRunTest {
   protected:
     OperationOutcome write(const std::vector<std::uint8_t>& file, bool verify = true,
                            const std::string& name = "game.srm") {
@@ -34,7 +30,6 @@ class SaveRamTest : public testing::VirtualDeviceTest {
         return WriteSaveRam({inputPath_, static_cast<std::uint32_t>(file.size()), verify}, sink_);
     }
 
-    RecordingSink sink_;
     std::string inputPath_;
 };
 
@@ -173,9 +168,7 @@ TEST_F(SaveRamTest, FileShorterThanOneBlockIsRefusedBeforeTheDeviceIsOpened) {
     const OperationOutcome outcome = write(RandomBytes(200, 45), true, "tiny.srm");
     EXPECT_EQ(outcome.result, OperationResult::NothingToSend);
     EXPECT_EQ(outcome.status, "Nothing to write: the file is smaller than one 256-byte block.");
-    EXPECT_TRUE(sim().commandLog().empty());
-    EXPECT_NE(sim().fileName(2), "tiny.srm");
-    EXPECT_TRUE(sink_.events().empty());
+    expectNothingSent(2, "tiny.srm");
 }
 
 TEST_F(SaveRamTest, LongSaveNameIsStoredInItsShortForm) {
@@ -197,13 +190,9 @@ TEST_F(SaveRamTest, FileThatShrankSinceItWasChosenIsAFailure) {
 
 TEST_F(SaveRamTest, UnpluggingInMidWriteReportsTheBlock) {
     plug();
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Writing") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 4 * 5 + 1;  // five verified blocks, then a command
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 4 * 5 + 1;  // five verified blocks, then a command
+    faultsFrom("Writing", faults);
     const OperationOutcome outcome = write(SaveFileOf(RandomBytes(velksim::kSaveRamBytes, 48)));
     EXPECT_EQ(outcome.result, OperationResult::WriteFailed);
     EXPECT_EQ(outcome.failingOffset, 0x500u);
@@ -215,13 +204,9 @@ TEST_F(SaveRamTest, UnpluggingInMidReadKeepsTheOldSaveFile) {
     plug();
     const auto old = RandomBytes(65536, 49);
     const auto out = folder_.write("mine.srm", old);
-    sink_.onEvent = [this](const SinkEvent& event) {
-        if (event.kind == Kind::Status && event.text == "Reading") {
-            velksim::FaultOptions faults;
-            faults.disconnectAfterTransfers = 2 * 3;
-            sim().setFaults(faults);
-        }
-    };
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 2 * 3;
+    faultsFrom("Reading", faults);
 
     const OperationOutcome outcome = ReadSaveRam({out, 65538}, sink_);
 

@@ -1,8 +1,6 @@
 #include "pages/genesis/exrom_page.h"
 
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,6 +17,7 @@
 #include "shell/device_query.h"
 #include "shell/file_names.h"
 #include "shell/group_icon.h"
+#include "shell/page_kit.h"
 #include "shell/remembered_folder.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
@@ -137,7 +136,7 @@ CEXROMPage::CEXROMPage(SelectedImage& image, QWidget* parent)
             RefreshHeader(true);
         });
     }
-    setAcceptDrops(true);
+    acceptFileDrops(this, droppedRomImage, [this](const QString& path) { selectImage(path); });
 }
 
 void CEXROMPage::onInitPage() {
@@ -277,21 +276,6 @@ void CEXROMPage::showHeaderOfSelection() {
     if (!ReadHeaderFromFile()) {
         showEverywhere(kNoInformation);
     }
-}
-
-void CEXROMPage::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedRomImage(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
-}
-
-void CEXROMPage::dropEvent(QDropEvent* event) {
-    const QString path = droppedRomImage(event->mimeData());
-    if (path.isEmpty()) {
-        return;
-    }
-    event->acceptProposedAction();
-    selectImage(path);
 }
 
 }  // namespace nuvrel

@@ -68,8 +68,6 @@ class CEXROMPage : public CSheetPage {
   protected:
     void onInitPage() override;
     void onSetActive() override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
   private:
     void synchroniseSource();

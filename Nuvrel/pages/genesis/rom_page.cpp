@@ -2,8 +2,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -14,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "engine/size_units.h"
 #include "engine/status_text.h"
@@ -47,6 +46,17 @@ const QString kDiskHelp = QStringLiteral(
     " To store file from any external storrage, please push button \"In file\", select existing "
     "file from disk or other srorrage and press \"Write\" button for start store process.");
 
+// A side's file name, size and domestic name fields; side starts their object names.
+std::tuple<QLineEdit*, QLineEdit*, QLineEdit*> addFileRows(const InfoPanel& panel,
+                                                           const QString& nameLabel,
+                                                           const QString& side) {
+    return {addInfoRow(panel, nameLabel, kNoInfoText, side + QStringLiteral("FileName")),
+            addInfoRow(panel, QStringLiteral("File size:"), kNoInfoText,
+                       side + QStringLiteral("FileSize")),
+            addInfoRow(panel, QStringLiteral("Domestic ROM Name:"), kNoInfoText,
+                       side + QStringLiteral("DomesticName"))};
+}
+
 }  // namespace
 
 CROMPage::CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const PatchList& patches,
@@ -71,18 +81,17 @@ CROMPage::CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const Pa
     connect(&m_runner, &DeviceOperationRunner::operationEnded, this, &CROMPage::onOperationEnded);
     m_writeArmed = m_image.usable();
     showSelection();
-    setAcceptDrops(true);
+    // A dropped image is chosen as "In File" would choose it, so only while "In File" is usable.
+    acceptFileDrops(
+        this, droppedRomImage, [this](const QString& path) { selectImage(path); },
+        [this] { return m_inFile->isEnabled(); });
 }
 
 QWidget* CROMPage::makeDeviceSide() {
     const InfoPanel panel = makeInfoPanel(QStringLiteral("ROM Memory info:"),
                                           QStringLiteral("rom_out"), kDeviceHelp, this);
-    m_deviceFileName = addInfoRow(panel, QStringLiteral("Int. file name:"), kNoInfoText,
-                                  QStringLiteral("deviceFileName"));
-    m_deviceFileSize = addInfoRow(panel, QStringLiteral("File size:"), kNoInfoText,
-                                  QStringLiteral("deviceFileSize"));
-    m_deviceDomesticName = addInfoRow(panel, QStringLiteral("Domestic ROM Name:"), kNoInfoText,
-                                      QStringLiteral("deviceDomesticName"));
+    std::tie(m_deviceFileName, m_deviceFileSize, m_deviceDomesticName) =
+        addFileRows(panel, QStringLiteral("Int. file name:"), QStringLiteral("device"));
     m_outFile =
         makeButton(QStringLiteral("Out File"), QStringLiteral("outFileButton"), panel.group);
     m_read = makeButton(QStringLiteral("Read"), QStringLiteral("readButton"), panel.group);
@@ -96,12 +105,8 @@ QWidget* CROMPage::makeDeviceSide() {
 QWidget* CROMPage::makeDiskSide() {
     const InfoPanel panel =
         makeInfoPanel(QStringLiteral("Disk file info:"), QStringLiteral("rom_in"), kDiskHelp, this);
-    m_diskFileName = addInfoRow(panel, QStringLiteral("File name:"), kNoInfoText,
-                                QStringLiteral("diskFileName"));
-    m_diskFileSize = addInfoRow(panel, QStringLiteral("File size:"), kNoInfoText,
-                                QStringLiteral("diskFileSize"));
-    m_diskDomesticName = addInfoRow(panel, QStringLiteral("Domestic ROM Name:"), kNoInfoText,
-                                    QStringLiteral("diskDomesticName"));
+    std::tie(m_diskFileName, m_diskFileSize, m_diskDomesticName) =
+        addFileRows(panel, QStringLiteral("File name:"), QStringLiteral("disk"));
     m_inFile = makeButton(QStringLiteral("In File"), QStringLiteral("inFileButton"), panel.group);
     m_write = makeButton(QStringLiteral("Write"), QStringLiteral("writeButton"), panel.group);
     m_write->setEnabled(false);
@@ -260,24 +265,9 @@ void CROMPage::onOperationEnded() {
 }
 
 OperationControls CROMPage::controlsFor(DeviceOperation operation) const {
-    OperationControls controls{.progress = m_progress,
-                               .status = m_status,
-                               .processTime = m_processTime,
-                               .sector = m_sector,
-                               .fastErase = m_fastErase,
-                               .disabledAtStart = {},
-                               .enabledAtEnd = {},
-                               .beforeEnabling = {}};
-    applyControlsTable(operation,
-                       {.write = m_write,
-                        .read = m_read,
-                        .inFile = m_inFile,
-                        .outFile = m_outFile,
-                        .verify = m_verify,
-                        .clearRam = nullptr,
-                        .fastErase = m_fastErase},
-                       controls);
-    return controls;
+    return controlsForOperation(
+        operation, {m_progress, m_status, m_processTime, m_sector},
+        {m_write, m_read, m_inFile, m_outFile, m_verify, /*clearRam=*/nullptr, m_fastErase});
 }
 
 void CROMPage::OnWrite() {
@@ -362,22 +352,6 @@ void CROMPage::OnRead() {
         m_writeArmed = false;
         updateWrite();
     }
-}
-
-void CROMPage::dragEnterEvent(QDragEnterEvent* event) {
-    // A dropped image is chosen as "In File" would choose it, so only while "In File" is usable.
-    if (m_inFile->isEnabled() && !droppedRomImage(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
-}
-
-void CROMPage::dropEvent(QDropEvent* event) {
-    const QString path = droppedRomImage(event->mimeData());
-    if (path.isEmpty()) {
-        return;
-    }
-    event->acceptProposedAction();
-    selectImage(path);
 }
 
 }  // namespace nuvrel

@@ -66,8 +66,6 @@ class CROMPage : public CSheetPage {
 
   protected:
     void onSetActive() override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
   private:
     QWidget* makeDeviceSide();

@@ -17,6 +17,7 @@
 #include "shell/dialog_filter.h"
 #include "shell/file_names.h"
 #include "shell/group_icon.h"
+#include "shell/page_kit.h"
 #include "shell/remembered_folder.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
@@ -101,17 +102,14 @@ void CGGCodes::buildControls() {
     }
     m_list->setPalette(palette);
 
-    auto makeButton = [group](const QString& caption, const QString& objectName) {
-        auto* button = new QPushButton(caption, group);
-        button->setObjectName(objectName);
+    m_add = makeButton(QStringLiteral("Add"), QStringLiteral("addButton"), group);
+    m_modify = makeButton(QStringLiteral("Modify"), QStringLiteral("modifyButton"), group);
+    m_delete = makeButton(QStringLiteral("Delete"), QStringLiteral("deleteButton"), group);
+    m_load = makeButton(QStringLiteral("Load"), QStringLiteral("loadButton"), group);
+    m_save = makeButton(QStringLiteral("Save"), QStringLiteral("saveButton"), group);
+    for (QPushButton* button : {m_add, m_modify, m_delete, m_load, m_save}) {
         button->setEnabled(false);
-        return button;
-    };
-    m_add = makeButton(QStringLiteral("Add"), QStringLiteral("addButton"));
-    m_modify = makeButton(QStringLiteral("Modify"), QStringLiteral("modifyButton"));
-    m_delete = makeButton(QStringLiteral("Delete"), QStringLiteral("deleteButton"));
-    m_load = makeButton(QStringLiteral("Load"), QStringLiteral("loadButton"));
-    m_save = makeButton(QStringLiteral("Save"), QStringLiteral("saveButton"));
+    }
 
     auto* instruction = new QLabel(kInstruction, group);
     instruction->setWordWrap(true);

@@ -360,24 +360,9 @@ void CRAMPage::startClear() {
 }
 
 OperationControls CRAMPage::controlsFor(DeviceOperation operation) const {
-    OperationControls controls{.progress = m_progress,
-                               .status = m_status,
-                               .processTime = m_processTime,
-                               .sector = nullptr,
-                               .fastErase = nullptr,
-                               .disabledAtStart = {},
-                               .enabledAtEnd = {},
-                               .beforeEnabling = {}};
-    applyControlsTable(operation,
-                       {.write = m_write,
-                        .read = m_read,
-                        .inFile = m_inFile,
-                        .outFile = m_outFile,
-                        .verify = m_verify,
-                        .clearRam = m_clearRam,
-                        .fastErase = nullptr},
-                       controls);
-    return controls;
+    return controlsForOperation(
+        operation, {m_progress, m_status, m_processTime, /*sector=*/nullptr},
+        {m_write, m_read, m_inFile, m_outFile, m_verify, m_clearRam, /*fastErase=*/nullptr});
 }
 
 }  // namespace nuvrel

@@ -1,0 +1,39 @@
+// The steps on flash that the whole-image write and the changed-sector write share. A step that
+// fails records the run's outcome and returns false, as the runs' own steps do; the device
+// commands each step sends, and their order, are the same for both writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <velk_series/velk_series.h>
+
+#include "engine/cancel_token.h"
+#include "engine/device_session.h"
+#include "engine/operation_outcome.h"
+#include "genesis/sector_diff.h"
+
+namespace nuvrel {
+
+// One image block in the units of a WriteSector or ReadSector.
+inline constexpr std::uint8_t kImageBlockUnits = kImageBlockBytes / VELK_UNIT_BYTES;
+
+// True when stop was asked for; the run then ends as cancelled at offset.
+bool CancelledAt(const CancelToken* cancel, std::uint32_t offset, OperationOutcome& outcome);
+
+// The device's lifetime erase count: one more cycle, before anything is erased.
+bool CountEraseCycle(const DeviceSession& device, OperationOutcome& outcome);
+
+// Programs the kImageBlockBytes at block, which lies at offset in the image, into erased flash.
+// An all-0xFF block is not sent: erased flash already holds it. With verify the block is read
+// back and compared.
+bool ProgramBlock(DeviceHandle device, const std::uint8_t* block, std::uint32_t offset, bool verify,
+                  OperationOutcome& outcome);
+
+// The end of a write, while the device still answers: with storesName the ROM slot gets the
+// image's name after success and the failed-write name otherwise, then the first block is read
+// once more to close the run (its data is not used).
+void StoreNameAndClose(const DeviceSession& device, bool storesName, const std::string& imagePath,
+                       OperationOutcome& outcome);
+
+}  // namespace nuvrel
