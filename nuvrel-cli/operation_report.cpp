@@ -14,10 +14,12 @@ namespace {
 
 std::atomic<CancelToken*> g_interruptToken{nullptr};
 struct sigaction g_previousInterrupt {};
+volatile std::sig_atomic_t g_interruptRequested = 0;
 
 // The first Ctrl-C asks for a stop at the next block and says so; a second one ends the process
 // as Ctrl-C normally does (a device that stalls would otherwise hold it for the transfer timeout).
 void RequestCancel(int) {
+    g_interruptRequested = 1;
     CancelToken* token = g_interruptToken.load();
     if (token != nullptr) {
         token->request();
@@ -67,6 +69,10 @@ InterruptRequestsCancel::InterruptRequestsCancel(CancelToken& token) {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, &g_previousInterrupt);
+}
+
+bool InterruptRequestsCancel::requested() {
+    return g_interruptRequested != 0;
 }
 
 InterruptRequestsCancel::~InterruptRequestsCancel() {

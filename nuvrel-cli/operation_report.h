@@ -35,6 +35,10 @@ class InterruptRequestsCancel {
     ~InterruptRequestsCancel();
     InterruptRequestsCancel(const InterruptRequestsCancel&) = delete;
     InterruptRequestsCancel& operator=(const InterruptRequestsCancel&) = delete;
+
+    // Whether Ctrl-C was pressed while one lived: a run it reached too late to stop still
+    // completes, and whoever would start another then ends instead.
+    static bool requested();
 };
 
 // Runs one long operation with the device held and Ctrl-C turned into a stop request, and

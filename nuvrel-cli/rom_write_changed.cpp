@@ -117,6 +117,9 @@ int RunChangedWrite(const ImageOptions& image, bool verify, const ChangedOnlyOpt
             std::fflush(out);
             std::fprintf(stderr, "%s\n", failure.what());
         }
+        if (InterruptRequestsCancel::requested()) {
+            return kExitInterrupted;  // Ctrl-C came as the run was finishing
+        }
         std::fprintf(out, "Watching %s for changes (Ctrl-C ends)\n",
                      ShownArgument(image.image).c_str());
         std::fflush(out);

@@ -31,8 +31,8 @@ std::string ReadAll(const std::filesystem::path& path) {
 // hangs and is killed, so a hang fails its test instead of stalling the whole suite.
 constexpr auto kChildDeadline = std::chrono::minutes(5);
 
-// The child's exit code, or -1 when it did not exit normally or had to be killed. interruptWhen
-// is asked while it runs; the first true sends it SIGINT.
+// The child's exit code (128 + the signal when a signal ended it), or -1 when it had to be killed.
+// interruptWhen is asked while it runs; the first true sends it SIGINT.
 int WaitForChild(pid_t child, std::chrono::steady_clock::time_point deadline,
                  const std::function<bool()>& interruptWhen = {}) {
     int status = 0;
@@ -44,6 +44,10 @@ int WaitForChild(pid_t child, std::chrono::steady_clock::time_point deadline,
         }
         const pid_t done = waitpid(child, &status, WNOHANG);
         if (done == child) {
+            // As a shell reports it: a child ended by a signal gives 128 + the signal.
+            if (WIFSIGNALED(status)) {
+                return 128 + WTERMSIG(status);
+            }
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
         if (done < 0) {

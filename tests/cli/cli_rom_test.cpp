@@ -1,5 +1,6 @@
 // nuvrel-cli rom write / read / header against a virtual device: what the device holds afterwards,
 // what the user sees, and the exit code.
+#include <algorithm>
 #include <fstream>
 
 #include <nlohmann/json.hpp>
@@ -263,6 +264,55 @@ TEST_F(CliRom, ChangedOnlyOptionsRefuseWhatCannotGoTogether) {
         args.insert(args.end(), extra.begin(), extra.end());
         EXPECT_EQ(RunCli(args).exitCode, 2) << extra.front();
     }
+}
+
+}  // namespace
+}  // namespace clitest
+
+namespace clitest {
+namespace {
+
+// The loop a homebrew developer runs beside their build: every settled change of the image is
+// programmed, only where it differs, and Ctrl-C ends the watch.
+TEST_F(CliRom, WatchReprogramsEachChangeOfTheImageUntilCtrlC) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> image = MakeGenesisImage(0x30000, "WATCHED");
+    std::vector<std::uint8_t> changed = image;
+    changed[0x21000] ^= 0xFF;
+    WriteBytes(Path("game.bin"), image);
+
+    // The name is stored, then the first block read once more: the run has sent its last command.
+    auto runClosed = [&] {
+        const std::vector<velksim::CommandRecord> log = sim.commandLog();
+        const auto named = std::find_if(log.begin(), log.end(), [](const auto& record) {
+            return record.name == "WriteFileName";
+        });
+        return std::any_of(named, log.end(), [](const auto& record) {
+            return record.name == "ReadSector" && record.address == 0;
+        });
+    };
+    bool changedOnDisk = false;
+    const CliRun run =
+        RunCliInterrupted({"rom", "write", Path("game.bin"), "--changed-only", "--watch"}, [&] {
+            if (changedOnDisk) {
+                return runClosed();
+            }
+            if (runClosed()) {
+                sim.clearCommandLog();
+                WriteBytes(Path("game.bin"), changed);
+                changedOnDisk = true;
+            }
+            return false;
+        });
+
+    EXPECT_EQ(run.exitCode, 130) << run.out << run.err;
+    EXPECT_NE(run.out.find("Watching "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Sectors rewritten: 1 of "), std::string::npos) << run.out;
+    EXPECT_EQ(sim.romBytes(0, changed.size()), changed);
+    const std::vector<velksim::CommandRecord> log = sim.commandLog();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const auto& record) { return record.name == "EraseSector"; }),
+              1);
 }
 
 }  // namespace
