@@ -22,6 +22,7 @@
 #include "console_progress.h"
 #include "device_access.h"
 #include "device_listing.h"
+#include "engine/operation_outcome.h"
 #include "printable_text.h"
 
 extern char** environ;
@@ -160,6 +161,12 @@ void Reap(DeviceRun& run) {
     while (::waitpid(run.pid, &status, 0) < 0 && errno == EINTR) {
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    // Ctrl-C reaches the children too (a terminal sends it to the whole group, and the fan-out
+    // passes it on); one whose run had completed may die of it on its way out. Its device holds
+    // the image all the same: "Write Complite" comes only after a run that truly completed.
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGINT && run.lastLine == kStatusWriteComplete) {
+        run.exitCode = 0;
+    }
     run.pid = -1;
     run.end = Clock::now();
 }

@@ -16,33 +16,35 @@ namespace detail {
 
 // The hand-over between the waiting thread and the call. Qt's own blocking queued call would
 // wait just as well, but it orders the two threads through Qt's locks, which a thread checker
-// cannot see; a std::mutex makes the order visible. The call's end is signalled when the queued
-// call is destroyed, so a call that is dropped undelivered (its object gone) still ends the wait.
-struct Handover {
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool done = false;
-};
+// cannot see; a std::mutex makes the order visible. It is one lock for every hand-over because
+// the call must take it before it reads anything the waiting thread wrote, its own captures
+// included. The call's end is signalled when the queued call is destroyed, so a call that is
+// dropped undelivered (its object gone) still ends the wait.
+inline std::mutex& handoverMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+inline std::condition_variable& handoverEnded() {
+    static std::condition_variable ended;
+    return ended;
+}
 
 class HandoverSignal {
   public:
-    explicit HandoverSignal(std::shared_ptr<Handover> handover) : m_handover(std::move(handover)) {}
-    HandoverSignal(HandoverSignal&&) noexcept = default;
+    explicit HandoverSignal(bool& done) : m_done(&done) {}
     HandoverSignal(const HandoverSignal&) = delete;
     HandoverSignal& operator=(const HandoverSignal&) = delete;
-    HandoverSignal& operator=(HandoverSignal&&) = delete;
     ~HandoverSignal() {
-        if (m_handover) {
-            const std::lock_guard lock(m_handover->mutex);
-            m_handover->done = true;
-            m_handover->ended.notify_all();
-        }
+        const std::lock_guard lock(handoverMutex());
+        *m_done = true;
+        handoverEnded().notify_all();
     }
     // Orders the call after everything the waiting thread did before it waited.
-    void synchronise() const { const std::lock_guard lock(m_handover->mutex); }
+    static void synchronise() { const std::lock_guard lock(handoverMutex()); }
 
   private:
-    std::shared_ptr<Handover> m_handover;
+    bool* m_done;
 };
 
 }  // namespace detail
@@ -53,14 +55,15 @@ void runOnObjectThread(QObject* context, Function&& function) {
         std::forward<Function>(function)();
         return;
     }
-    auto handover = std::make_shared<detail::Handover>();
-    std::unique_lock lock(handover->mutex);
-    auto call = [signal = std::make_shared<detail::HandoverSignal>(handover), &function] {
-        signal->synchronise();
+    bool done = false;
+    std::unique_lock lock(detail::handoverMutex());
+    // Copies of the call share one signal, which fires once, when the last of them is gone.
+    auto call = [signal = std::make_shared<detail::HandoverSignal>(done), &function] {
+        detail::HandoverSignal::synchronise();
         function();
     };
     QMetaObject::invokeMethod(context, std::move(call), Qt::QueuedConnection);
-    handover->ended.wait(lock, [&handover] { return handover->done; });
+    detail::handoverEnded().wait(lock, [&done] { return done; });
 }
 
 }  // namespace nuvrel
