@@ -1,11 +1,10 @@
 #include "genesis/rom_digest.h"
 
-#include <openssl/evp.h>
+#include <nettle/sha1.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "engine/input_file.h"
@@ -13,41 +12,31 @@
 namespace nuvrel {
 namespace {
 
-struct DigestContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-
-// Feeds both sums as the bytes come, so a file is read once and never held whole.
+// Feeds both sums as the bytes come, so a file is read once and never held whole. Nettle rather
+// than OpenSSL: loading and starting libcrypto cost every run of the program about 2 ms.
 class Digester {
   public:
-    Digester() : context_(EVP_MD_CTX_new()) {
-        ok_ = context_ && EVP_DigestInit_ex(context_.get(), EVP_sha1(), nullptr) == 1;
-    }
+    Digester() { sha1_init(&sha1_); }
     void add(const std::uint8_t* bytes, std::size_t length) {
         digest_.size += length;
+        sha1_update(&sha1_, length, bytes);
         while (length > 0) {
             // zlib takes at most an unsigned int at a time.
             const auto piece = static_cast<uInt>(std::min<std::size_t>(length, 1u << 30));
             crc_ = crc32(crc_, bytes, piece);
-            ok_ = ok_ && EVP_DigestUpdate(context_.get(), bytes, piece) == 1;
             bytes += piece;
             length -= piece;
         }
     }
     std::optional<RomDigest> finish() {
-        unsigned int length = 0;
-        ok_ = ok_ && EVP_DigestFinal_ex(context_.get(), digest_.sha1.data(), &length) == 1 &&
-              length == digest_.sha1.size();
-        if (!ok_) {
-            return std::nullopt;
-        }
+        static_assert(SHA1_DIGEST_SIZE == std::tuple_size_v<decltype(RomDigest::sha1)>);
+        sha1_digest(&sha1_, SHA1_DIGEST_SIZE, digest_.sha1.data());
         digest_.crc32 = static_cast<std::uint32_t>(crc_);
         return digest_;
     }
 
   private:
-    std::unique_ptr<EVP_MD_CTX, DigestContextFree> context_;
-    bool ok_ = false;
+    sha1_ctx sha1_{};
     uLong crc_ = crc32(0L, Z_NULL, 0);
     RomDigest digest_;
 };

@@ -1,5 +1,5 @@
 // Checksums that tell whether a dump or an image is the one a dump database lists: CRC32 (zlib)
-// and SHA-1 (OpenSSL), of a whole file or of bytes in memory.
+// and SHA-1 (Nettle), of a whole file or of bytes in memory.
 #pragma once
 
 #include <array>
