@@ -146,27 +146,55 @@ struct SimServer::Impl {
         }
     }
 
-    // Serves one message from a client; false when the client has gone or must go.
-    bool serve(const Client& client, std::vector<std::uint8_t>& buffer) {
+    // One message taken from a client and handled by the device.
+    struct Served {
+        bool handled = false;  // false: nothing was waiting, or the client has gone (gone)
+        bool gone = false;
         FrameOutcome outcome;
-        const Clock::time_point arrived = Clock::now();
-        {
-            std::lock_guard lock(mutex);
-            const ssize_t got = ::recv(client.fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
-            if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
-                return true;
-            }
-            if (got <= 0) {
-                return false;
-            }
-            outcome = frames.handle(*device, injector, client.id,
-                                    {buffer.data(), static_cast<std::size_t>(got)},
-                                    [this](int id) { return hungUp(id); });
-            if (outcome.droppedHolder != 0) {
-                closeClientLocked(outcome.droppedHolder);
-            }
-            wire += outcome.transferTime;
+        Clock::time_point arrived;
+    };
+
+    Served receiveAndHandle(const Client& client, std::vector<std::uint8_t>& buffer) {
+        Served served;
+        served.arrived = Clock::now();
+        std::lock_guard lock(mutex);
+        const ssize_t got = ::recv(client.fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+            return served;
         }
+        if (got <= 0) {
+            served.gone = true;
+            return served;
+        }
+        served.handled = true;
+        served.outcome = frames.handle(*device, injector, client.id,
+                                       {buffer.data(), static_cast<std::size_t>(got)},
+                                       [this](int id) { return hungUp(id); });
+        if (served.outcome.droppedHolder != 0) {
+            closeClientLocked(served.outcome.droppedHolder);
+        }
+        wire += served.outcome.transferTime;
+        return served;
+    }
+
+    // Whether the next message waiting from the client is a transfer its host queued behind the
+    // one just handled (it is looked at, not taken).
+    static bool queuedTransferWaiting(int fd) {
+        std::uint8_t header[velk::vdev::kHeaderBytes];
+        const ssize_t got = ::recv(fd, header, sizeof header, MSG_PEEK | MSG_DONTWAIT);
+        return got == static_cast<ssize_t>(sizeof header) &&
+               (header[2] & velk::vdev::kQueuedFlag) != 0;
+    }
+
+    static bool plainAnswer(const FrameOutcome& outcome) {
+        return !outcome.answer.empty() && outcome.delay.count() == 0 && !outcome.unplugNow &&
+               !outcome.hangUp;
+    }
+
+    // Sends a handled message's answer once the simulated bus has carried it; false when the
+    // client must go.
+    bool answer(const Client& client, const Served& served) {
+        const FrameOutcome& outcome = served.outcome;
         if (outcome.answer.empty()) {
             return !outcome.hangUp;
         }
@@ -176,7 +204,8 @@ struct SimServer::Impl {
             // when the answer was due: the host is charged for its own turn-around, not for the
             // simulator's oversleeping, which would otherwise add up over thousands of commands.
             const Clock::time_point start =
-                outcome.queued ? lastCompletion : std::max(lastCompletion, arrived - lastLateness);
+                outcome.queued ? lastCompletion
+                               : std::max(lastCompletion, served.arrived - lastLateness);
             lastCompletion = start + outcome.transferTime;
             std::this_thread::sleep_until(lastCompletion);
             lastLateness = std::max(Clock::duration{}, Clock::now() - lastCompletion);
@@ -191,6 +220,31 @@ struct SimServer::Impl {
             unplug();
         }
         return !outcome.hangUp;
+    }
+
+    // Serves one message from a client, and the transfer queued behind it when that is waiting
+    // already; false when the client has gone or must go. The queued one is handled before the
+    // first answer goes out, so the two answers leave together when the bus completes them
+    // together: the host then wakes once for both, as it does for two transfers that end in one
+    // frame, instead of once for each.
+    bool serve(const Client& client, std::vector<std::uint8_t>& buffer) {
+        Served current = receiveAndHandle(client, buffer);
+        for (;;) {
+            if (!current.handled) {
+                return !current.gone;
+            }
+            Served next;
+            if (plainAnswer(current.outcome) && queuedTransferWaiting(client.fd)) {
+                next = receiveAndHandle(client, buffer);
+            }
+            if (!answer(client, current)) {
+                return false;
+            }
+            if (!next.handled && !next.gone) {
+                return true;
+            }
+            current = std::move(next);
+        }
     }
 
     void closeClient(int id) {
