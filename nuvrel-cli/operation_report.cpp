@@ -38,6 +38,7 @@ ExitCode ExitCodeOf(OperationResult result) {
         case OperationResult::Completed:
             return kExitSuccess;
         case OperationResult::NoDevice:
+        case OperationResult::FlashNotCovered:  // the device cannot take this image
             return kExitNoDevice;
         case OperationResult::FileNotOpened:
         case OperationResult::FileReadFailed:

@@ -39,15 +39,6 @@ void RequireRegularFile(const std::string& path) {
     }
 }
 
-CheckedImage CheckImageOrFail(const std::string& path) {
-    RequireRegularFile(path);
-    const ImageCheck check = CheckInputImage(path);
-    if (!check.usable || !check.size) {
-        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(path));
-    }
-    return {*check.size, check.domesticName.value_or("")};
-}
-
 PatchList CollectPatches(const ImageOptions& options, std::uint32_t imageSize) {
     PatchList list;
     if (!options.patchFile.empty()) {
@@ -95,66 +86,73 @@ std::uint32_t DeviceCapacityOrFail() {
     return capacity.romBytes;
 }
 
-RomFormatDetection DetectImageFormatOrFail(const std::string& path, CheckedImage& image) {
-    // Larger than any cartridge, with room for an SMD header (image.size may be the plain size).
-    constexpr std::uint64_t kLargestImage = 64ull * 1024 * 1024;
-    const WholeFile file = ReadWholeFile(path, kLargestImage);
-    if (!file.read()) {
-        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(path));
+namespace {
+
+PlainRom LoadImageOrFail(const std::string& path) {
+    PlainRom plain = LoadPlainRom(path);
+    switch (plain.failure) {
+        case RomPrepareFailure::None:
+            return plain;
+        case RomPrepareFailure::NotRegularFile:
+            throw CliFailure(kExitBadInput,
+                             std::string(kNotARegularFile) + ": " + ShownArgument(path));
+        case RomPrepareFailure::Empty:
+        case RomPrepareFailure::TooLarge:
+            throw CliFailure(kExitBadInput, std::string(RomPrepareFailureText(plain.failure)) +
+                                                " (" + ShownArgument(path) + ")");
+        case RomPrepareFailure::CannotOpen:
+            break;
     }
-    const RomFormatDetection format = DetectRomImageFormat(file.bytes);
-    if (format.format != RomImageFormat::Plain) {
-        // The size checks and the name shown are those of what the device will hold.
-        const std::vector<std::uint8_t> plain = ToPlainImage(file.bytes, format.format);
-        image.size = format.plainSize;
-        image.domesticName = plain.size() >= 0x150
-                                 ? DomesticNameText(std::span(plain).subspan(0x120, 48))
-                                 : std::string();
-    }
-    return format;
+    throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(path));
 }
 
-std::function<void(std::uint8_t*, std::uint32_t)> PreparedImage::applyPatches() const {
-    if (patches.empty()) {
-        return {};
-    }
-    return [list = patches](std::uint8_t* bytes, std::uint32_t length) {
-        ApplyPatches(list, bytes, length);
-    };
-}
-
-PreparedImage PrepareImageForDevice(const ImageOptions& options, ImageUse use) {
-    PreparedImage prepared;
-    prepared.image = CheckImageOrFail(options.image);
-    prepared.format = DetectImageFormatOrFail(options.image, prepared.image);
-    if (use == ImageUse::Write && !ImageHasBlockToSend(prepared.image.size)) {
-        // Refused before the device is asked anything: the run would send no block.
-        throw CliFailure(kExitBadInput, kRomTooSmallText);
-    }
-    prepared.patches = CollectPatches(options, prepared.image.size);
-    prepared.dat = LoadDatOrFail(options.dat);
-    const std::optional<RomDigest> digest = DigestFile(options.image);
-    if (!digest) {
-        throw CliFailure(kExitBadInput, "Can't open image file: " + ShownArgument(options.image));
-    }
-    prepared.digest = *digest;
-
-    const std::uint32_t capacity = DeviceCapacityOrFail();
-    if (!ImageFitsDevice(capacity, prepared.image.size)) {
-        throw CliFailure(kExitBadInput, RomTooLargeMessage(capacity, prepared.image.size));
-    }
+void PrintImageLine(const ImageOptions& options, const PreparedImage& prepared) {
+    const PreparedRom& rom = *prepared.rom;
+    const std::string name =
+        rom.imageSize >= 0x150 ? DomesticNameText(rom.programmed().subspan(0x120, 48)) : "";
     std::FILE* text = TextOutput(options.json);
     std::fprintf(text, "Image: %s, %s, \"%s\"\n", ShownArgument(options.image).c_str(),
-                 FileSizeMBitText(prepared.image.size).c_str(),
-                 Printable(prepared.image.domesticName).c_str());
-    if (!prepared.format.note.empty()) {
-        std::fprintf(text, "Image format: %s\n", prepared.format.note.c_str());
+                 FileSizeMBitText(rom.imageSize).c_str(), Printable(name).c_str());
+    if (!rom.formatNote.empty()) {
+        std::fprintf(text, "Image format: %s\n", rom.formatNote.c_str());
+    }
+    if (rom.filledUp() != 0) {
+        std::fprintf(text, "Last block filled up with %u bytes of 0xFF (erased flash)\n",
+                     rom.filledUp());
     }
     if (!prepared.patches.empty()) {
         std::fprintf(text, "Patches applied to the image in memory: %zu\n",
                      prepared.patches.size());
     }
     std::fflush(text);
+}
+
+}  // namespace
+
+PreparedImage PrepareImageForDevice(const ImageOptions& options) {
+    PreparedImage prepared;
+    PlainRom plain = LoadImageOrFail(options.image);
+    const auto imageSize = static_cast<std::uint32_t>(plain.bytes.size());
+    prepared.patches = CollectPatches(options, imageSize);
+    prepared.dat = LoadDatOrFail(options.dat);
+    PatchApplier applyPatches;
+    if (!prepared.patches.empty()) {
+        applyPatches = [&list = prepared.patches](std::uint8_t* bytes, std::uint32_t length) {
+            ApplyPatches(list, bytes, length);
+        };
+    }
+    prepared.rom = FinishPreparedRom(std::move(plain), applyPatches);
+    const std::optional<RomDigest> digest = DigestBytes(prepared.rom->programmed());
+    if (!digest) {
+        throw CliFailure(kExitFailed, "Can't compute the image's digest");
+    }
+    prepared.digest = *digest;
+
+    const std::uint32_t capacity = DeviceCapacityOrFail();
+    if (!ImageFitsDevice(capacity, imageSize)) {
+        throw CliFailure(kExitBadInput, RomTooLargeMessage(capacity, imageSize));
+    }
+    PrintImageLine(options, prepared);
     return prepared;
 }
 

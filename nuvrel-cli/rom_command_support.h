@@ -5,13 +5,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "genesis/dat_file.h"
+#include "genesis/prepared_rom.h"
 #include "genesis/rom_digest.h"
-#include "genesis/rom_image_format.h"
 #include "patches/patch_list.h"
 
 namespace CLI {
@@ -32,17 +33,6 @@ struct ImageOptions {
 // --patch, --patch-file, --dat, --json and --device on a command that takes IMAGE and the device.
 void AddImageOptions(CLI::App& command, ImageOptions& options);
 
-// The image's size, refused as not a regular file, unreadable or empty.
-struct CheckedImage {
-    std::uint32_t size = 0;
-    std::string domesticName;
-};
-CheckedImage CheckImageOrFail(const std::string& path);
-
-// Reads the image whole and tells its layout; for an SMD or byte-swapped one the size and name
-// become those of the plain image.
-RomFormatDetection DetectImageFormatOrFail(const std::string& path, CheckedImage& image);
-
 // Patches from the file first, then those typed on the command line, all applied; on an address
 // given twice the later one wins.
 PatchList CollectPatches(const ImageOptions& options, std::uint32_t imageSize);
@@ -56,25 +46,22 @@ void RequireRegularFile(const std::string& path);
 // The DAT named by --dat, loaded before the device is touched; nullopt without --dat.
 std::optional<DatFile> LoadDatOrFail(const std::string& path);
 
-// An image checked, its patches collected, its DAT loaded and its digest taken, and the device
-// asked whether it fits: what a write and a verify need before they start.
+// An image read, converted and patched into what the device is to hold, its DAT loaded and its
+// digest taken, and the device asked whether it fits: what a write and a verify need before they
+// start.
 struct PreparedImage {
-    CheckedImage image;
+    std::shared_ptr<const PreparedRom> rom;
     PatchList patches;
     std::optional<DatFile> dat;
-    RomDigest digest;  // of the image as it is on disk: what a dump database knows it by
-    // A recognised SMD or byte-swapped file: image.size is the plain image's, converted in memory.
-    RomFormatDetection format;
-    // Applies the patches to the image in memory; empty without patches.
-    std::function<void(std::uint8_t*, std::uint32_t)> applyPatches() const;
+    // Of what the device holds after a write (or is compared with): converted, patched and
+    // filled up to whole blocks.
+    RomDigest digest;
 };
 
-// Everything above, failing before the device is touched for a bad input (for a write also an
-// image shorter than one block), and then for a device
-// that is busy, missing, not answering or too small. Prints the "Image:" line (and how many
-// patches apply) on the text output.
-enum class ImageUse { Write, Verify };
-PreparedImage PrepareImageForDevice(const ImageOptions& options, ImageUse use);
+// Everything above, failing before the device is touched for a bad input, and then for a device
+// that is busy, missing, not answering or too small. Prints the "Image:" line (with its format,
+// the bytes added to fill its last block and how many patches apply) on the text output.
+PreparedImage PrepareImageForDevice(const ImageOptions& options);
 
 // Where the human-readable lines go: stdout, or stderr when stdout carries JSON.
 inline std::FILE* TextOutput(bool json) {

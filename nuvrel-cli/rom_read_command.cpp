@@ -16,6 +16,7 @@
 #include "device_access.h"
 #include "engine/size_units.h"
 #include "engine/status_text.h"
+#include "engine/stored_name.h"
 #include "engine/whole_file.h"
 #include "genesis/dump_trim.h"
 #include "genesis/genesis_header.h"
@@ -124,7 +125,8 @@ int RunRead(const ReadOptions& options) {
 
     std::FILE* text = TextOutput(options.json);
     std::fprintf(text, "Device ROM: %s, stored name \"%s\", \"%s\"\n", info.sizeText.c_str(),
-                 Printable(info.storedName).c_str(), Printable(info.domesticName).c_str());
+                 Printable(ShownStoredName(info.storedName)).c_str(),
+                 Printable(info.domesticName).c_str());
     std::string reason = "the whole ROM";
     if (length != info.romSize) {
         reason = "up to the header's ROM end";

@@ -13,12 +13,9 @@ namespace nuvrel::cli {
 namespace {
 
 int RunVerify(const ImageOptions& options) {
-    const PreparedImage prepared = PrepareImageForDevice(options, ImageUse::Verify);
+    const PreparedImage prepared = PrepareImageForDevice(options);
     RomVerifyRequest request;
-    request.imagePath = options.image;
-    request.imageSize = prepared.image.size;
-    request.format = prepared.format.format;
-    request.applyPatches = prepared.applyPatches();
+    request.image = prepared.rom;
     return RunAndReport(1024, VerifyRom, request,
                         "Can't open file: " + ShownArgument(options.image),
                         TextOutput(options.json), [&] {

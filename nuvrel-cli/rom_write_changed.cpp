@@ -22,13 +22,11 @@ constexpr auto kWatchPoll = 200ms;
 constexpr auto kWatchSettle = 500ms;
 
 int RunOnce(const ImageOptions& image, bool verify, const ChangedOnlyOptions& options) {
-    const PreparedImage prepared = PrepareImageForDevice(image, ImageUse::Write);
+    const PreparedImage prepared = PrepareImageForDevice(image);
     ChangedSectorCount count;
     RomChangedWriteRequest request;
-    request.imagePath = image.image;
-    request.imageSize = prepared.image.size;
+    request.image = prepared.rom;
     request.verify = verify;
-    request.applyPatches = prepared.applyPatches();
     request.unitsPerRead = static_cast<std::uint8_t>(options.chunk);
     request.count = &count;
     std::FILE* out = TextOutput(image.json);

@@ -25,14 +25,11 @@ int RunWrite(const WriteOptions& options) {
     if (options.changed.changedOnly) {
         return RunChangedWrite(options, options.verify, options.changed);
     }
-    const PreparedImage prepared = PrepareImageForDevice(options, ImageUse::Write);
+    const PreparedImage prepared = PrepareImageForDevice(options);
     RomWriteRequest request;
-    request.imagePath = options.image;
-    request.imageSize = prepared.image.size;
-    request.format = prepared.format.format;
+    request.image = prepared.rom;
     request.verify = options.verify;
     request.fastErase = options.fastErase;
-    request.applyPatches = prepared.applyPatches();
     return RunAndReport(512, WriteRom, request, "Can't open file: " + ShownArgument(options.image),
                         TextOutput(options.json), [&] {
                             ReportDigest(options.image, prepared.digest, prepared.dat,

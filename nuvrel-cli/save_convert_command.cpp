@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "cli_failure.h"
 #include "commands.h"
@@ -30,14 +33,29 @@ std::optional<SaveLayout> NamedLayoutOption(const std::string& option) {
     return SaveLayoutFromName(option);
 }
 
-void RequireKnownLayout(const SaveLayoutDetection& detection) {
+void RequireKnownLayout(const SaveLayoutDetection& detection, const char* layoutOption) {
+    const auto named = [layoutOption](const std::vector<SaveLayout>& layouts) {
+        std::string text;
+        for (std::size_t i = 0; i < layouts.size(); ++i) {
+            text += (i == 0 ? "" : i + 1 == layouts.size() ? " or " : ", ");
+            text += std::string(layoutOption) + " " + std::string(SaveLayoutName(layouts[i]));
+        }
+        return text;
+    };
+    std::vector<SaveLayout> choices;
+    for (const SaveLayoutChoice& choice : detection.choices) {
+        choices.push_back(choice.layout);
+    }
+    const std::span<const SaveLayout> all = AllSaveLayouts();
     switch (detection.verdict) {
         case SaveLayoutVerdict::Known:
             return;
         case SaveLayoutVerdict::Ambiguous:
             throw CliFailure(kExitBadInput,
-                             detection.text + "; name its layout with --format (or --from)");
+                             detection.text + "; name its layout: " + named(choices));
         case SaveLayoutVerdict::Unknown:
+            throw CliFailure(kExitBadInput, detection.text + "; if you know its layout, name it: " +
+                                                named({all.begin(), all.end()}));
         case SaveLayoutVerdict::TooLarge:
             break;
     }
@@ -70,7 +88,7 @@ int RunConvert(const ConvertOptions& options) {
     const SaveLayoutDetection detection =
         named ? NamedSaveLayout(file.bytes, kLargestCompactSave, *named)
               : DetectSaveLayout(file.bytes, kLargestCompactSave);
-    RequireKnownLayout(detection);
+    RequireKnownLayout(detection, "--from");
     const SaveLayout to = *SaveLayoutFromName(options.to);
     const std::vector<std::uint8_t> converted =
         EncodeSave(DecodeSave(file.bytes, detection.layout), to);

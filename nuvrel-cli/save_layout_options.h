@@ -24,7 +24,8 @@ std::vector<std::string> SaveLayoutNames(bool withDetect = false);
 // nullopt for "auto".
 std::optional<SaveLayout> NamedLayoutOption(const std::string& option);
 
-// Fails (exit 2) unless the detection is Known; an ambiguous file is told how to name its layout.
-void RequireKnownLayout(const SaveLayoutDetection& detection);
+// Fails (exit 2) unless the detection is Known; an ambiguous or unknown file is told which
+// layouts layoutOption ("--format", "--from") can name for it.
+void RequireKnownLayout(const SaveLayoutDetection& detection, const char* layoutOption);
 
 }  // namespace nuvrel::cli

@@ -11,6 +11,7 @@
 #include "device_access.h"
 #include "engine/input_file.h"
 #include "engine/status_text.h"
+#include "engine/stored_name.h"
 #include "operation_report.h"
 #include "printable_text.h"
 #include "rom_command_support.h"
@@ -57,7 +58,7 @@ int RunRead(const ReadOptions& options) {
         throw DeviceUnavailable();
     }
     std::printf("Save RAM: %uKbytes, stored name \"%s\"\n", info.ramSize / 1024,
-                Printable(info.storedName).c_str());
+                Printable(ShownStoredName(info.storedName)).c_str());
     std::fflush(stdout);
     SaveRamReadRequest request;
     request.outputPath = output;
@@ -85,10 +86,13 @@ int RunWrite(const WriteOptions& options) {
     if (!prepared.opened) {
         throw CliFailure(kExitBadInput, "Can't open file: " + ShownArgument(options.saveFile));
     }
-    RequireKnownLayout(prepared.detection);
+    RequireKnownLayout(prepared.detection, "--format");
     if (!SaveFileHasBlockToSend(prepared.windowBytes)) {
         // Before the device is asked: the run would send nothing and still store the name.
         throw CliFailure(kExitBadInput, kSaveTooSmallText);
+    }
+    if (!SaveFileFillsBlocks(prepared.windowBytes)) {
+        throw CliFailure(kExitBadInput, SavePartialBlockMessage(prepared.windowBytes));
     }
     std::printf("Save file: %s\n", prepared.detection.text.c_str());
     std::fflush(stdout);

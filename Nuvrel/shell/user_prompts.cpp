@@ -1,7 +1,9 @@
 #include "shell/user_prompts.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace nuvrel {
 
@@ -47,6 +49,18 @@ class QtUserPrompts final : public UserPrompts {
                    QFileDialog::AnyFile);
     }
 
+    int choose(QWidget* parent, const QString& caption, const QString& text,
+               const QStringList& choices) override {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Cancel, parent);
+        QList<const QAbstractButton*> buttons;
+        for (const QString& choice : choices) {
+            buttons.append(box.addButton(choice, QMessageBox::AcceptRole));
+        }
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.exec();
+        return static_cast<int>(buttons.indexOf(box.clickedButton()));
+    }
+
   private:
     static QString run(QWidget* parent, const QString& start, const QString& filter,
                        const QString& defaultSuffix, QFileDialog::AcceptMode acceptMode,
@@ -78,6 +92,10 @@ void setUserPrompts(UserPrompts* prompts) {
 PromptAnswer showMessage(QWidget* parent, const QString& text, PromptIcon icon,
                          PromptButtons buttons) {
     return userPrompts().message(parent, QString::fromLatin1(kMessageCaption), text, icon, buttons);
+}
+
+int askChoice(QWidget* parent, const QString& text, const QStringList& choices) {
+    return userPrompts().choose(parent, QString::fromLatin1(kMessageCaption), text, choices);
 }
 
 }  // namespace nuvrel

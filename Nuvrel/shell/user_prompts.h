@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -25,6 +26,12 @@ class UserPrompts {
                              const QString& defaultSuffix) = 0;
     virtual QString saveFile(QWidget* parent, const QString& startPath, const QString& filter,
                              const QString& defaultSuffix) = 0;
+    // A question answered by picking one of `choices` (one button each, plus Cancel): the index
+    // picked, or -1 when the user cancelled. Prompts that were not written to answer it cancel.
+    virtual int choose(QWidget* /*parent*/, const QString& /*caption*/, const QString& /*text*/,
+                       const QStringList& /*choices*/) {
+        return -1;
+    }
 };
 
 // The prompts in use: the Qt dialogs unless a test installed its own.
@@ -38,5 +45,8 @@ inline constexpr const char* kMessageCaption = "Nuvrel";
 // A message box with the program's caption.
 PromptAnswer showMessage(QWidget* parent, const QString& text, PromptIcon icon,
                          PromptButtons buttons = PromptButtons::Ok);
+
+// A choice between answers with the program's caption: the index picked, or -1.
+int askChoice(QWidget* parent, const QString& text, const QStringList& choices);
 
 }  // namespace nuvrel

@@ -14,6 +14,9 @@ enum class OperationResult {
     ReadFailed,         // a device read call failed: "Read error at: 0x%.6X"
     EraseFailed,        // an erase call failed or never finished: "Erase error at: 0x%.6X"
     SectorsUndetected,  // "Can't detect sectors!"; nothing erased or written
+    // Part of the image lies on flash no sector table describes (an unknown chip, an empty
+    // slot): refused before anything is erased; the status names the chip and the range.
+    FlashNotCovered,
     NoAnswer,         // a command's transfer failed outside the blocks: "Device not answering: %s"
     Cancelled,        // stopped on request at a block boundary: "Interrupted at 0x%.6X"
     NoDevice,         // the device could not be opened; quiet, status line untouched

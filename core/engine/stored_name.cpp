@@ -17,6 +17,11 @@ std::string MakeStoredName(std::string_view path) {
     return shortName;
 }
 
+std::string ShownStoredName(std::string_view text) {
+    const bool blank = !text.empty() && text.find_first_not_of(' ') == std::string_view::npos;
+    return blank ? std::string(kNoStoredNameText) : std::string(text);
+}
+
 std::optional<StoredName> ReadStoredName(DeviceHandle device, std::uint8_t slot) {
     char buffer[VELK_FILE_NAME_SIZE] = {};
     if (ReadFileName(device, buffer, slot) == 0) {

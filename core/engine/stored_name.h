@@ -35,8 +35,15 @@ std::optional<StoredName> ReadStoredName(DeviceHandle device, std::uint8_t slot)
 // the transfer failed.
 bool StoreName(DeviceHandle device, std::uint8_t slot, std::string_view name);
 
-// What a failed ROM or save write leaves in its slot, so that the device never carries the name
-// of a file it does not fully hold.
+// What a ROM or save write leaves in its slot from before it changes anything until it completed,
+// so that the device never carries the name of a file it does not fully hold.
 inline constexpr std::string_view kFailedWriteName = " ";
+
+// Shown for a slot that holds only spaces.
+inline constexpr const char* kNoStoredNameText =
+    "no name (the last write did not complete or the memory was cleared)";
+
+// A slot's text as shown to the user: kNoStoredNameText for a blank name, the text otherwise.
+std::string ShownStoredName(std::string_view text);
 
 }  // namespace nuvrel

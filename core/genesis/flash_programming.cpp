@@ -1,12 +1,18 @@
 #include "genesis/flash_programming.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "engine/status_text.h"
 #include "engine/stored_name.h"
 
 namespace nuvrel {
+namespace {
+
+constexpr std::uint32_t kSecondChipByte = 0x200000;
+
+}  // namespace
 
 bool CancelledAt(const CancelToken* cancel, std::uint32_t offset, OperationOutcome& outcome) {
     if (!CancelRequested(cancel)) {
@@ -16,7 +22,31 @@ bool CancelledAt(const CancelToken* cancel, std::uint32_t offset, OperationOutco
     return true;
 }
 
-bool CountEraseCycle(const DeviceSession& device, OperationOutcome& outcome) {
+bool FlashCoversImage(const DeviceSession& device, const SectorEntry* table,
+                      std::uint32_t imageBytes, OperationOutcome& outcome) {
+    const std::uint32_t covered = CoverageOfImage(table, imageBytes).coveredBytes;
+    if (covered >= imageBytes) {
+        return true;
+    }
+    // Chip 1 starts at word 0x100000; its identifier is read again only to name it.
+    const std::uint8_t chip = covered >= kSecondChipByte ? 1 : 0;
+    EraseHint hint = VELK_ERASE_HINT_NONE;
+    const ChipId id = ReadRomID(device.get(), chip, &hint);
+    if (!device.answering()) {
+        outcome = NoAnswerAt(device_step::kSectorDetection);
+        return false;
+    }
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "No sector table for flash chip %u (ID %.8X): image bytes 0x%.6X-0x%.6X can't "
+                  "be erased; nothing written",
+                  static_cast<unsigned>(chip), static_cast<unsigned>(id),
+                  static_cast<unsigned>(covered), static_cast<unsigned>(imageBytes - 1));
+    outcome = Ended(OperationResult::FlashNotCovered, text);
+    return false;
+}
+
+bool BeginErasing(const DeviceSession& device, OperationOutcome& outcome) {
     std::uint32_t eraseCount = 0;
     if (ReadErasingCount(device.get(), &eraseCount, 0) != 0) {
         ++eraseCount;
@@ -24,6 +54,10 @@ bool CountEraseCycle(const DeviceSession& device, OperationOutcome& outcome) {
     }
     if (!device.answering()) {
         outcome = NoAnswerAt(device_step::kEraseCounter);
+        return false;
+    }
+    if (!StoreName(device.get(), VELK_SLOT_ROM_NAME, kFailedWriteName)) {
+        outcome = NoAnswerAt(device_step::kFileName);
         return false;
     }
     return true;
@@ -54,20 +88,17 @@ bool ProgramBlock(DeviceHandle device, const std::uint8_t* block, std::uint32_t 
     return true;
 }
 
-void StoreNameAndClose(const DeviceSession& device, bool storesName, const std::string& imagePath,
+void StoreNameAndClose(const DeviceSession& device, const std::string& imagePath,
                        OperationOutcome& outcome) {
     // After a failed transfer nothing more may be sent: a device left waiting for a data phase
     // would take the next command block as its data.
     if (!device.answering()) {
         return;
     }
-    if (storesName) {
-        const std::string name =
-            outcome.succeeded() ? MakeStoredName(imagePath) : std::string(kFailedWriteName);
-        if (!StoreName(device.get(), VELK_SLOT_ROM_NAME, name)) {
-            outcome = NoAnswerAt(device_step::kFileName);
-            return;
-        }
+    if (outcome.succeeded() &&
+        !StoreName(device.get(), VELK_SLOT_ROM_NAME, MakeStoredName(imagePath))) {
+        outcome = NoAnswerAt(device_step::kFileName);
+        return;
     }
     std::uint8_t closing[kImageBlockBytes];
     if (ReadSector(device.get(), closing, 0, kImageBlockUnits) == 0) {

@@ -31,7 +31,7 @@ DeviceHeaderRead ReadGenesisHeaderFromDevice() {
         return read;
     }
     // Shown as stored, cut after the slot's 64 characters.
-    read.fileName = name->text.empty() ? std::string(kNotApplicable) : name->text;
+    read.fileName = name->text.empty() ? std::string(kNotApplicable) : ShownStoredName(name->text);
 
     std::uint8_t bytes[kHeaderReadUnits * VELK_UNIT_BYTES] = {};
     if (ReadSector(device.get(), bytes, kHeaderWordAddress, kHeaderReadUnits) == 0) {

@@ -1,19 +1,15 @@
 #include "genesis/rom_changed_writer.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
-#include <new>
-#include <span>
 #include <vector>
 
 #include <velk_series/velk_series.h>
 
 #include "engine/brivo_window.h"
 #include "engine/device_session.h"
-#include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "genesis/flash_programming.h"
+#include "genesis/rom_image.h"
 #include "genesis/sector_diff.h"
 #include "genesis/sector_walk.h"
 
@@ -23,30 +19,25 @@ namespace {
 class ChangedWriteRun {
   public:
     ChangedWriteRun(const RomChangedWriteRequest& request, OperationSink& sink)
-        : request_(request), sink_(sink) {}
+        : request_(request), image_(*request_.image), sink_(sink) {}
 
     OperationOutcome run();
 
   private:
-    bool loadImage(std::FILE* file);
     bool findSectors();
     bool compare();
     bool readSector(const ImageSector& sector, std::vector<std::uint8_t>& bytes);
-    bool countEraseCycle();
     bool rewrite(const ImageSector& sector);
     bool cancelledAt(std::uint32_t offset) {
         return CancelledAt(request_.cancel, offset, outcome_);
     }
-    std::span<const std::uint8_t> image() const { return {image_.get(), request_.imageSize}; }
-
     const RomChangedWriteRequest request_;
+    const PreparedRom& image_;
     OperationSink& sink_;
     DeviceSession device_;
-    std::unique_ptr<std::uint8_t[]> image_;
     SectorTable table_{};
     std::vector<ImageSector> sectors_;
     std::vector<ImageSector> changed_;
-    bool erasing_ = false;
     OperationOutcome outcome_;
 };
 
@@ -59,14 +50,10 @@ OperationOutcome ChangedWriteRun::run() {
         sink_.setStatus(outcome_.status);
         return outcome_;
     }
-    const InputFile file(request_.imagePath);
-    if (!file.opened()) {
-        return Ended(OperationResult::FileNotOpened, "");
-    }
     sink_.setStatus("Analizing file");
-    if (loadImage(file.get()) && findSectors()) {
+    if (findSectors()) {
         sink_.startElapsedTimer();
-        if (compare() && (changed_.empty() || countEraseCycle())) {
+        if (compare() && (changed_.empty() || BeginErasing(device_, outcome_))) {
             bool done = true;
             for (const ImageSector& sector : changed_) {
                 if (!rewrite(sector)) {
@@ -80,31 +67,12 @@ OperationOutcome ChangedWriteRun::run() {
         }
         sink_.setProgressPosition(0);
         // A run that changed nothing leaves the device holding this image all the same, so it
-        // carries its name; a run that failed after erasing began must not carry any image's
-        // name.
-        StoreNameAndClose(device_, outcome_.succeeded() || erasing_, request_.imagePath, outcome_);
+        // carries its name.
+        StoreNameAndClose(device_, image_.sourcePath, outcome_);
         sink_.stopElapsedTimer();
     }
     sink_.setStatus(outcome_.status);
     return outcome_;
-}
-
-bool ChangedWriteRun::loadImage(std::FILE* file) {
-    const std::size_t size = request_.imageSize;
-    // The slack after the image takes a patch's spill on the last byte, as in the full write.
-    image_.reset(new (std::nothrow) std::uint8_t[size + kImageBlockBytes]());
-    if (!image_) {
-        outcome_ = Ended(OperationResult::OutOfMemory, kStatusNotEnoughMemory);
-        return false;
-    }
-    if (std::fread(image_.get(), 1, size, file) != size) {
-        outcome_ = Ended(OperationResult::FileReadFailed, kStatusCantReadFile);
-        return false;
-    }
-    if (request_.applyPatches) {
-        request_.applyPatches(image_.get(), request_.imageSize);
-    }
-    return true;
 }
 
 bool ChangedWriteRun::findSectors() {
@@ -113,15 +81,14 @@ bool ChangedWriteRun::findSectors() {
         outcome_ = NoAnswerAt(device_step::kSectorDetection);
         return false;
     }
-    std::optional<std::vector<ImageSector>> sectors;
-    if (detected) {
-        sectors = SectorsOfImage(table_, request_.imageSize);
-    }
-    if (!sectors) {
+    if (!detected) {
         outcome_ = Ended(OperationResult::SectorsUndetected, kStatusCantDetectSectors);
         return false;
     }
-    sectors_ = std::move(*sectors);
+    if (!FlashCoversImage(device_, table_, image_.programmedSize(), outcome_)) {
+        return false;
+    }
+    sectors_ = std::move(*SectorsOfImage(table_, image_.programmedSize()));
     if (request_.count != nullptr) {
         request_.count->compared = static_cast<std::uint32_t>(sectors_.size());
     }
@@ -138,7 +105,7 @@ bool ChangedWriteRun::compare() {
         if (!readSector(sector, bytes)) {
             return false;
         }
-        if (SectorDiffers(image(), sector, bytes)) {
+        if (SectorDiffers(image_.programmed(), sector, bytes)) {
             changed_.push_back(sector);
         }
         sink_.setProgressPosition(static_cast<std::uint32_t>(i));
@@ -167,11 +134,6 @@ bool ChangedWriteRun::readSector(const ImageSector& sector, std::vector<std::uin
     return true;
 }
 
-bool ChangedWriteRun::countEraseCycle() {
-    erasing_ = CountEraseCycle(device_, outcome_);
-    return erasing_;
-}
-
 bool ChangedWriteRun::rewrite(const ImageSector& sector) {
     if (cancelledAt(sector.start)) {
         return false;
@@ -186,11 +148,10 @@ bool ChangedWriteRun::rewrite(const ImageSector& sector) {
         ++request_.count->rewritten;
     }
     sink_.setStatus("Writing");
-    const std::uint32_t whole = request_.imageSize / kImageBlockBytes * kImageBlockBytes;
-    for (std::uint32_t offset = sector.start; offset < std::min(sector.end, whole);
-         offset += kImageBlockBytes) {
-        if (cancelledAt(offset) || !ProgramBlock(device_.get(), image_.get() + offset, offset,
-                                                 request_.verify, outcome_)) {
+    const std::uint32_t end = std::min(sector.end, image_.programmedSize());
+    for (std::uint32_t offset = sector.start; offset < end; offset += kImageBlockBytes) {
+        if (cancelledAt(offset) || !ProgramBlock(device_.get(), image_.bytes.data() + offset,
+                                                 offset, request_.verify, outcome_)) {
             return false;
         }
     }
@@ -200,6 +161,9 @@ bool ChangedWriteRun::rewrite(const ImageSector& sector) {
 }  // namespace
 
 OperationOutcome WriteChangedRom(const RomChangedWriteRequest& request, OperationSink& sink) {
+    if (!request.image || request.image->bytes.empty()) {
+        return Ended(OperationResult::NothingToSend, kRomTooSmallText);
+    }
     // The device is closed before the "Sector:" field is emptied, on every path.
     const OperationOutcome outcome = ChangedWriteRun(request, sink).run();
     sink.setSector("");

@@ -5,13 +5,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <string>
+#include <memory>
 
 #include "engine/cancel_token.h"
 #include "engine/device_dump.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
+#include "genesis/prepared_rom.h"
 
 namespace nuvrel {
 
@@ -21,21 +21,19 @@ struct ChangedSectorCount {
 };
 
 struct RomChangedWriteRequest {
-    std::string imagePath;
-    std::uint32_t imageSize = 0;
+    std::shared_ptr<const PreparedRom> image;  // as RomWriteRequest
     bool verify = false;
-    std::function<void(std::uint8_t* image, std::uint32_t length)>
-        applyPatches;  // as RomWriteRequest
     // 64-byte units per comparison read (1 to 255); 16 is what every device answers.
     std::uint8_t unitsPerRead = kDumpUnitsPerRead;
     ChangedSectorCount* count = nullptr;  // filled in as the run goes, when given
     const CancelToken* cancel = nullptr;  // checked between reads and blocks
 };
 
-// Status texts: "Analizing file", "Can't detect sectors!" (also for a table that does not cover
-// the image), "Comparing", "Erasing", "Writing", then "Write Complite" or the failure at its
-// offset, as the full write reports them. A failed comparison read ends the run before anything
-// is erased.
+// Status texts: "Analizing file", "Can't detect sectors!" or "No sector table for flash chip
+// ..." (a table that does not cover the image), "Comparing", "Erasing", "Writing", then "Write
+// Complite" or the failure at its offset, as the full write reports them. A failed comparison
+// read ends the run before anything is erased; the ROM name slot is emptied before the first
+// erase and names the image after "Write Complite", also when no sector needed rewriting.
 OperationOutcome WriteChangedRom(const RomChangedWriteRequest& request, OperationSink& sink);
 
 }  // namespace nuvrel

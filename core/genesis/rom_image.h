@@ -42,13 +42,13 @@ inline bool ImageFitsDevice(std::uint32_t capacity, std::uint32_t imageSize) {
     return imageSize <= capacity;
 }
 
-// The write sends whole 512-byte blocks only: a shorter image would send nothing at all.
+// The write programs whole 512-byte blocks, the last one filled up with erased flash (0xFF): any
+// image with a byte in it has a block to send.
 inline constexpr std::uint32_t kRomBlockBytes = 512;
 inline bool ImageHasBlockToSend(std::uint32_t imageSize) {
-    return imageSize >= kRomBlockBytes;
+    return imageSize > 0;
 }
-inline constexpr const char* kRomTooSmallText =
-    "Nothing to write: the image is smaller than one 512-byte block.";
+inline constexpr const char* kRomTooSmallText = "Nothing to write: the image is empty.";
 
 // "File Size is to large for attached device!\nDevice Rom Size: %dMBit\nFile Size: %dMBit"
 std::string RomTooLargeMessage(std::uint32_t capacity, std::uint32_t imageSize);

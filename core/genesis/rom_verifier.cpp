@@ -1,15 +1,13 @@
 #include "genesis/rom_verifier.h"
 
 #include <algorithm>
-#include <memory>
-#include <new>
 
 #include <velk_series/velk_series.h>
 
 #include "engine/brivo_window.h"
 #include "engine/device_session.h"
-#include "engine/input_file.h"
 #include "engine/status_text.h"
+#include "genesis/rom_image.h"
 
 namespace nuvrel {
 namespace {
@@ -17,9 +15,10 @@ namespace {
 constexpr std::uint32_t kBlockBytes = 1024;
 constexpr std::uint8_t kBlockUnits = kBlockBytes / VELK_UNIT_BYTES;
 
-OperationOutcome CompareBlocks(const RomVerifyRequest& request, const std::uint8_t* image,
-                               DeviceSession& device, OperationSink& sink) {
-    const std::uint32_t size = request.imageSize;
+OperationOutcome CompareBlocks(const RomVerifyRequest& request, DeviceSession& device,
+                               OperationSink& sink) {
+    const std::uint8_t* image = request.image->bytes.data();
+    const std::uint32_t size = request.image->programmedSize();
     const std::uint32_t blocks = size / kBlockBytes + (size % kBlockBytes != 0 ? 1u : 0u);
     sink.setProgressRange(static_cast<std::uint16_t>(blocks));
     sink.setStatus("Verifying");
@@ -46,30 +45,19 @@ OperationOutcome CompareBlocks(const RomVerifyRequest& request, const std::uint8
 }  // namespace
 
 OperationOutcome VerifyRom(const RomVerifyRequest& request, OperationSink& sink) {
+    if (!request.image || request.image->bytes.empty()) {
+        return Ended(OperationResult::NothingToSend, kRomTooSmallText);
+    }
     DeviceSession device;
     if (!device.opened()) {
         return device.notOpened();
     }
-    const InputFile file(request.imagePath);
-    if (!file.opened()) {
-        return Ended(OperationResult::FileNotOpened, "");
-    }
     OperationOutcome outcome;
-    // One byte of slack for a patch on the image's last byte.
-    std::unique_ptr<std::uint8_t[]> image(new (std::nothrow)
-                                              std::uint8_t[std::size_t{request.imageSize} + 1]());
-    if (!image) {
-        outcome = Ended(OperationResult::OutOfMemory, kStatusNotEnoughMemory);
-    } else if (!ReadPlainImage(file.get(), request.format, image.get(), request.imageSize)) {
-        outcome = Ended(OperationResult::FileReadFailed, kStatusCantReadFile);
-    } else if (!SelectBrivoWindow(device, BrivoWindow::Rom)) {
+    if (!SelectBrivoWindow(device, BrivoWindow::Rom)) {
         outcome = NoAnswerAt(device_step::kWindowSwitch);
     } else {
-        if (request.applyPatches) {
-            request.applyPatches(image.get(), request.imageSize);
-        }
         sink.startElapsedTimer();
-        outcome = CompareBlocks(request, image.get(), device, sink);
+        outcome = CompareBlocks(request, device, sink);
         sink.setProgressPosition(0);
         sink.stopElapsedTimer();
     }

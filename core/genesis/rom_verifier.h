@@ -4,32 +4,27 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <string>
+#include <memory>
 
 #include "engine/cancel_token.h"
 #include "engine/operation_outcome.h"
 #include "engine/operation_sink.h"
-#include "genesis/rom_image_format.h"
+#include "genesis/prepared_rom.h"
 
 namespace nuvrel {
 
 inline constexpr const char* kStatusRomMatches = "ROM matches the image";
 
 struct RomVerifyRequest {
-    std::string imagePath;
-    std::uint32_t imageSize = 0;
-    // The file's layout; imageSize is then the size of the plain image it is converted to.
-    RomImageFormat format = RomImageFormat::Plain;
-    // As for a write: applied to the image in memory (one writable byte follows it).
-    std::function<void(std::uint8_t* image, std::uint32_t length)> applyPatches;
+    // The bytes a write of the same file and patches programs, its filled-up last block included.
+    std::shared_ptr<const PreparedRom> image;
     const CancelToken* cancel = nullptr;  // checked between blocks
 };
 
 // Switches a Brivo to its ROM, reads the device's ROM over the image's length in 1 KiB blocks and
 // compares. Status "Verifying", then "ROM matches the image" (Completed) or "Verify error at:
 // 0x%.6X" with the first differing byte (VerifyFailed), "Read error at: 0x%.6X", "Device not
-// answering: window switch", "Can't read file!", "Not enough memory!" or "Interrupted at 0x%.6X".
+// answering: window switch" or "Interrupted at 0x%.6X".
 OperationOutcome VerifyRom(const RomVerifyRequest& request, OperationSink& sink);
 
 }  // namespace nuvrel

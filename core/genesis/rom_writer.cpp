@@ -1,15 +1,11 @@
 #include "genesis/rom_writer.h"
 
-#include <cstdio>
-#include <memory>
-#include <new>
 #include <thread>
 
 #include <velk_series/velk_series.h>
 
 #include "engine/brivo_window.h"
 #include "engine/device_session.h"
-#include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "genesis/flash_programming.h"
 #include "genesis/rom_image.h"
@@ -28,15 +24,14 @@ class RomWriteRun {
   public:
     RomWriteRun(const RomWriteRequest& request, OperationSink& sink)
         : request_(request),
-          imagePath_(request_.imagePath),
-          size_(request_.imageSize),
-          blocks_(request_.imageSize / kBlockBytes),
+          image_(*request_.image),
+          size_(image_.programmedSize()),
+          blocks_(size_ / kBlockBytes),
           sink_(sink) {}
 
     OperationOutcome run();
 
   private:
-    bool loadImage(std::FILE* file);
     bool useChipErase(EraseHint hint) const {
         return hint == VELK_ERASE_HINT_TEXT_CHIP ||
                (hint == VELK_ERASE_HINT_QUERIED && request_.fastErase);
@@ -51,18 +46,14 @@ class RomWriteRun {
     }
     void pause(std::chrono::milliseconds duration) const;
 
-    // Copied once: a new selection on a page during the run changes neither the data written
-    // nor the name stored.
     const RomWriteRequest request_;
-    const std::string& imagePath_;
+    const PreparedRom& image_;
     const std::uint32_t size_;
     const std::uint32_t blocks_;
     OperationSink& sink_;
 
     DeviceSession device_;
-    std::unique_ptr<std::uint8_t[]> image_;
     SectorTable table_{};
-    bool erasing_ = false;  // the erase count went up: the flash is about to change
     OperationOutcome outcome_;
 };
 
@@ -78,21 +69,14 @@ OperationOutcome RomWriteRun::run() {
         sink_.setSector("");
         return outcome_;
     }
-    const InputFile file(imagePath_);
-    if (!file.opened()) {
-        device_.close();
-        sink_.setSector("");
-        return Ended(OperationResult::FileNotOpened, "");
-    }
     sink_.setStatus("Analizing file");
 
     bool timerStarted = false;
     EraseHint hint = VELK_ERASE_HINT_NONE;
-    if (loadImage(file.get()) && detectSectors(hint)) {
+    if (detectSectors(hint) && FlashCoversImage(device_, table_, size_, outcome_)) {
         sink_.startElapsedTimer();
         timerStarted = true;
-        if (CountEraseCycle(device_, outcome_)) {
-            erasing_ = true;
+        if (BeginErasing(device_, outcome_)) {
             sink_.setProgressRange(static_cast<std::uint16_t>(blocks_));
             const bool erasedAll = useChipErase(hint) ? eraseChips() : eraseSectors();
             if (erasedAll && writeBlocks()) {
@@ -101,35 +85,15 @@ OperationOutcome RomWriteRun::run() {
             sink_.setProgressPosition(0);
         }
     }
-    // Once erasing began, the device must not carry the name of an image it does not fully hold.
-    StoreNameAndClose(device_, erasing_, imagePath_, outcome_);
+    StoreNameAndClose(device_, image_.sourcePath, outcome_);
     sink_.setStatus(outcome_.status);
 
-    image_.reset();
     if (timerStarted) {
         sink_.stopElapsedTimer();
     }
     device_.close();
     sink_.setSector("");
     return outcome_;
-}
-
-bool RomWriteRun::loadImage(std::FILE* file) {
-    // The 512 bytes after the image are slack for a patch on the image's last byte.
-    image_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size_) + kBlockBytes]());
-    if (!image_) {
-        outcome_ = Ended(OperationResult::OutOfMemory, kStatusNotEnoughMemory);
-        return false;
-    }
-    if (!ReadPlainImage(file, request_.format, image_.get(), size_)) {
-        // Programming the missing part would write whatever the buffer held.
-        outcome_ = Ended(OperationResult::FileReadFailed, kStatusCantReadFile);
-        return false;
-    }
-    if (request_.applyPatches) {
-        request_.applyPatches(image_.get(), size_);
-    }
-    return true;
 }
 
 bool RomWriteRun::detectSectors(EraseHint& hint) {
@@ -178,7 +142,7 @@ bool RomWriteRun::eraseSectors() {
     sink_.setFastErase(false);
     SectorWalk walk(table_);
     for (std::uint32_t i = 0; i < blocks_; ++i) {
-        // Only sectors whose first word lies inside the whole blocks are erased.
+        // Only sectors whose first word lies inside the image's blocks are erased.
         if (const SectorEntry* row = walk.startsAt(i * (kBlockBytes / 2))) {
             if (cancelledAt(row->wordAddress * 2)) {
                 return false;
@@ -207,7 +171,7 @@ bool RomWriteRun::writeBlocks() {
         if (const SectorEntry* row = walk.startsAt(offset / 2)) {
             sink_.setSector(SectorName(*row));
         }
-        if (!ProgramBlock(device_.get(), image_.get() + offset, offset, request_.verify,
+        if (!ProgramBlock(device_.get(), image_.bytes.data() + offset, offset, request_.verify,
                           outcome_)) {
             return false;
         }
@@ -227,7 +191,7 @@ void RomWriteRun::pause(std::chrono::milliseconds duration) const {
 }  // namespace
 
 OperationOutcome WriteRom(const RomWriteRequest& request, OperationSink& sink) {
-    if (!ImageHasBlockToSend(request.imageSize)) {
+    if (!request.image || request.image->bytes.empty()) {
         // Before the run opens the device: nothing would be sent, yet the name would be stored.
         return Ended(OperationResult::NothingToSend, kRomTooSmallText);
     }

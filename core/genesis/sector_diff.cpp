@@ -1,38 +1,41 @@
 #include "genesis/sector_diff.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace nuvrel {
 
-std::optional<std::vector<ImageSector>> SectorsOfImage(const SectorEntry* table,
-                                                       std::uint32_t imageBytes) {
-    const std::uint32_t whole = imageBytes / kImageBlockBytes * kImageBlockBytes;
-    std::vector<ImageSector> sectors;
-    std::uint32_t covered = 0;
-    for (std::size_t i = 0; i < VELK_SECTOR_TABLE_ROWS && covered < whole; ++i) {
+SectorCoverage CoverageOfImage(const SectorEntry* table, std::uint32_t imageBytes) {
+    SectorCoverage coverage;
+    for (std::size_t i = 0; i < VELK_SECTOR_TABLE_ROWS && coverage.coveredBytes < imageBytes; ++i) {
         const SectorEntry& row = table[i];
         if (row.name[0] == '\0') {
             break;  // the table's ending row
         }
         const std::uint64_t start = std::uint64_t{row.wordAddress} * 2;
-        if (start != covered || start % kImageBlockBytes != 0 || row.end <= start) {
-            return std::nullopt;
+        if (start != coverage.coveredBytes || start % kImageBlockBytes != 0 || row.end <= start) {
+            break;
         }
-        sectors.push_back({&row, static_cast<std::uint32_t>(start), row.end});
-        covered = row.end;
+        coverage.sectors.push_back({&row, static_cast<std::uint32_t>(start), row.end});
+        coverage.coveredBytes = row.end;
     }
-    if (covered < whole) {
+    return coverage;
+}
+
+std::optional<std::vector<ImageSector>> SectorsOfImage(const SectorEntry* table,
+                                                       std::uint32_t imageBytes) {
+    SectorCoverage coverage = CoverageOfImage(table, imageBytes);
+    if (!coverage.covers(imageBytes)) {
         return std::nullopt;
     }
-    return sectors;
+    return std::move(coverage.sectors);
 }
 
 bool SectorDiffers(std::span<const std::uint8_t> image, const ImageSector& sector,
                    std::span<const std::uint8_t> device) {
-    const std::size_t whole = image.size() / kImageBlockBytes * kImageBlockBytes;
     for (std::size_t i = 0; i < device.size(); ++i) {
         const std::size_t address = sector.start + i;
-        const std::uint8_t expected = address < whole ? image[address] : 0xFF;
+        const std::uint8_t expected = address < image.size() ? image[address] : 0xFF;
         if (device[i] != expected) {
             return true;
         }

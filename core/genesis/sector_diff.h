@@ -1,6 +1,6 @@
 // Which of the device's sectors must be reprogrammed for it to hold what a full write of an image
-// would leave there: every sector a full write erases (those starting inside the image's whole
-// 512-byte blocks) holds the image's whole blocks and erased flash (0xFF) after them.
+// would leave there: every sector a full write erases holds the image's blocks and erased flash
+// (0xFF) after them.
 #pragma once
 
 #include <cstdint>
@@ -20,15 +20,23 @@ struct ImageSector {
 
 inline constexpr std::uint32_t kImageBlockBytes = 512;
 
-// The sectors a full write of an image of `imageBytes` erases, in address order. Nothing when
-// the table does not cover the image's whole blocks without a gap, from byte 0 on, in sectors
-// that start on a block boundary: reprogramming part of such an image could not match a full
-// write.
+// How far the table's rows cover an image from byte 0 on: without a gap, in sectors that start
+// on a block boundary. Flash past `coveredBytes` has no known sectors, so it cannot be erased
+// the way it must be before it is programmed.
+struct SectorCoverage {
+    std::vector<ImageSector> sectors;  // in address order, up to the first that ends the image
+    std::uint32_t coveredBytes = 0;
+    bool covers(std::uint32_t imageBytes) const { return coveredBytes >= imageBytes; }
+};
+SectorCoverage CoverageOfImage(const SectorEntry* table, std::uint32_t imageBytes);
+
+// The sectors a write of an image of `imageBytes` (whole blocks) erases, in address order;
+// nothing when the table does not cover it.
 std::optional<std::vector<ImageSector>> SectorsOfImage(const SectorEntry* table,
                                                        std::uint32_t imageBytes);
 
-// Whether `device`, the bytes read from `sector`, differ from what a full write of `image`
-// leaves there. `image` is exactly the image's bytes; only its whole blocks count.
+// Whether `device`, the bytes read from `sector`, differ from what a full write of `image` (whole
+// blocks, as prepared for programming) leaves there.
 bool SectorDiffers(std::span<const std::uint8_t> image, const ImageSector& sector,
                    std::span<const std::uint8_t> device);
 

@@ -15,8 +15,11 @@ PreparedSave PrepareSaveFile(const std::string& path, std::uint32_t ramSize,
         prepared.opened = true;
         const auto shown =
             static_cast<std::uint32_t>(std::min<std::uint64_t>(file.size, 0xFFFFFFFFu));
-        prepared.detection = {SaveLayoutVerdict::TooLarge, SaveLayout::Window, 0,
-                              SaveTooLargeMessage(ramSize, shown)};
+        prepared.detection = {SaveLayoutVerdict::TooLarge,
+                              SaveLayout::Window,
+                              0,
+                              SaveTooLargeMessage(ramSize, shown),
+                              {}};
         return prepared;
     }
     prepared.notRegular = file.status == InputFile::Status::NotRegular;

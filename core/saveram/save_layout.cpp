@@ -77,13 +77,16 @@ std::string KnownText(SaveLayout layout, std::size_t saveBytes) {
 }
 
 SaveLayoutDetection Known(SaveLayout layout, std::size_t saveBytes) {
-    return {SaveLayoutVerdict::Known, layout, saveBytes, KnownText(layout, saveBytes)};
+    return {SaveLayoutVerdict::Known, layout, saveBytes, KnownText(layout, saveBytes), {}};
 }
 
 SaveLayoutDetection TooLarge(std::size_t fileBytes, std::uint32_t ramSize) {
     const auto shown = static_cast<std::uint32_t>(std::min<std::size_t>(fileBytes, 0xFFFFFFFFu));
-    return {SaveLayoutVerdict::TooLarge, SaveLayout::Window, 0,
-            SaveTooLargeMessage(ramSize, shown)};
+    return {SaveLayoutVerdict::TooLarge,
+            SaveLayout::Window,
+            0,
+            SaveTooLargeMessage(ramSize, shown),
+            {}};
 }
 
 }  // namespace
@@ -160,7 +163,7 @@ std::size_t WindowBlockToLayout(std::uint8_t* block, std::size_t length, SaveLay
 
 SaveLayoutDetection DetectSaveLayout(std::span<const std::uint8_t> file, std::uint32_t ramSize) {
     if (file.empty()) {
-        return {SaveLayoutVerdict::Unknown, SaveLayout::Window, 0, "The save file is empty"};
+        return {SaveLayoutVerdict::Unknown, SaveLayout::Window, 0, "The save file is empty", {}};
     }
     std::vector<SaveLayout> fitting;
     for (const SaveLayout layout : kOrder) {
@@ -174,28 +177,46 @@ SaveLayoutDetection DetectSaveLayout(std::span<const std::uint8_t> file, std::ui
         if (file.size() > 2ull * ramSize) {
             return TooLarge(file.size(), ramSize);
         }
-        return {SaveLayoutVerdict::Unknown, SaveLayout::Window, 0,
+        if (file.size() == 2ull * ramSize) {
+            // What the device keeps of its window is the odd bytes alone, whatever the even
+            // ones hold.
+            SaveLayoutDetection window = Known(SaveLayout::Window, ramSize);
+            window.text = DescribeSave(SaveLayout::Window, ramSize) + ", " + kEvenBytesIgnored;
+            return window;
+        }
+        return {SaveLayoutVerdict::Unknown,
+                SaveLayout::Window,
+                0,
                 "Unknown save file layout: " + std::to_string(file.size()) +
-                    " bytes, neither a compact save nor a word-per-byte save"};
+                    " bytes, neither a compact save nor a word-per-byte save",
+                {}};
+    }
+    // A window-sized file that reads as the window is the device's own dump, as it always has
+    // been: an erased save read from the device (0xFF in every odd byte) is never reread as a
+    // blank save with 0xFF filler.
+    if (fitting.front() == SaveLayout::Window && file.size() == 2ull * ramSize) {
+        return Known(SaveLayout::Window, ramSize);
     }
     // Readings that put the same save bytes on the device are one answer: an all-zero window is
-    // also an all-zero doubled save.
-    const std::vector<std::uint8_t> first = DecodeSave(file, fitting.front());
-    // A file that is a window image goes as the device keeps it, as it always has: the
-    // device's own dumps (an erased save has 0xFF at every odd byte) are never reread as
-    // another layout.
-    if (fitting.front() == SaveLayout::Window) {
-        return Known(SaveLayout::Window, first.size());
-    }
-    for (std::size_t i = 1; i < fitting.size(); ++i) {
-        if (DecodeSave(file, fitting[i]) != first) {
-            return {SaveLayoutVerdict::Ambiguous, fitting.front(), 0,
-                    "Can't tell the save file's layout: it reads as " +
-                        DescribeSave(fitting.front(), first.size()) + " or as " +
-                        DescribeSave(fitting[i], DecodeSave(file, fitting[i]).size())};
+    // also an all-zero doubled save. Those that would not are for the user to choose between.
+    std::vector<SaveLayoutChoice> choices;
+    std::vector<std::vector<std::uint8_t>> readings;
+    for (const SaveLayout layout : fitting) {
+        std::vector<std::uint8_t> save = DecodeSave(file, layout);
+        if (std::find(readings.begin(), readings.end(), save) == readings.end()) {
+            choices.push_back({layout, DescribeSave(layout, save.size())});
+            readings.push_back(std::move(save));
         }
     }
-    return Known(fitting.front(), first.size());
+    if (choices.size() == 1) {
+        return Known(choices.front().layout, readings.front().size());
+    }
+    std::string text = "Can't tell the save file's layout: it reads as ";
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == choices.size() ? " or as " : ", as ");
+        text += choices[i].description;
+    }
+    return {SaveLayoutVerdict::Ambiguous, choices.front().layout, 0, text, choices};
 }
 
 SaveLayoutDetection NamedSaveLayout(std::span<const std::uint8_t> file, std::uint32_t ramSize,

@@ -22,6 +22,10 @@ enum class SaveLayout {
     Doubled,  // every save byte twice
 };
 
+// Said of a window-sized file whose even bytes hold no filler pattern.
+inline constexpr const char* kEvenBytesIgnored =
+    "even bytes ignored: the device keeps only the odd bytes";
+
 // The largest compact save a Genesis cartridge carries.
 inline constexpr std::uint32_t kLargestCompactSave = 32768;
 
@@ -51,16 +55,29 @@ enum class SaveLayoutVerdict {
     TooLarge,   // larger than the window in every layout
 };
 
+// One way to read an ambiguous file: its layout and, in plain words, what it then holds.
+struct SaveLayoutChoice {
+    SaveLayout layout = SaveLayout::Window;
+    std::string description;  // "compact 32 KiB save"
+    bool operator==(const SaveLayoutChoice&) const = default;
+};
+
 struct SaveLayoutDetection {
     SaveLayoutVerdict verdict = SaveLayoutVerdict::Unknown;
     SaveLayout layout = SaveLayout::Window;
     std::size_t saveBytes = 0;
     // One line for the user: what was found and what is done with it, or why it is refused.
     std::string text;
+    // Ambiguous: one layout for each reading that would put different bytes in the save RAM,
+    // in tie order; the user names one of them.
+    std::vector<SaveLayoutChoice> choices;
 };
 
 // Which layout `file` is in, for a device whose save-RAM value is ramSize (its window spans
-// twice that). A compact file holds a power of two of at most kLargestCompactSave bytes.
+// twice that). A compact file holds a power of two of at most kLargestCompactSave bytes. Readings
+// that would write different bytes are Ambiguous, never guessed; a file of exactly the window's
+// size that no filler pattern fits is the window image, its even bytes ignored as the device
+// ignores them.
 SaveLayoutDetection DetectSaveLayout(std::span<const std::uint8_t> file, std::uint32_t ramSize);
 
 // The same check for a layout the user named: TooLarge when the file does not fit the window

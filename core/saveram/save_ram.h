@@ -55,6 +55,13 @@ inline bool SaveFileMayFillBlock(std::uint64_t fileSize) {
 }
 inline constexpr const char* kSaveTooSmallText =
     "Nothing to write: the file is smaller than one 256-byte block.";
+// The save RAM takes whole 256-byte window blocks; what the window bytes past the file would be
+// is not known, so a file that ends inside a block is refused rather than cut or padded.
+inline bool SaveFileFillsBlocks(std::uint64_t windowBytes) {
+    return windowBytes % 256 == 0;
+}
+// "Can't write this save file: its last N bytes do not fill a 256-byte block of the save RAM"
+std::string SavePartialBlockMessage(std::uint64_t windowBytes);
 
 // "File Size is to large for attached device!\nDevice Rom Size: %dKbytes\nFile Size: %dKbytes"
 std::string SaveTooLargeMessage(std::uint32_t ramSize, std::uint32_t fileSize);
@@ -96,8 +103,8 @@ PreparedSave PrepareSaveFile(const std::string& path, std::uint32_t ramSize,
                              std::optional<SaveLayout> named = std::nullopt);
 
 // Writes the file into the window in 256-byte blocks, verifying every save byte of a block when
-// asked. Stores MakeStoredName(inputPath) in slot 2 after a complete run, " " otherwise (nothing
-// after a failed transfer). Status: "Writing", then "Write Complite", "Verify error at: 0x%.6X",
+// asked. Slot 2 holds " " from before the first block; MakeStoredName(inputPath) is stored
+// there after a complete run. Status: "Writing", then "Write Complite", "Verify error at: 0x%.6X",
 // "Write error at: 0x%.6X", "Read error at: 0x%.6X", "Device not answering: %s",
 // "Interrupted at 0x%.6X" or "Can't read file!".
 OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink& sink);

@@ -15,4 +15,13 @@ std::string SaveTooLargeMessage(std::uint32_t ramSize, std::uint32_t fileSize) {
     return text;
 }
 
+std::string SavePartialBlockMessage(std::uint64_t windowBytes) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Can't write this save file: its last %u bytes do not fill a 256-byte block of "
+                  "the save RAM, and nothing says what the rest of that block holds",
+                  static_cast<unsigned>(windowBytes % 256));
+    return text;
+}
+
 }  // namespace nuvrel

@@ -110,18 +110,22 @@ OperationOutcome RunSave(const SaveRun& run, OperationSink& sink) {
             return Ended(OperationResult::FileNotOpened, "");
         }
     }
+    // Emptied before the first block, so that a run that stops half way, however it stops (an
+    // unplug, a killed program, a power cut), leaves no name of a save the RAM does not hold.
+    if (!StoreName(device.get(), VELK_SLOT_SAVE_NAME, kFailedWriteName)) {
+        const OperationOutcome outcome = NoAnswerAt(device_step::kFileName);
+        sink.setStatus(outcome.status);
+        return outcome;
+    }
     sink.startElapsedTimer();
 
     OperationOutcome outcome = SendBlocks(device.get(), file ? file->get() : nullptr, run, sink);
     sink.setProgressPosition(0);
     // After a failed transfer nothing more may be sent: a device left waiting for a data phase
     // would take the next command block as its data.
-    if (device.answering()) {
-        const bool named = outcome.succeeded() && !run.clearing();
-        if (!StoreName(device.get(), VELK_SLOT_SAVE_NAME,
-                       named ? MakeStoredName(run.inputPath) : std::string(kFailedWriteName))) {
-            outcome = NoAnswerAt(device_step::kFileName);
-        }
+    if (outcome.succeeded() && !run.clearing() && device.answering() &&
+        !StoreName(device.get(), VELK_SLOT_SAVE_NAME, MakeStoredName(run.inputPath))) {
+        outcome = NoAnswerAt(device_step::kFileName);
     }
     sink.setStatus(outcome.status);
     sink.stopElapsedTimer();
@@ -143,6 +147,10 @@ OperationOutcome WriteSaveRam(const SaveRamWriteRequest& request, OperationSink&
         // Checked before the device is opened: a run that sends nothing must not end as a
         // completed write that stores the file's name.
         return Ended(OperationResult::NothingToSend, kSaveTooSmallText);
+    }
+    if (!SaveFileFillsBlocks(window)) {
+        // Its last bytes would never reach the device, yet the run would call itself complete.
+        return Ended(OperationResult::NothingToSend, SavePartialBlockMessage(window));
     }
     return RunSave(SaveRun{request.inputPath, window, request.verify, request.cancel, image}, sink);
 }

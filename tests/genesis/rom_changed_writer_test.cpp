@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine_run_fixture.h"
+#include "genesis_image.h"
 #include "genesis/rom_writer.h"
 
 namespace nuvrel {
@@ -20,8 +21,7 @@ class RomChangedWriterTest : public testing::EngineRunTest {
     OperationOutcome writeChanged(const std::vector<std::uint8_t>& image, bool verify = true,
                                   const std::string& name = "game.bin") {
         RomChangedWriteRequest request;
-        request.imagePath = folder_.write(name, image);
-        request.imageSize = static_cast<std::uint32_t>(image.size());
+        request.image = PrepareRomImage(folder_.write(name, image), {}).rom;
         request.verify = verify;
         request.unitsPerRead = 255;
         request.count = &count_;
@@ -31,8 +31,7 @@ class RomChangedWriterTest : public testing::EngineRunTest {
 
     OperationOutcome writeFull(const std::vector<std::uint8_t>& image) {
         RomWriteRequest request;
-        request.imagePath = folder_.write("full.bin", image);
-        request.imageSize = static_cast<std::uint32_t>(image.size());
+        request.image = PrepareRomImage(folder_.write("full.bin", image), {}).rom;
         return WriteRom(request, sink_);
     }
 
@@ -117,8 +116,29 @@ TEST_F(RomChangedWriterTest, ImageBeyondTheSectorTableErasesNothing) {
 
     const OperationOutcome outcome = writeChanged(RandomBytes(0x200000 + 512, 9));
 
-    EXPECT_EQ(outcome.result, OperationResult::SectorsUndetected);
+    EXPECT_EQ(outcome.result, OperationResult::FlashNotCovered);
+    EXPECT_NE(outcome.status.find("flash chip 1"), std::string::npos);
+    EXPECT_NE(outcome.status.find("0x200000-0x2001FF"), std::string::npos);
     EXPECT_EQ(erases(), 0u);
+}
+
+// The file's layout is undone once, before any writer sees it: a changed-sector write of an SMD
+// file leaves what a full write of it leaves, never the file's interleaved bytes.
+TEST_F(RomChangedWriterTest, SmdFileIsComparedAndProgrammedAsItsPlainImage) {
+    plug();
+    const auto plain = testing::MakeGenesisImage(0x20000, "SMD GAME");
+    const std::string path = folder_.write("game.smd", testing::SmdFile(plain));
+    RomChangedWriteRequest request;
+    request.image = PrepareRomImage(path, {}).rom;
+    request.verify = true;
+    request.count = &count_;
+    ASSERT_EQ(request.image->format, RomImageFormat::Smd);
+
+    const OperationOutcome outcome = WriteChangedRom(request, sink_);
+
+    ASSERT_EQ(outcome.result, OperationResult::Completed);
+    EXPECT_EQ(sim().romBytes(0, plain.size()), plain);
+    EXPECT_EQ(sim().fileName(0), "game.smd");
 }
 
 }  // namespace

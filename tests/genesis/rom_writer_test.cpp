@@ -24,11 +24,9 @@ class RomWriterTest : public testing::EngineRunTest {
                              const std::string& name = "game.bin") {
         imagePath_ = folder_.write(name, image);
         RomWriteRequest request;
-        request.imagePath = imagePath_;
-        request.imageSize = static_cast<std::uint32_t>(image.size());
+        request.image = PrepareRomImage(imagePath_, applyPatches_).rom;
         request.verify = verify;
         request.fastErase = fastErase;
-        request.applyPatches = applyPatches_;
         request.pause = [this](std::chrono::milliseconds d) { pauses_.push_back(d); };
         return WriteRom(request, sink_);
     }
@@ -80,28 +78,24 @@ TEST_F(RomWriterTest, ProgressRisesThroughEveryBlockOfBothPassesAndEndsEmpty) {
     EXPECT_EQ(std::count(sectors.begin(), sectors.end(), "SA00   "), 2);
 }
 
-TEST_F(RomWriterTest, OddSizedImageLeavesItsPartialLastBlockAndLaterSectorsAlone) {
+// Whole blocks only would leave the image's last bytes out and still say "Write Complite".
+TEST_F(RomWriterTest, OddSizedImageHasItsLastBlockFilledUpWithErasedFlashAndProgrammed) {
     velksim::DeviceConfig config;
     config.model = 'm';
     config.chips = {velksim::kChip16MbitA, velksim::kChipMx29lv160B};
     plug(config);
-    // 0x30123 bytes: 384 whole blocks end exactly where SBB06 (byte 0x30000) starts.
+    // 0x30123 bytes: the filled-up block 384 is the first of SBB06 (byte 0x30000).
     const auto image = RandomBytes(0x30123, 3);
     sim().setRomBytes(0x30000, std::vector<std::uint8_t>(0x200, 0x5A));
 
     const OperationOutcome outcome = program(image, true, false);
 
     ASSERT_EQ(outcome.result, OperationResult::Completed);
-    EXPECT_EQ(sim().romBytes(0, 0x30000),
-              std::vector<std::uint8_t>(image.begin(), image.begin() + 0x30000));
-    EXPECT_EQ(sim().romBytes(0x30000, 0x200), std::vector<std::uint8_t>(0x200, 0x5A));
-    EXPECT_EQ(sim().sectorEraseCount(0x20000), 1u);  // SBB05
-    EXPECT_EQ(sim().sectorEraseCount(0x30000), 0u);  // SBB06 starts at the first partial byte
-    EXPECT_EQ(sink_.range(), 384u);
+    EXPECT_EQ(sim().romBytes(0, 0x30123), image);
+    EXPECT_EQ(sim().romBytes(0x30123, 0xDD), std::vector<std::uint8_t>(0xDD, 0xFF));
+    EXPECT_EQ(sim().sectorEraseCount(0x30000), 1u);  // SBB06 holds the image's last bytes
+    EXPECT_EQ(sink_.range(), 385u);
     EXPECT_TRUE(commands("Compatibility").empty());  // not the Brivo model
-    const auto sectors = sink_.sectors();
-    EXPECT_NE(std::find(sectors.begin(), sectors.end(), "SBB05  "), sectors.end());
-    EXPECT_EQ(std::find(sectors.begin(), sectors.end(), "SBB06  "), sectors.end());
 }
 
 TEST_F(RomWriterTest, TopBootChipHasItsSmallSectorsErasedAtTheEnd) {
@@ -122,13 +116,14 @@ TEST_F(RomWriterTest, TopBootChipHasItsSmallSectorsErasedAtTheEnd) {
     EXPECT_EQ(commands("EraseSector").size(), 71u);
 }
 
-// Sending nothing and calling it complete would store the name of an image never programmed.
-TEST_F(RomWriterTest, ImageSmallerThanOneBlockIsRefusedBeforeTheDeviceIsOpened) {
+TEST_F(RomWriterTest, ImageSmallerThanOneBlockIsProgrammedInOneFilledUpBlock) {
     plug();
-    const OperationOutcome outcome = program(RandomBytes(300, 4), true, false, "tiny.bin");
-    EXPECT_EQ(outcome.result, OperationResult::NothingToSend);
-    EXPECT_EQ(outcome.status, "Nothing to write: the image is smaller than one 512-byte block.");
-    expectNothingSent(0, "tiny.bin");
+    const auto image = RandomBytes(300, 4);
+    const OperationOutcome outcome = program(image, true, false, "tiny.bin");
+    ASSERT_EQ(outcome.result, OperationResult::Completed);
+    EXPECT_EQ(sim().romBytes(0, 300), image);
+    EXPECT_EQ(sim().romBytes(300, 212), std::vector<std::uint8_t>(212, 0xFF));
+    EXPECT_EQ(sim().fileName(0), "tiny.bin");
 }
 
 TEST_F(RomWriterTest, FastEraseErasesBothChipsOfAFourMebibyteImage) {
@@ -250,6 +245,21 @@ TEST_F(RomWriterTest, UnpluggingWhileWritingReportsTheFailingBlock) {
     EXPECT_EQ(sink_.positions().back(), 0u);
 }
 
+// The flash holds part of the new image and part of the old: neither name may stay.
+TEST_F(RomWriterTest, AWriteCutOffHalfWayLeavesNoImageName) {
+    plug();
+    program(RandomBytes(0x800, 25), false, false, "a.bin");
+    ASSERT_EQ(sim().fileName(0), "a.bin");
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 9;
+    faultsFrom("Writing", faults);
+
+    const OperationOutcome outcome = program(RandomBytes(0x8000, 26), false, false, "b.bin");
+
+    EXPECT_EQ(outcome.result, OperationResult::WriteFailed);
+    EXPECT_EQ(sim().fileName(0), " ");
+}
+
 TEST_F(RomWriterTest, UnpluggingDuringVerifyReportsAReadError) {
     plug();
     const auto image = RandomBytes(0x8000, 11);
@@ -286,7 +296,8 @@ TEST_F(RomWriterTest, AFailedReadBackEndsTheRunWithNothingMoreSent) {
     EXPECT_EQ(outcome.status, "Read error at: 0x000600");
     // Neither a name nor the closing read: the device may still be waiting for something else.
     EXPECT_EQ(sim().commandLog().back().name, "ReadSector");
-    EXPECT_EQ(sim().fileName(0), "old.bin");
+    // The old image's name went before its flash was erased.
+    EXPECT_EQ(sim().fileName(0), " ");
 }
 
 TEST_F(RomWriterTest, UnpluggingDuringTheEraseStopsBeforeAnyWrite) {
@@ -328,28 +339,8 @@ TEST_F(RomWriterTest, PatchesChangeOnlyTheBufferThatIsProgrammed) {
     EXPECT_EQ(patchedLength, 0x1000u);
     EXPECT_EQ(sim().romBytes(0x200, 2), (std::vector<std::uint8_t>{0x4E, 0x71}));
     EXPECT_EQ(sim().romBytes(0x1000, 1), std::vector<std::uint8_t>{0xFF});
+    EXPECT_EQ(commandAddresses("WriteSector").back(), 0x700u);
     EXPECT_EQ(ReadWholeFile(imagePath_), image);
-}
-
-TEST_F(RomWriterTest, ImageShorterThanItsRecordedSizeIsRefusedBeforeAnyErase) {
-    velksim::DeviceConfig config;
-    config.eraseCounterStart = 41;
-    plug(config);
-    const auto image = RandomBytes(0x1000, 14);
-    imagePath_ = folder_.write("shrunk.bin", image);
-    RomWriteRequest request;
-    request.imagePath = imagePath_;
-    request.imageSize = 0x2000;  // the file lost half of itself since it was chosen
-    request.verify = true;
-
-    const OperationOutcome outcome = WriteRom(request, sink_);
-
-    EXPECT_EQ(outcome.result, OperationResult::FileReadFailed);
-    EXPECT_EQ(outcome.status, "Can't read file!");
-    EXPECT_EQ(sink_.statuses().back(), "Can't read file!");
-    EXPECT_TRUE(commands("EraseSector").empty());
-    EXPECT_TRUE(commandAddresses("WriteSector").empty());
-    EXPECT_EQ(sim().eraseCounter(), 41u);
 }
 
 TEST_F(RomWriterTest, EraseCounterCountsOneMoreCycle) {
@@ -425,33 +416,36 @@ TEST_F(RomWriterTest, UnknownChipStopsWithCantDetectSectorsAndTouchesNothing) {
     EXPECT_NE(messages_[0].find("Unknown interanl chips"), std::string::npos);
 }
 
-TEST_F(RomWriterTest, ImageBeyondTheSectorTableErasesTheEndingRowAndThenNoMore) {
+// Flash no table describes cannot be erased; programming it unerased leaves the AND of the old
+// and the new image there.
+TEST_F(RomWriterTest, ImageBeyondTheSectorTableIsRefusedBeforeAnythingIsErased) {
     velksim::DeviceConfig config;
     config.model = 'm';
     config.chips = {velksim::kChip16MbitA, 0x12345678u};  // second chip unknown: no rows
+    config.eraseCounterStart = 7;
     plug(config);
-    const auto image = RandomBytes(0x240000, 18);
+    program(RandomBytes(0x800, 24), false, false, "old.bin");
+    sim().clearCommandLog();
 
-    const OperationOutcome outcome = program(image, false, false);
+    for (const bool fastErase : {false, true}) {
+        const OperationOutcome outcome = program(RandomBytes(0x240000, 18), false, fastErase);
 
-    ASSERT_EQ(outcome.result, OperationResult::Completed);
-    EXPECT_EQ(sim().sectorEraseCount(0x1F0000), 1u);  // SBB34
-    EXPECT_EQ(sim().sectorEraseCount(0x200000), 1u);  // the ending row's address
-    EXPECT_EQ(sim().sectorEraseCount(0x210000), 0u);  // nothing after it
-    const auto sectors = sink_.sectors();
-    const auto last = std::find(sectors.begin(), sectors.end(), "SBB34  ");
-    ASSERT_NE(last, sectors.end());
-    ASSERT_NE(last + 1, sectors.end());
-    EXPECT_EQ(*(last + 1), "");  // the ending row shows an empty name
-    EXPECT_EQ(sim().romBytes(0, image.size()), image);
+        EXPECT_EQ(outcome.result, OperationResult::FlashNotCovered);
+        EXPECT_EQ(outcome.status,
+                  "No sector table for flash chip 1 (ID 12345678): image bytes 0x200000-0x23FFFF "
+                  "can't be erased; nothing written");
+        EXPECT_TRUE(commands("EraseSector").empty());
+        EXPECT_TRUE(commands("WriteSector").empty());
+        EXPECT_EQ(sim().eraseCounter(), 8u);  // the old image's write only
+        EXPECT_EQ(sim().fileName(0), "old.bin");
+    }
 }
 
 TEST_F(RomWriterTest, NoDeviceEndsQuietly) {
     // Nothing is plugged into this test's private runtime folder.
     const auto path = folder_.write("game.bin", RandomBytes(0x800, 19));
     RomWriteRequest request;
-    request.imagePath = path;
-    request.imageSize = 0x800;
+    request.image = PrepareRomImage(path, {}).rom;
 
     const OperationOutcome outcome = WriteRom(request, sink_);
 
@@ -459,20 +453,6 @@ TEST_F(RomWriterTest, NoDeviceEndsQuietly) {
     EXPECT_TRUE(outcome.status.empty());
     EXPECT_TRUE(sink_.statuses().empty());
     EXPECT_EQ(sink_.count(Kind::TimerStart), 0u);
-}
-
-TEST_F(RomWriterTest, MissingImageEndsQuietlyWithoutTouchingTheDevice) {
-    plug();
-    RomWriteRequest request;
-    request.imagePath = folder_.file("gone.bin").string();
-    request.imageSize = 0x800;
-
-    const OperationOutcome outcome = WriteRom(request, sink_);
-
-    EXPECT_EQ(outcome.result, OperationResult::FileNotOpened);
-    EXPECT_TRUE(sink_.statuses().empty());
-    EXPECT_TRUE(commands("EraseSector").empty());
-    EXPECT_TRUE(commands("WriteFileName").empty());
 }
 
 TEST_F(RomWriterTest, LongImageNameIsStoredInItsShortForm) {

@@ -48,8 +48,7 @@ class FaultSweep : public testing::VirtualDeviceTest,
             {"rom write with verify",
              [this](VirtualDeviceTest&, RecordingSink& sink) {
                  RomWriteRequest request;
-                 request.imagePath = folder_.write("game.bin", image_);
-                 request.imageSize = static_cast<std::uint32_t>(image_.size());
+                 request.image = PrepareRomImage(folder_.write("game.bin", image_), {}).rom;
                  request.verify = true;
                  request.pause = [](std::chrono::milliseconds) {};
                  return WriteRom(request, sink);
@@ -74,8 +73,7 @@ class FaultSweep : public testing::VirtualDeviceTest,
              [this](VirtualDeviceTest&, RecordingSink& sink) {
                  sim().setRomBytes(0, image_);
                  RomVerifyRequest request;
-                 request.imagePath = folder_.write("game.bin", image_);
-                 request.imageSize = static_cast<std::uint32_t>(image_.size());
+                 request.image = PrepareRomImage(folder_.write("game.bin", image_), {}).rom;
                  return VerifyRom(request, sink);
              },
              [](VirtualDeviceTest&) { return true; }, ""},

@@ -84,19 +84,38 @@ INSTANTIATE_TEST_SUITE_P(
         // 0xFF in the even bytes, 0x00 in the odd ones: a save of 0x00 or one of 0xFF.
         RefusalCase{"filler both ways", EncodeSave(Repeated(32768, 0x00), SaveLayout::OddFF),
                     SaveLayoutVerdict::Ambiguous},
-        // A window image is never reread as another layout: the device's own dump of an erased
-        // save is also a blank save with 0xFF filler, and a 16 KiB one a compact save.
+        // A window-sized dump is never reread as another layout: the device's own dump of an
+        // erased save is also a blank save with 0xFF filler in the even bytes.
         RefusalCase{"erased save read from this device",
                     EncodeSave(Repeated(32768, 0xFF), SaveLayout::Window),
                     SaveLayoutVerdict::Known},
+        // Smaller than the window, a window image is also a compact save of twice its size, and
+        // the two would leave different bytes in the save RAM.
         RefusalCase{"16 KiB window", EncodeSave(PatternedSave(16384), SaveLayout::Window),
-                    SaveLayoutVerdict::Known},
-        RefusalCase{"no pattern, too large to be compact", PatternedSave(65536),
-                    SaveLayoutVerdict::Unknown},
+                    SaveLayoutVerdict::Ambiguous},
+        RefusalCase{"blank 32 KiB of 0x00", Repeated(32768, 0x00), SaveLayoutVerdict::Ambiguous},
+        // The device keeps only the odd bytes of its window, whatever the even ones hold.
+        RefusalCase{"no pattern, window-sized", PatternedSave(65536), SaveLayoutVerdict::Known},
         RefusalCase{"not a power of two", PatternedSave(20000), SaveLayoutVerdict::Unknown},
         RefusalCase{"one word beyond the window", Repeated(65538, 0x00),
                     SaveLayoutVerdict::TooLarge},
         RefusalCase{"empty", {}, SaveLayoutVerdict::Unknown}));
+
+// The answers offered are the readings that differ, each once and in plain words.
+TEST(SaveLayoutChoices, NameEachDifferentReadingOnce) {
+    const SaveLayoutDetection zeros = DetectSaveLayout(Repeated(32768, 0x00), kRamSize);
+    EXPECT_EQ(zeros.choices,
+              (std::vector<SaveLayoutChoice>{{SaveLayout::Window, "window image of a 16 KiB save"},
+                                             {SaveLayout::Compact, "compact 32 KiB save"}}));
+    EXPECT_EQ(zeros.text,
+              "Can't tell the save file's layout: it reads as window image of a 16 KiB save or "
+              "as compact 32 KiB save");
+    const SaveLayoutDetection unpatterned = DetectSaveLayout(PatternedSave(65536), kRamSize);
+    EXPECT_EQ(unpatterned.layout, SaveLayout::Window);
+    EXPECT_EQ(unpatterned.text,
+              "window image of a 32 KiB save, even bytes ignored: the device keeps only the odd "
+              "bytes");
+}
 
 TEST(SaveLayoutNames, RoundTripAndSayWhatIsDone) {
     for (const SaveLayout layout : AllSaveLayouts()) {

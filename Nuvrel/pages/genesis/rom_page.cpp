@@ -288,18 +288,23 @@ void CROMPage::OnWrite() {
             PromptIcon::Information);
         return;
     }
-    RomWriteRequest request;
-    request.imagePath = toEnginePath(m_image.path());
-    request.imageSize = m_image.size();
-    request.format = DetectRomImageFile(request.imagePath).format;
-    request.verify = m_verify->isChecked();
-    request.fastErase = m_fastErase->isChecked();
+    PatchApplier applyPatches;
     if (m_image.patchesReady()) {
-        // The rows as they are now: editing the list during the write changes nothing written.
-        request.applyPatches = [patches = m_patches](std::uint8_t* buffer, std::uint32_t length) {
-            ApplyPatches(patches, buffer, length);
+        applyPatches = [this](std::uint8_t* buffer, std::uint32_t length) {
+            ApplyPatches(m_patches, buffer, length);
         };
     }
+    // Read, converted and patched once, now: editing the list or the file during the write
+    // changes nothing written.
+    const RomPreparation prepared = PrepareRomImage(toEnginePath(m_image.path()), applyPatches);
+    if (!prepared.rom) {
+        m_status->setText(QString::fromLatin1(RomPrepareFailureText(prepared.failure)));
+        return;
+    }
+    RomWriteRequest request;
+    request.image = prepared.rom;
+    request.verify = m_verify->isChecked();
+    request.fastErase = m_fastErase->isChecked();
     beginRun([&] {
         return m_runner.BeginEngineOperation(controlsFor(DeviceOperation::RomWrite), WriteRom,
                                              std::move(request), this);

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "engine/input_file.h"
 #include "engine/status_text.h"
@@ -277,21 +278,44 @@ void CRAMPage::chooseInFile() {
 }
 
 PreparedSave CRAMPage::prepareSave(const QString& path) const {
-    return PrepareSaveFile(toEnginePath(path), m_ramSize);
+    return PrepareSaveFile(toEnginePath(path), m_ramSize, m_namedLayout);
 }
 
 bool CRAMPage::acceptSaveLayout(const QString& path) {
-    const PreparedSave prepared = prepareSave(path);
+    // A file refused here leaves the previous file, and the layout named for it, selected.
+    const std::optional<SaveLayout> previous = std::exchange(m_namedLayout, std::nullopt);
+    const auto refuse = [&] {
+        m_namedLayout = previous;
+        return false;
+    };
+    PreparedSave prepared = prepareSave(path);
     // An unreadable, too small or too large file is left to the write, which says so.
     if (!prepared.opened || prepared.detection.verdict == SaveLayoutVerdict::TooLarge ||
         !SaveFileMayFillBlock(static_cast<std::uint64_t>(QFileInfo(path).size()))) {
         return true;
     }
+    if (prepared.detection.verdict == SaveLayoutVerdict::Ambiguous) {
+        // Guessing would put the wrong bytes in the save RAM: the user knows where it came from.
+        const std::vector<SaveLayoutChoice>& choices = prepared.detection.choices;
+        QStringList answers;
+        for (const SaveLayoutChoice& choice : choices) {
+            answers.append(QString::fromStdString(choice.description));
+        }
+        const int picked = askChoice(
+            this, QStringLiteral("Nuvrel can't tell how this save file is laid out. It holds a:"),
+            answers);
+        if (picked < 0) {
+            return refuse();
+        }
+        m_namedLayout = choices[static_cast<std::size_t>(picked)].layout;
+        prepared = prepareSave(path);
+    }
     if (prepared.detection.verdict != SaveLayoutVerdict::Known) {
         showMessage(this, QString::fromStdString(prepared.detection.text), PromptIcon::Information);
-        return false;
+        return refuse();
     }
-    if (prepared.detection.layout != SaveLayout::Window) {
+    const bool noted = prepared.detection.text.find(kEvenBytesIgnored) != std::string::npos;
+    if (prepared.detection.layout != SaveLayout::Window || noted) {
         m_status->setText(QString::fromStdString(prepared.detection.text));
     }
     return true;
@@ -304,6 +328,11 @@ void CRAMPage::startWrite() {
     if (!SaveFileMayFillBlock(m_inSize) ||
         (known && !SaveFileHasBlockToSend(prepared.windowBytes))) {
         showMessage(this, QString::fromLatin1(kSaveTooSmallText), PromptIcon::Information);
+        return;
+    }
+    if (known && !SaveFileFillsBlocks(prepared.windowBytes)) {
+        showMessage(this, QString::fromStdString(SavePartialBlockMessage(prepared.windowBytes)),
+                    PromptIcon::Information);
         return;
     }
     // The size is the one the last query saw; none means the device went missing since, which

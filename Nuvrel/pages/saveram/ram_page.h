@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "saveram/save_ram.h"
 #include "shell/device_query.h"
@@ -72,7 +73,7 @@ class CRAMPage : public CSheetPage {
     // The chosen save file read whole and its layout told, for the device last asked about.
     PreparedSave prepareSave(const QString& path) const;
     // "In File": a save in another program's layout is noted in the status line (the write
-    // converts it); one whose layout cannot be told is refused with a message.
+    // converts it); for one whose layout cannot be told the user names it, or it is refused.
     bool acceptSaveLayout(const QString& path);
 
     DeviceOperationRunner& m_runner;
@@ -80,6 +81,8 @@ class CRAMPage : public CSheetPage {
     // The save-RAM value GetMaxSize last reported to "Out File", "In File" or "Clear RAM".
     std::uint32_t m_ramSize = 0;
     QString m_inPath;
+    // The layout the user named for an ambiguous m_inPath; none: told from the file.
+    std::optional<SaveLayout> m_namedLayout;
     QString m_outPath;
     // Bytes a write or clear transfers: the input file's size, or the clear length.
     std::uint32_t m_inSize = 0;
