@@ -65,6 +65,13 @@ bool Matches(std::span<const std::uint8_t> file, const LayoutTraits& traits) {
     return true;
 }
 
+// The whole window, or what a read of it leaves in a file (whole kilobytes): a model that
+// reports an odd save-RAM value has a window a word longer than its dumps.
+bool WholeWindowSized(std::size_t fileBytes, std::uint32_t ramSize) {
+    const std::uint64_t window = 2ull * ramSize;
+    return fileBytes == window || fileBytes == window / 1024 * 1024;
+}
+
 bool FitsWindow(std::size_t fileBytes, std::uint32_t ramSize, const LayoutTraits& traits) {
     if (traits.twoBytesPerSave) {
         return fileBytes <= 2ull * ramSize;
@@ -177,11 +184,12 @@ SaveLayoutDetection DetectSaveLayout(std::span<const std::uint8_t> file, std::ui
         if (file.size() > 2ull * ramSize) {
             return TooLarge(file.size(), ramSize);
         }
-        if (file.size() == 2ull * ramSize) {
+        if (WholeWindowSized(file.size(), ramSize)) {
             // What the device keeps of its window is the odd bytes alone, whatever the even
             // ones hold.
-            SaveLayoutDetection window = Known(SaveLayout::Window, ramSize);
-            window.text = DescribeSave(SaveLayout::Window, ramSize) + ", " + kEvenBytesIgnored;
+            SaveLayoutDetection window = Known(SaveLayout::Window, file.size() / 2);
+            window.text =
+                DescribeSave(SaveLayout::Window, file.size() / 2) + ", " + kEvenBytesIgnored;
             return window;
         }
         return {SaveLayoutVerdict::Unknown,
@@ -194,7 +202,7 @@ SaveLayoutDetection DetectSaveLayout(std::span<const std::uint8_t> file, std::ui
     // A window-sized file that reads as the window is the device's own dump, as it always has
     // been: an erased save read from the device (0xFF in every odd byte) is never reread as a
     // blank save with 0xFF filler.
-    if (fitting.front() == SaveLayout::Window && file.size() == 2ull * ramSize) {
+    if (fitting.front() == SaveLayout::Window && WholeWindowSized(file.size(), ramSize)) {
         return Known(SaveLayout::Window, ramSize);
     }
     // Readings that put the same save bytes on the device are one answer: an all-zero window is

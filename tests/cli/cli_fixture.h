@@ -61,6 +61,10 @@ class CliTest : public ::testing::Test {
 };
 
 // The last line a run printed on a stream.
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 inline std::string LastLine(const std::string& text) {
     const auto lines = Lines(text);
     return lines.empty() ? std::string() : lines.back();

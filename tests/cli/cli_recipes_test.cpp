@@ -8,10 +8,6 @@ namespace {
 
 using Recipes = CliTest;
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 std::string Sha1Line(const std::string& out) {
     for (const std::string& line : Lines(out)) {
         if (line.rfind("SHA-1: ", 0) == 0) {

@@ -317,3 +317,136 @@ TEST_F(CliRom, WatchReprogramsEachChangeOfTheImageUntilCtrlC) {
 
 }  // namespace
 }  // namespace clitest
+
+namespace clitest {
+namespace {
+
+// What the device must hold for a file: its plain image with its patches, however the file is
+// laid out. Every path that programs or compares takes exactly these bytes.
+struct PreparedCase {
+    const char* name;
+    std::vector<std::uint8_t> (*file)(const std::vector<std::uint8_t>& plain);
+    std::vector<std::string> patches;
+};
+
+std::vector<std::uint8_t> ByteSwapped(const std::vector<std::uint8_t>& plain) {
+    std::vector<std::uint8_t> swapped = plain;
+    for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) {
+        std::swap(swapped[i], swapped[i + 1]);
+    }
+    return swapped;
+}
+
+class EveryWritePath : public CliTest, public ::testing::WithParamInterface<PreparedCase> {};
+
+TEST_P(EveryWritePath, ProgramsAndComparesThePlainPatchedImage) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> plain = MakeGenesisImage(0x20000, "ONE IMAGE");
+    std::vector<std::uint8_t> expected = plain;
+    if (!GetParam().patches.empty()) {
+        expected[0x300] = 0x4E;
+        expected[0x301] = 0x71;
+    }
+    WriteBytes(Path("game.img"), GetParam().file(plain));
+    std::vector<std::string> patchArgs;
+    for (const std::string& patch : GetParam().patches) {
+        patchArgs.insert(patchArgs.end(), {"--patch", patch});
+    }
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.end(), patchArgs.begin(), patchArgs.end());
+        return RunCli(args);
+    };
+
+    CliRun full = run({"rom", "write", Path("game.img"), "--verify"});
+    ASSERT_EQ(full.exitCode, 0) << full.err;
+    EXPECT_EQ(sim.romBytes(0, plain.size()), expected);
+
+    // Another image first, so that the changed-sector write has something to change.
+    WriteBytes(Path("other.bin"), MakeGenesisImage(0x20000, "ANOTHER IMAGE"));
+    ASSERT_EQ(RunCli({"rom", "write", Path("other.bin")}).exitCode, 0);
+    CliRun changed = run({"rom", "write", Path("game.img"), "--changed-only", "--verify"});
+    ASSERT_EQ(changed.exitCode, 0) << changed.err;
+    EXPECT_EQ(sim.romBytes(0, plain.size()), expected);
+
+    CliRun verify = run({"rom", "verify", Path("game.img")});
+    EXPECT_EQ(verify.exitCode, 0) << verify.out << verify.err;
+    EXPECT_EQ(LastLine(verify.out), "ROM matches the image");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, EveryWritePath,
+                         ::testing::Values(PreparedCase{"Smd", &SmdFile, {}},
+                                           PreparedCase{"ByteSwapped", &ByteSwapped, {}},
+                                           PreparedCase{"SmdPatched", &SmdFile, {"000300:4E71"}},
+                                           PreparedCase{
+                                               "PlainPatched",
+                                               [](const std::vector<std::uint8_t>& p) { return p; },
+                                               {"000300:4E71"}}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// Whole blocks only would drop the image's last bytes and still say "Write Complite".
+TEST_F(CliRom, AnImageEndingInsideABlockReachesTheDeviceWhole) {
+    velksim::SimServer& sim = StartDevice();
+    std::vector<std::uint8_t> image = MakeGenesisImage(262244, "ODD SIZE");
+    image.back() = 0x42;
+    WriteBytes(Path("odd.bin"), image);
+
+    const CliRun run = RunCli({"rom", "write", Path("odd.bin"), "--verify"});
+
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "Last block filled up with 412 bytes of 0xFF")) << run.out;
+    EXPECT_EQ(sim.romBytes(0, image.size()), image);
+    EXPECT_EQ(sim.romBytes(262244, 412), std::vector<std::uint8_t>(412, 0xFF));
+    EXPECT_EQ(RunCli({"rom", "verify", Path("odd.bin")}).exitCode, 0);
+}
+
+// Flash no sector table describes cannot be erased; programming it unerased leaves the AND of
+// the old and the new image and a verify-less "Write Complite".
+TEST_F(CliRom, AnImageOnAChipWithoutASectorTableIsRefusedBeforeAnyErase) {
+    velksim::DeviceConfig config;
+    config.model = 'm';
+    config.chips = {velksim::kChip16MbitA, 0x12345678u};
+    velksim::SimServer& sim = StartDevice(config);
+    WriteBytes(Path("old.bin"), MakeGenesisImage(0x800, "OLD"));
+    ASSERT_EQ(RunCli({"rom", "write", Path("old.bin")}).exitCode, 0);
+    WriteBytes(Path("big.bin"), MakeGenesisImage(0x400000, "BIG"));
+    sim.clearCommandLog();
+
+    for (const char* erase : {"--verify", "--fast-erase"}) {
+        const CliRun run = RunCli({"rom", "write", Path("big.bin"), erase});
+
+        EXPECT_EQ(run.exitCode, 3) << erase;
+        EXPECT_TRUE(Contains(run.err,
+                             "No sector table for flash chip 1 (ID 12345678): image bytes "
+                             "0x200000-0x3FFFFF can't be erased"))
+            << run.err;
+        EXPECT_FALSE(Contains(run.out, "Write Complite"));
+        EXPECT_EQ(sim.fileName(0), "old.bin");
+    }
+    for (const auto& command : sim.commandLog()) {
+        EXPECT_NE(command.name, "EraseSector");
+        EXPECT_NE(command.name, "WriteSector");
+    }
+}
+
+// A device whose last write stopped half way carries no name, and says so.
+TEST_F(CliRom, ABlankStoredNameIsShownAsNoName) {
+    velksim::SimServer& sim = StartDevice();
+    WriteBytes(Path("game.bin"), MakeGenesisImage(0x8000, "CUT OFF"));
+    ASSERT_EQ(RunCli({"rom", "write", Path("game.bin")}).exitCode, 0);
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 40;
+    sim.setFaults(faults);
+    EXPECT_EQ(RunCli({"rom", "write", Path("game.bin")}).exitCode, 4);
+    sim.setFaults({});
+    ASSERT_EQ(sim.fileName(0), " ");
+
+    const CliRun read = RunCli({"rom", "read", Path("dump.bin")});
+
+    EXPECT_TRUE(Contains(read.out,
+                         "stored name \"no name (the last write did not complete or the "
+                         "memory was cleared)\""))
+        << read.out;
+}
+
+}  // namespace
+}  // namespace clitest

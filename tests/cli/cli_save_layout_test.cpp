@@ -85,5 +85,44 @@ TEST_F(CliTest, AnAmbiguousOrOversizedSaveIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(sim.saveRam(), std::vector<std::uint8_t>(before.size(), 0xFF));
 }
 
+// A blank emulator save reads as a 16 KiB window image or a compact 32 KiB save; the two leave
+// different bytes in the save RAM, so the user is told which names fit.
+TEST_F(CliTest, ASaveReadingTwoWaysNamesTheLayoutsThatFitAndWritesNothing) {
+    velksim::SimServer& sim = StartDevice();
+    const std::vector<std::uint8_t> before = TestSave();
+    sim.setSaveRam(before);
+    WriteBytes(Path("blank.srm"), std::vector<std::uint8_t>(32768, 0x00));
+
+    const CliRun run = RunCli({"sram", "write", Path("blank.srm")});
+
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("name its layout: --format window or --format compact"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(sim.saveRam(), before);
+}
+
+// The device keeps only the odd bytes of its window: a dump-sized file is its window image,
+// whatever other programs left in the even bytes.
+TEST_F(CliTest, AWindowSizedSaveWithoutFillerIsWrittenAsTheWindowImage) {
+    velksim::SimServer& sim = StartDevice();
+    std::vector<std::uint8_t> file(65536);
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        file[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    }
+    WriteBytes(Path("odd.srm"), file);
+
+    const CliRun run = RunCli({"sram", "write", Path("odd.srm")});
+
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("even bytes ignored: the device keeps only the odd bytes"),
+              std::string::npos)
+        << run.out;
+    const std::vector<std::uint8_t> held = sim.saveRam();
+    for (std::size_t k = 0; k < file.size() / 2; ++k) {
+        ASSERT_EQ(held[k], file[2 * k + 1]) << k;
+    }
+}
+
 }  // namespace
 }  // namespace clitest

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine_run_fixture.h"
-#include "genesis_image.h"
 #include "genesis/rom_writer.h"
+#include "genesis_image.h"
 
 namespace nuvrel {
 namespace {

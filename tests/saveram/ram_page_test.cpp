@@ -594,9 +594,12 @@ class RamPageTest : public QObject {
                                  << QStringLiteral(
                                         "byte-doubled 32 KiB save, halved for the device")
                                  << false;
-        // Erased 0xFF: a compact 32 KiB save, or a 16 KiB one with 0xFF filler.
-        QTest::newRow("ambiguous") << QByteArray(32768, '\xFF')
-                                   << QStringLiteral("Can't tell the save file's layout") << true;
+        QByteArray unpatterned(20000, '\0');
+        for (qsizetype i = 0; i < unpatterned.size(); ++i) {
+            unpatterned[i] = static_cast<char>(i * 7 + 3);
+        }
+        QTest::newRow("unknown") << unpatterned << QStringLiteral("Unknown save file layout")
+                                 << true;
     }
 
     void a_save_in_another_layout_is_converted_or_refused() {
@@ -621,6 +624,40 @@ class RamPageTest : public QObject {
         QVERIFY(bench.sim().saveRam() == randomSave(7));
         QCOMPARE(QFileInfo(bench.path(QStringLiteral("emu.srm"))).size(), file.size());
         QVERIFY(bench.prompts.messages.empty());
+    }
+
+    // Erased 0xFF is a compact 32 KiB save or a 16 KiB one with 0xFF filler: the user says which,
+    // and the write puts exactly that in the save RAM.
+    void a_save_that_reads_two_ways_is_written_as_the_user_names_it_data() {
+        QTest::addColumn<int>("pick");
+        QTest::newRow("cancelled") << -1;
+        QTest::newRow("compact") << 0;
+        QTest::newRow("filler") << 1;
+    }
+
+    void a_save_that_reads_two_ways_is_written_as_the_user_names_it() {
+        QFETCH(int, pick);
+        Bench bench;
+        const Bytes before = randomSave(11);
+        bench.sim().setSaveRam(before);
+        bench.prompts.picks.push_back(pick);
+        bench.chooseInFile(bench.writeFile(QStringLiteral("blank.srm"), QByteArray(32768, '\xFF')));
+
+        QCOMPARE(bench.prompts.choicesOffered.size(), std::size_t{1});
+        QCOMPARE(bench.prompts.choicesOffered.front(),
+                 (QStringList{QStringLiteral("compact 32 KiB save"),
+                              QStringLiteral("expanded 16 KiB save (0xFF filler in the even "
+                                             "bytes)")}));
+        QVERIFY(bench.prompts.messages.empty());
+        if (pick < 0) {
+            QVERIFY(!bench.page.writeButton()->isEnabled());
+            return;
+        }
+        bench.press(bench.page.writeButton());
+        QCOMPARE(bench.page.statusLine()->text(), QStringLiteral("Write Complite"));
+        Bytes expected = before;
+        std::fill_n(expected.begin(), pick == 0 ? 32768 : 16384, std::uint8_t{0xFF});
+        QVERIFY(bench.sim().saveRam() == expected);
     }
 
     void a_save_changed_into_an_unknown_layout_after_in_file_is_not_written() {

@@ -154,12 +154,33 @@ TEST_F(SaveRamTest, ClearZeroesTheWholeWindowAndClearsTheStoredName) {
     EXPECT_EQ(clearSink.range(), 256u);
 }
 
-TEST_F(SaveRamTest, OnlyWholeBlocksOfTheFileAreSent) {
+// Its last bytes would never reach the save RAM, yet the run would call itself complete.
+TEST_F(SaveRamTest, FileEndingInsideABlockIsRefusedBeforeTheDeviceIsOpened) {
     plug();
     const OperationOutcome outcome = write(RandomBytes(300, 44), true, "short.srm");
-    EXPECT_EQ(outcome.status, "Write Complite");
-    EXPECT_EQ(commandAddresses("WriteRamSector"), std::vector<std::uint32_t>{0x100000u});
-    EXPECT_EQ(sim().fileName(2), "short.srm");
+    EXPECT_EQ(outcome.result, OperationResult::NothingToSend);
+    EXPECT_EQ(outcome.status,
+              "Can't write this save file: its last 44 bytes do not fill a 256-byte block of the "
+              "save RAM, and nothing says what the rest of that block holds");
+    expectNothingSent(2, "short.srm");
+}
+
+// The save RAM holds part of the new save and part of the old: neither name may stay.
+TEST_F(SaveRamTest, AWriteCutOffHalfWayLeavesNoSaveName) {
+    plug();
+    RecordingSink firstSink;
+    ASSERT_TRUE(
+        WriteSaveRam({folder_.write("old.srm", RandomBytes(1024, 49)), 1024, true}, firstSink)
+            .succeeded());
+    ASSERT_EQ(sim().fileName(2), "old.srm");
+    velksim::FaultOptions faults;
+    faults.disconnectAfterTransfers = 4 * 3 + 1;
+    faultsFrom("Writing", faults);
+
+    const OperationOutcome outcome = write(SaveFileOf(RandomBytes(velksim::kSaveRamBytes, 50)));
+
+    EXPECT_EQ(outcome.result, OperationResult::WriteFailed);
+    EXPECT_EQ(sim().fileName(2), " ");
 }
 
 // Sending nothing and calling it complete would store the name of a save the device never got.

@@ -50,6 +50,16 @@ QString RecordingPrompts::saveFile(QWidget*, const QString& startPath, const QSt
     return path;
 }
 
+int RecordingPrompts::choose(QWidget*, const QString&, const QString&, const QStringList& choices) {
+    choicesOffered.push_back(choices);
+    if (picks.empty()) {
+        return -1;
+    }
+    const int pick = picks.front();
+    picks.pop_front();
+    return pick;
+}
+
 QStringList RecordingPrompts::texts() const {
     QStringList result;
     for (const auto& message : messages) {

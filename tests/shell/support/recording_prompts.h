@@ -37,16 +37,21 @@ class RecordingPrompts final : public UserPrompts {
                      const QString& defaultSuffix) override;
     QString saveFile(QWidget* parent, const QString& startPath, const QString& filter,
                      const QString& defaultSuffix) override;
+    int choose(QWidget* parent, const QString& caption, const QString& text,
+               const QStringList& choices) override;
 
     // Answers for the next dialogs, in order; an empty path cancels. With none queued, dialogs
     // are cancelled and message boxes answered OK.
     std::deque<QString> paths;
     std::deque<PromptAnswer> answers;
+    // Indexes picked by the next choices; with none queued, a choice is cancelled (-1).
+    std::deque<int> picks;
     // Runs while a message box is "open", as a user's clicks elsewhere would.
     std::function<void(const RecordedMessage&)> whileShown;
 
     std::vector<RecordedMessage> messages;
     std::vector<RecordedDialog> dialogs;
+    std::vector<QStringList> choicesOffered;
 
     QStringList texts() const;
 };
