@@ -84,10 +84,10 @@ TEST_F(CliFailures, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
     }
 }
 
-// Shorter than one block, a write would send nothing yet end as complete and store the name.
+// With nothing to send, a write would still end as complete and store the name.
 TEST_F(CliFailures, AWriteWithNoBlockToSendIsRefusedBeforeTheDeviceIsAsked) {
     velksim::SimServer& sim = StartDevice();
-    WriteBytes(Path("tiny.bin"), std::vector<std::uint8_t>(511, 0x4E));
+    WriteBytes(Path("tiny.bin"), {});
     WriteBytes(Path("tiny.srm"), std::vector<std::uint8_t>(255, 0x11));
     // A compact file fills only the odd bytes: 127 of them make 254 window bytes.
     WriteBytes(Path("compact.srm"), std::vector<std::uint8_t>(127, 0x11));
@@ -95,7 +95,7 @@ TEST_F(CliFailures, AWriteWithNoBlockToSendIsRefusedBeforeTheDeviceIsAsked) {
         "Nothing to write: the file is smaller than one 256-byte block.";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"rom", "write", Path("tiny.bin")},
-         "Nothing to write: the image is smaller than one 512-byte block."},
+         "Nothing to write: the image is empty. (" + Path("tiny.bin") + ")"},
         {{"sram", "write", Path("tiny.srm")}, kSaveTooSmall},
         {{"sram", "write", "--format", "compact", Path("compact.srm")}, kSaveTooSmall},
     };

@@ -438,6 +438,7 @@ TEST_F(CliRom, ABlankStoredNameIsShownAsNoName) {
     sim.setFaults(faults);
     EXPECT_EQ(RunCli({"rom", "write", Path("game.bin")}).exitCode, 4);
     sim.setFaults({});
+    ASSERT_TRUE(sim.start());  // plugged in again
     ASSERT_EQ(sim.fileName(0), " ");
 
     const CliRun read = RunCli({"rom", "read", Path("dump.bin")});
@@ -445,7 +446,7 @@ TEST_F(CliRom, ABlankStoredNameIsShownAsNoName) {
     EXPECT_TRUE(Contains(read.out,
                          "stored name \"no name (the last write did not complete or the "
                          "memory was cleared)\""))
-        << read.out;
+        << read.out << read.err;
 }
 
 }  // namespace

@@ -442,8 +442,8 @@ class RomPageTest : public QObject {
     void a_write_that_would_send_no_block_is_refused_before_the_device_is_touched_data() {
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("one byte short of a block") << 511 << true;
-        QTest::newRow("one block") << 512 << false;
+        QTest::newRow("empty") << 0 << true;
+        QTest::newRow("one byte short of a block") << 511 << false;
     }
     void a_write_that_would_send_no_block_is_refused_before_the_device_is_touched() {
         QFETCH(int, size);
@@ -459,9 +459,7 @@ class RomPageTest : public QObject {
         pages.rom.writeButton()->click();
         pages.runner.waitUntilIdle();
         if (refused) {
-            QCOMPARE(
-                prompts.texts(),
-                QStringList{"Nothing to write: the image is smaller than one 512-byte block."});
+            QCOMPARE(prompts.texts(), QStringList{"Nothing to write: the image is empty."});
             QCOMPARE(prompts.messages[0].icon, PromptIcon::Information);
             QVERIFY(sim.commandLog().empty());
             QCOMPARE(sim.fileName(0), std::string("kept.bin"));
@@ -470,6 +468,12 @@ class RomPageTest : public QObject {
             QVERIFY(prompts.messages.empty());
             QCOMPARE(pages.rom.statusLine()->text(), QStringLiteral("Write Complite"));
             QCOMPARE(sim.fileName(0), std::string("tiny.bin"));
+            // The whole image, its block filled up with erased flash.
+            QVERIFY(sim.romBytes(0, 512) == [] {
+                std::vector<std::uint8_t> held(511, 0x4E);
+                held.push_back(0xFF);
+                return held;
+            }());
         }
     }
 
