@@ -13,6 +13,7 @@
 #include "devinfo/device_report.h"
 #include "engine/size_units.h"
 #include "engine/status_text.h"
+#include "engine/stored_name.h"
 #include "json_output.h"
 #include "printable_text.h"
 
@@ -27,6 +28,8 @@ struct ReadableReport {
     std::optional<std::uint32_t> eraseCounter;
     std::uint32_t romCapacity = 0;
     std::uint32_t saveRamValue = 0;
+    std::string romName;
+    std::string saveName;
 };
 
 ReadableReport ReadReport() {
@@ -34,11 +37,12 @@ ReadableReport ReadReport() {
     if (!report.deviceFound) {
         throw DeviceUnavailable();
     }
-    if (!report.dataBus || !report.addressBus || !report.capacitiesRead) {
+    if (!report.dataBus || !report.addressBus || !report.capacitiesRead || !report.saveName) {
         throw CliFailure(kExitNoAnswer, NoAnswerAt(device_step::kDeviceInformation).status);
     }
-    return ReadableReport{*report.dataBus, *report.addressBus, report.eraseCounter,
-                          report.romCapacity, report.saveRamValue};
+    return ReadableReport{*report.dataBus,    *report.addressBus,  report.eraseCounter,
+                          report.romCapacity, report.saveRamValue, *report.romName,
+                          *report.saveName};
 }
 
 // The page's rule: the counter as a signed number.
@@ -74,6 +78,8 @@ void PrintText(const ReadableReport& report) {
     line("Save RAM:", report.saveRamValue == 0
                           ? std::string("none")
                           : std::to_string(report.saveRamValue / 1024) + "Kbytes");
+    line("ROM image name:", ShownStoredName(report.romName));
+    line("Save file name:", ShownStoredName(report.saveName));
 }
 
 void PrintJson(const ReadableReport& report) {
@@ -99,6 +105,8 @@ void PrintJson(const ReadableReport& report) {
     json["model"] = ModelLetter(report.dataBus);
     json["romCapacity"] = report.romCapacity;
     json["saveRamValue"] = report.saveRamValue;
+    json["romName"] = report.romName;
+    json["saveName"] = report.saveName;
     std::printf("%s\n", JsonText(json).c_str());
 }
 

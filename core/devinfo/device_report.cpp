@@ -1,6 +1,7 @@
 #include "devinfo/device_report.h"
 
 #include "engine/device_session.h"
+#include "engine/stored_name.h"
 
 namespace nuvrel {
 namespace {
@@ -11,6 +12,14 @@ std::optional<DeviceInfoRecord> ReadRecord(DeviceHandle device, std::uint8_t sel
         return std::nullopt;
     }
     return record;
+}
+
+std::optional<std::string> StoredText(DeviceHandle device, std::uint8_t slot) {
+    const std::optional<StoredName> name = ReadStoredName(device, slot);
+    if (!name) {
+        return std::nullopt;
+    }
+    return name->text;
 }
 
 }  // namespace
@@ -34,6 +43,12 @@ DeviceReport ReadDeviceReport(ReportDetail detail) {
     if (detail == ReportDetail::WithCapacities && device.answering()) {
         report.romCapacity = GetMaxSize(device.get(), &report.saveRamValue, 0);
         report.capacitiesRead = device.answering();
+        if (report.capacitiesRead) {
+            report.romName = StoredText(device.get(), VELK_SLOT_ROM_NAME);
+        }
+        if (report.romName) {
+            report.saveName = StoredText(device.get(), VELK_SLOT_SAVE_NAME);
+        }
     }
     return report;
 }

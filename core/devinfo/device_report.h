@@ -22,11 +22,14 @@ struct DeviceReport {
     std::uint32_t romCapacity = 0;
     std::uint32_t saveRamValue = 0;
     bool capacitiesRead = false;
+    // Also only with WithCapacities: the names in the ROM and save slots (slots 0 and 2).
+    std::optional<std::string> romName;
+    std::optional<std::string> saveName;
 };
 
 enum class ReportDetail {
     Records,         // the records and the counter, what the device information page shows
-    WithCapacities,  // the same, then the ROM capacity and the save-RAM value
+    WithCapacities,  // the same, then the ROM capacity, the save-RAM value and the stored names
 };
 
 // Opens the device, reads the data-bus record, the address-bus record, the erase counter (and the

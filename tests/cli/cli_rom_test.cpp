@@ -442,11 +442,16 @@ TEST_F(CliRom, ABlankStoredNameIsShownAsNoName) {
     ASSERT_EQ(sim.fileName(0), " ");
 
     const CliRun read = RunCli({"rom", "read", Path("dump.bin")});
+    const CliRun info = RunCli({"info"});
 
     EXPECT_TRUE(Contains(read.out,
                          "stored name \"no name (the last write did not complete or the "
                          "memory was cleared)\""))
         << read.out << read.err;
+    EXPECT_TRUE(Contains(info.out,
+                         "ROM image name:                               no name (the last "
+                         "write did not complete or the memory was cleared)"))
+        << info.out;
 }
 
 }  // namespace
