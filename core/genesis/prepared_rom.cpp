@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/input_file.h"
 #include "engine/operation_outcome.h"
 #include "engine/whole_file.h"
 #include "genesis/rom_image.h"
@@ -20,7 +21,7 @@ const char* RomPrepareFailureText(RomPrepareFailure failure) {
         case RomPrepareFailure::None:
             return "";
         case RomPrepareFailure::NotRegularFile:
-            return "Not a regular file";
+            return kNotARegularFile;
         case RomPrepareFailure::Empty:
             return kRomTooSmallText;
         case RomPrepareFailure::TooLarge:
