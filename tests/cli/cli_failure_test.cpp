@@ -1,7 +1,6 @@
 // nuvrel-cli when things go wrong: Ctrl-C in the middle of a run, a device that does not answer
 // its first query, inputs that are not regular files, and arguments that would drive the
 // terminal. Exit codes: 2 bad input, 4 device not answering, 130 interrupted.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +10,7 @@
 #include <set>
 
 #include "cli_fixture.h"
+#include "temp_folder.h"
 
 namespace clitest {
 namespace {
@@ -47,17 +47,8 @@ std::set<std::string> Entries(const std::filesystem::path& folder) {
     return names;
 }
 
-// Whether the folder's file system takes files without a name (overlayfs before Linux 6.6 does
-// not); a killed read leaves nothing there, elsewhere one hidden file that the next run removes.
-bool TakesUnnamedFiles(const std::filesystem::path& folder) {
-    const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return false;
-    }
-    close(fd);
-    return true;
-}
-
+// Where the file system has no unnamed files, a killed read leaves one hidden file, which the
+// next run removes.
 TEST_F(CliFailures, AReadKilledHalfWayLeavesNothingButTheOldDump) {
     velksim::SimServer& sim = StartDevice(FullSpeedDevice());
     const std::vector<std::uint8_t> oldDump(4096, 0x5A);
@@ -67,7 +58,7 @@ TEST_F(CliFailures, AReadKilledHalfWayLeavesNothingButTheOldDump) {
                         {{SIGKILL, [&sim](const CliRun&) { return sim.transferCount() > 60; }}});
     EXPECT_EQ(run.exitCode, 128 + SIGKILL) << run.err;
     EXPECT_EQ(ReadBytes(Path("dump.bin")), oldDump);
-    if (!TakesUnnamedFiles(folder_)) {
+    if (!nuvrel::testing::TakesUnnamedFiles(folder_)) {
         EXPECT_EQ(Entries(folder_).size(), 2u);
         EXPECT_EQ(RunCli({"rom", "read", Path("other.bin")}).exitCode, 0);
         std::filesystem::remove(Path("other.bin"));
