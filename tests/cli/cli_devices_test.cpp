@@ -256,7 +256,7 @@ TEST_F(CliDevices, OneCtrlCStopsEveryDeviceAtABlockAndKeepsTheOnesAlreadyProgram
     std::ofstream(StateDir("slow") / "state.txt") << "name0=old.bin\n";
     velksim::SimServer& fast = Start("fast");
     velksim::SimServer& slow = Start("slow", full);
-    WriteBytes(Path("game.bin"), MakeGenesisImage(512 * 1024, "STOPPED"));
+    WriteBytes(Path("game.bin"), MakeGenesisImage(1024 * 1024, "STOPPED"));
     const CliRun run =
         RunCliSignalled({"rom", "write", Path("game.bin"), "--each-device"},
                         {{SIGINT, [&](const CliRun&) {
