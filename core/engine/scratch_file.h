@@ -45,7 +45,7 @@ class ScratchFile {
   private:
     bool createUnnamed();
     bool createNamed();
-    bool giveName(std::string& name);
+    bool giveName();
 
     std::filesystem::path folder_;
     std::string nameHint_;

@@ -161,12 +161,13 @@ bool ScratchFile::copyPermissionsOf(const fs::path& original) {
 // An unnamed file gets a scratch name first: a link cannot replace an existing file, the rename
 // that follows can, in one step. A process killed between the two leaves a named scratch file,
 // which a later run removes.
-bool ScratchFile::giveName(std::string& name) {
+bool ScratchFile::giveName() {
     const int fd = ::fileno(stream_);
     const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
     for (int tries = 0; tries < 100; ++tries) {
-        name = (folder_ / ScratchName(nameHint_, scratchCounter++)).string();
+        const std::string name = (folder_ / ScratchName(nameHint_, scratchCounter++)).string();
         if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            named_ = name;
             return true;
         }
         if (errno == EEXIST) {
@@ -174,6 +175,7 @@ bool ScratchFile::giveName(std::string& name) {
         }
 #if defined(AT_EMPTY_PATH)
         if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+            named_ = name;
             return true;
         }
         if (errno == EEXIST) {
@@ -191,10 +193,7 @@ bool ScratchFile::publish(const fs::path& target) {
     }
     bool ok = std::fflush(stream_) == 0 && ::fsync(::fileno(stream_)) == 0;
     if (ok && kind() == Kind::Unnamed) {
-        ok = giveName(named_);
-        if (!ok) {
-            named_.clear();
-        }
+        ok = giveName();
     }
     ok = (std::fclose(stream_) == 0) && ok;
     stream_ = nullptr;
