@@ -7,10 +7,12 @@
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -34,11 +36,25 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kPollInterval = std::chrono::milliseconds(500);
 
-volatile std::sig_atomic_t g_interrupted = 0;
+// Ctrl-C presses so far (at most 2). The children run in process groups of their own, so the
+// terminal's Ctrl-C reaches this process alone and each child hears of each press once, from here.
+volatile std::sig_atomic_t g_interrupts = 0;
 
+// The first press asks every child to stop at its next block; the second makes them quit at
+// once; a third ends this process as Ctrl-C normally does.
 void NoteInterrupt(int) {
-    g_interrupted = 1;
+    if (g_interrupts < 2) {
+        g_interrupts = g_interrupts + 1;
+    }
+    if (g_interrupts >= 2) {
+        struct sigaction fallback {};
+        fallback.sa_handler = SIG_DFL;
+        sigemptyset(&fallback.sa_mask);
+        sigaction(SIGINT, &fallback, nullptr);
+    }
 }
+
+constexpr char kStoppedByCtrlC[] = "stopped by Ctrl-C";
 
 struct DeviceRun {
     std::string name;
@@ -50,11 +66,13 @@ struct DeviceRun {
     std::vector<std::string> unshown;  // lines not printed yet (output that is not a terminal)
     std::string crc;
     int exitCode = -1;
+    bool stopped = false;  // by Ctrl-C: at a block boundary, or at once by a second one
     Clock::time_point start = Clock::now();
     Clock::time_point end{};
 
     bool running() const { return pid > 0; }
     bool succeeded() const { return exitCode == 0; }
+    const char* result() const { return succeeded() ? "ok" : stopped ? kStoppedByCtrlC : "FAILED"; }
 };
 
 // This process's arguments as it was started, without the options that ask for the fan-out
@@ -108,8 +126,16 @@ bool Start(DeviceRun& run, const std::string& program, std::vector<std::string> 
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+    // A group of its own: the terminal's Ctrl-C would otherwise reach the child as well as the
+    // one passed on from here, and the second makes it quit in the middle of a transfer.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int error =
+        posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
     if (error != 0) {
@@ -161,11 +187,18 @@ void Reap(DeviceRun& run) {
     while (::waitpid(run.pid, &status, 0) < 0 && errno == EINTR) {
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    // Ctrl-C reaches the children too (a terminal sends it to the whole group, and the fan-out
-    // passes it on); one whose run had completed may die of it on its way out. Its device holds
-    // the image all the same: "Write Complite" comes only after a run that truly completed.
-    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGINT && run.lastLine == kStatusWriteComplete) {
-        run.exitCode = 0;
+    run.stopped = run.exitCode == kExitInterrupted;
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) {
+        // A child whose run had completed may die of the Ctrl-C passed on to it on its way out.
+        // Its device holds the image all the same: "Write Complite" comes only after a run that
+        // truly completed. Any other dies of a second Ctrl-C, or of the first before its run
+        // began.
+        if (run.lastLine == kStatusWriteComplete) {
+            run.exitCode = 0;
+            run.stopped = false;
+        } else {
+            run.lastLine = "quit at once by Ctrl-C";
+        }
     }
     run.pid = -1;
     run.end = Clock::now();
@@ -198,19 +231,11 @@ class Fleet {
             std::fflush(stdout);
         }
         auto nextPoll = Clock::now() + kPollInterval;
-        bool forwarded = false;
-        while (anyRunning() || (wantMore() && !g_interrupted)) {
-            if (g_interrupted && !forwarded) {
-                forwarded = true;
-                for (DeviceRun& run : runs_) {
-                    if (run.running()) {
-                        ::kill(run.pid, SIGINT);
-                    }
-                }
-            }
+        while (anyRunning() || (wantMore() && g_interrupts == 0)) {
+            passOnInterrupts();
             waitForOutput(nextPoll);
             if (Clock::now() >= nextPoll) {
-                if (wantMore() && !g_interrupted) {
+                if (wantMore() && g_interrupts == 0) {
                     startNewDevices();
                 }
                 nextPoll = Clock::now() + kPollInterval;
@@ -221,6 +246,26 @@ class Fleet {
     }
 
   private:
+    // Each Ctrl-C reaches every running child once.
+    void passOnInterrupts() {
+        while (passedOn_ < g_interrupts) {
+            ++passedOn_;
+            if (anyRunning()) {
+                std::fflush(stdout);
+                std::fprintf(stderr, "%s\n",
+                             passedOn_ == 1 ? "Stopping every device at its next block (Ctrl-C "
+                                              "again to quit now)"
+                                            : "Quitting now");
+                drawnLines_ = 0;  // the device lines are drawn afresh below the notice
+            }
+            for (DeviceRun& run : runs_) {
+                if (run.running()) {
+                    ::kill(run.pid, SIGINT);
+                }
+            }
+        }
+    }
+
     bool anyRunning() const {
         for (const DeviceRun& run : runs_) {
             if (run.running()) {
@@ -337,21 +382,24 @@ class Fleet {
     }
 
     int summarise() const {
-        std::printf("\n%-16s %-8s %-9s %-9s %s\n", "Device", "Result", "CRC32", "Time",
+        int resultWidth = 8;
+        for (const DeviceRun& run : runs_) {
+            resultWidth = std::max(resultWidth, static_cast<int>(std::strlen(run.result())));
+        }
+        std::printf("\n%-16s %-*s %-9s %-9s %s\n", "Device", resultWidth, "Result", "CRC32", "Time",
                     "Last message");
         bool allOk = true;
         bool interrupted = false;
         for (const DeviceRun& run : runs_) {
             allOk = allOk && run.succeeded();
-            interrupted = interrupted || run.exitCode == kExitInterrupted;
-            std::printf("%-16s %-8s %-9s %-9s %s\n", run.name.c_str(),
-                        run.succeeded() ? "ok" : "FAILED",
+            interrupted = interrupted || run.stopped;
+            std::printf("%-16s %-*s %-9s %-9s %s\n", run.name.c_str(), resultWidth, run.result(),
                         run.crc.empty() ? "-" : Printable(run.crc).c_str(), Seconds(run).c_str(),
                         Printable(run.lastLine).c_str());
         }
         std::printf("Programmed %u of %zu device(s)\n", programmed(), runs_.size());
         std::fflush(stdout);
-        if (g_interrupted || interrupted) {
+        if (g_interrupts > 0 || interrupted) {
             return kExitInterrupted;
         }
         if (options_.waitFor > 0 && programmed() < options_.waitFor) {
@@ -367,6 +415,7 @@ class Fleet {
     std::vector<DeviceRun> runs_;
     std::set<std::string> done_;
     std::size_t drawnLines_ = 0;
+    std::sig_atomic_t passedOn_ = 0;
 };
 
 }  // namespace
@@ -394,7 +443,7 @@ std::shared_ptr<EachDeviceOptions> AddEachDeviceOptions(CLI::App& command) {
 }
 
 int RunOnEachDevice(const EachDeviceOptions& options) {
-    g_interrupted = 0;
+    g_interrupts = 0;
     Fleet fleet(options);
     return fleet.run();
 }

@@ -18,15 +18,16 @@ volatile std::sig_atomic_t g_interruptRequested = 0;
 
 // The first Ctrl-C asks for a stop at the next block and says so; a second one ends the process
 // as Ctrl-C normally does (a device that stalls would otherwise hold it for the transfer timeout).
+// Once the run has ended there is nothing left to stop: the outcome is still reported.
 void RequestCancel(int) {
     g_interruptRequested = 1;
     CancelToken* token = g_interruptToken.load();
     if (token != nullptr) {
         token->request();
+        constexpr char kNotice[] = "\nStopping at the next block (Ctrl-C again to quit now)\n";
+        const ssize_t ignored = ::write(STDERR_FILENO, kNotice, sizeof kNotice - 1);
+        static_cast<void>(ignored);
     }
-    constexpr char kNotice[] = "\nStopping at the next block (Ctrl-C again to quit now)\n";
-    const ssize_t ignored = ::write(STDERR_FILENO, kNotice, sizeof kNotice - 1);
-    static_cast<void>(ignored);
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);
@@ -70,6 +71,10 @@ InterruptRequestsCancel::InterruptRequestsCancel(CancelToken& token) {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, &g_previousInterrupt);
+}
+
+void InterruptRequestsCancel::runEnded() {
+    g_interruptToken = nullptr;
 }
 
 bool InterruptRequestsCancel::requested() {

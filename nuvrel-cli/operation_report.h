@@ -36,6 +36,10 @@ class InterruptRequestsCancel {
     InterruptRequestsCancel(const InterruptRequestsCancel&) = delete;
     InterruptRequestsCancel& operator=(const InterruptRequestsCancel&) = delete;
 
+    // From now on Ctrl-C only notes the request: the run has ended, and what it did (a device
+    // fully programmed, say) is reported rather than cut off on its way out.
+    void runEnded();
+
     // Whether Ctrl-C was pressed while one lived: a run it reached too late to stop still
     // completes, and whoever would start another then ends instead.
     static bool requested();
@@ -54,11 +58,12 @@ int RunAndReport(std::uint32_t blockBytes,
     Request cancellable = request;
     cancellable.cancel = &cancel;
     OperationOutcome outcome;
+    InterruptRequestsCancel interrupt(cancel);
     {
-        const InterruptRequestsCancel interrupt(cancel);
         const DeviceLease device = HoldDeviceForOperation();
         outcome = engine(cancellable, progress);
     }
+    interrupt.runEnded();
     return ReportOutcome(progress, outcome, fileProblem, out, beforeOutcome);
 }
 

@@ -1,7 +1,8 @@
 // An output file that replaces its destination only when the whole run succeeded: data goes to a
-// temporary file, created exclusively under a unique name in the folder of the real target, which
-// commit() flushes to disk and renames over the target. Without a successful commit the temporary
-// file is removed and the destination keeps its old content.
+// scratch file in the folder of the real target (see scratch_file.h: nothing is left of it when
+// the process is killed, or a leftover that the next run into the folder removes), which commit()
+// syncs to disk and renames over the target, syncing the folder after. Without a successful
+// commit the scratch file is removed and the destination keeps its old content.
 //
 // A destination that is a symbolic link is written through: the link's target is replaced and the
 // link stays. An existing destination keeps its permission bits. One that this user does not own
@@ -10,8 +11,9 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
+
+#include "engine/scratch_file.h"
 
 namespace nuvrel {
 
@@ -23,7 +25,9 @@ class ReplacingFile {
         NotWritable,   // the existing target may not be replaced (see above)
     };
 
-    explicit ReplacingFile(std::string destination);
+    // scratchKind: the kind of scratch file tried first (see ScratchFile::create).
+    explicit ReplacingFile(std::string destination,
+                           ScratchFile::Kind scratchKind = ScratchFile::Kind::Unnamed);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -31,17 +35,18 @@ class ReplacingFile {
     // Checks the target and creates the temporary file.
     OpenResult open();
     bool write(const void* data, std::size_t length);
-    // Flushes, closes and renames over the target. False on any failure (full disk included);
-    // the temporary file is then gone and the destination untouched.
+    // Syncs, closes and renames over the target, then syncs its folder. False on any failure
+    // (full disk included); the scratch file is then gone and the destination untouched, unless
+    // only the folder's sync failed.
     bool commit();
 
   private:
     void discard();
 
     std::string destination_;
+    ScratchFile::Kind scratchKind_;
     std::string target_;
-    std::string temporary_;
-    std::FILE* file_ = nullptr;
+    ScratchFile scratch_;
 };
 
 }  // namespace nuvrel

@@ -32,15 +32,17 @@ std::string ReadAll(const std::filesystem::path& path) {
 constexpr auto kChildDeadline = std::chrono::minutes(5);
 
 // The child's exit code (128 + the signal when a signal ended it), or -1 when it had to be killed.
-// interruptWhen is asked while it runs; the first true sends it SIGINT.
+// The next signal's condition is asked while it runs; when it holds, the child's process group
+// gets the signal.
 int WaitForChild(pid_t child, std::chrono::steady_clock::time_point deadline,
-                 const std::function<bool()>& interruptWhen = {}) {
+                 const std::vector<SignalWhen>& signals = {},
+                 const std::function<CliRun()>& soFar = {}) {
     int status = 0;
-    bool interrupted = !interruptWhen;
+    std::size_t sent = 0;
     for (;;) {
-        if (!interrupted && interruptWhen()) {
-            interrupted = true;
-            kill(child, SIGINT);
+        if (sent < signals.size() && signals[sent].when(soFar())) {
+            kill(-child, signals[sent].signal);
+            ++sent;
         }
         const pid_t done = waitpid(child, &status, WNOHANG);
         if (done == child) {
@@ -86,11 +88,17 @@ class CliArguments {
 }  // namespace
 
 CliRun RunCli(const std::vector<std::string>& arguments) {
-    return RunCliInterrupted(arguments, {});
+    return RunCliSignalled(arguments, {});
 }
 
 CliRun RunCliInterrupted(const std::vector<std::string>& arguments,
                          const std::function<bool()>& interruptWhen) {
+    return RunCliSignalled(arguments,
+                           {{SIGINT, [interruptWhen](const CliRun&) { return interruptWhen(); }}});
+}
+
+CliRun RunCliSignalled(const std::vector<std::string>& arguments,
+                       const std::vector<SignalWhen>& signals) {
     char pattern[] = "/tmp/nuvrel-cli-run-XXXXXX";
     const char* folder = mkdtemp(pattern);
     if (folder == nullptr) {
@@ -107,14 +115,22 @@ CliRun RunCliInterrupted(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+
     CliArguments argv(arguments);
 
     CliRun run;
     pid_t child = 0;
-    if (posix_spawn(&child, NUVREL_CLI_PATH, &actions, nullptr, argv.get(), environ) == 0) {
+    if (posix_spawn(&child, NUVREL_CLI_PATH, &actions, &attributes, argv.get(), environ) == 0) {
         run.exitCode =
-            WaitForChild(child, std::chrono::steady_clock::now() + kChildDeadline, interruptWhen);
+            WaitForChild(child, std::chrono::steady_clock::now() + kChildDeadline, signals, [&] {
+                return CliRun{-1, ReadAll(outPath), ReadAll(errPath)};
+            });
     }
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     run.out = ReadAll(outPath);
     run.err = ReadAll(errPath);

@@ -16,7 +16,19 @@ struct CliRun {
 // The child inherits this process's environment, XDG_RUNTIME_DIR included.
 CliRun RunCli(const std::vector<std::string>& arguments);
 
-// The same, pressing Ctrl-C (SIGINT) once interruptWhen() first returns true while it runs.
+// A signal sent once its condition first holds (after the signal before it); the condition sees
+// what the child has printed so far.
+struct SignalWhen {
+    int signal;
+    std::function<bool(const CliRun& soFar)> when;
+};
+
+// The same with the child leading a process group of its own, as a shell's foreground job, and
+// each signal sent to the whole group, as a terminal sends Ctrl-C (SIGINT).
+CliRun RunCliSignalled(const std::vector<std::string>& arguments,
+                       const std::vector<SignalWhen>& signals);
+
+// The same, pressing Ctrl-C once interruptWhen() first returns true while it runs.
 CliRun RunCliInterrupted(const std::vector<std::string>& arguments,
                          const std::function<bool()>& interruptWhen);
 

@@ -2,6 +2,7 @@
 // and the udev rule and ID files a real device needs.
 #include <nlohmann/json.hpp>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -34,8 +35,11 @@ class CliDevices : public CliTest {
 
     velksim::SimServer& Start(const std::string& name, velksim::FaultOptions faults = {}) {
         velksim::DeviceConfig config;
-        config.erasePolls = 0;
         config.faults = faults;
+        return Start(name, config);
+    }
+    velksim::SimServer& Start(const std::string& name, velksim::DeviceConfig config) {
+        config.erasePolls = 0;
         velksim::ServerOptions options;
         options.name = name;
         options.stateDir = StateDir(name);
@@ -233,6 +237,68 @@ TEST_F(CliDevices, CtrlCWhileWaitingEndsWithTheSummary) {
     EXPECT_EQ(run.exitCode, 130) << run.out << run.err;
     EXPECT_EQ(Summary(run.out), (std::map<std::string, std::string>{{"sim:bench-a", "ok"}}));
     EXPECT_EQ(LastLine(run.out), "Programmed 1 of 1 device(s)");
+}
+
+// The summary row of a device.
+std::string SummaryRow(const std::string& out, const std::string& device) {
+    for (const std::string& line : Lines(out)) {
+        if (line.rfind(device + " ", 0) == 0 && line.find("Last message") == std::string::npos) {
+            return line;
+        }
+    }
+    return {};
+}
+
+TEST_F(CliDevices, OneCtrlCStopsEveryDeviceAtABlockAndKeepsTheOnesAlreadyProgrammed) {
+    velksim::DeviceConfig full;
+    full.speed = velksim::Speed::FullSpeed;
+    std::filesystem::create_directories(StateDir("slow"));
+    std::ofstream(StateDir("slow") / "state.txt") << "name0=old.bin\n";
+    velksim::SimServer& fast = Start("fast");
+    velksim::SimServer& slow = Start("slow", full);
+    WriteBytes(Path("game.bin"), MakeGenesisImage(1024 * 1024, "STOPPED"));
+    const CliRun run =
+        RunCliSignalled({"rom", "write", Path("game.bin"), "--each-device"},
+                        {{SIGINT, [&](const CliRun&) {
+                              return fast.fileName(0) == "game.bin" && slow.programmedBlocks() > 0;
+                          }}});
+    EXPECT_EQ(run.exitCode, 130) << run.out << run.err;
+    EXPECT_EQ(Summary(run.out),
+              (std::map<std::string, std::string>{{"sim:fast", "ok"}, {"sim:slow", "stopped"}}))
+        << run.out;
+    const std::string row = SummaryRow(run.out, "sim:slow");
+    EXPECT_NE(row.find(" stopped by Ctrl-C "), std::string::npos) << run.out;
+    EXPECT_NE(row.find("Interrupted at 0x"), std::string::npos) << run.out;
+    EXPECT_EQ(LastLine(run.out), "Programmed 1 of 2 device(s)");
+    EXPECT_EQ(slow.fileName(0), " ");
+}
+
+// A device that has stopped answering holds its child in a transfer; the second Ctrl-C ends it
+// there rather than after the transfer's timeout.
+TEST_F(CliDevices, ASecondCtrlCQuitsAtOnce) {
+    velksim::SimServer& sim = Start("stalled");
+    WriteBytes(Path("game.bin"), MakeGenesisImage(256 * 1024, "STALLED"));
+    bool stalled = false;
+    const CliRun run = RunCliSignalled({"rom", "write", Path("game.bin"), "--each-device"},
+                                       {{SIGINT,
+                                         [&](const CliRun&) {
+                                             if (!stalled && sim.programmedBlocks() > 10) {
+                                                 velksim::FaultOptions stall;
+                                                 stall.stallTransfer = 1;
+                                                 sim.setFaults(stall);
+                                                 stalled = true;
+                                             }
+                                             return stalled && sim.transferCount() >= 1;
+                                         }},
+                                        {SIGINT, [](const CliRun& soFar) {
+                                             return soFar.err.find("Ctrl-C again to quit now") !=
+                                                    std::string::npos;
+                                         }}});
+    EXPECT_EQ(run.exitCode, 130) << run.out << run.err;
+    EXPECT_EQ(Summary(run.out), (std::map<std::string, std::string>{{"sim:stalled", "stopped"}}))
+        << run.out;
+    EXPECT_NE(SummaryRow(run.out, "sim:stalled").find("quit at once by Ctrl-C"), std::string::npos)
+        << run.out;
 }
 
 class CliDoctor : public CliDevices, public ::testing::WithParamInterface<bool> {};

@@ -2,10 +2,15 @@
 // its first query, inputs that are not regular files, and arguments that would drive the
 // terminal. Exit codes: 2 bad input, 4 device not answering, 130 interrupted.
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <set>
 
 #include "cli_fixture.h"
+#include "temp_folder.h"
 
 namespace clitest {
 namespace {
@@ -32,6 +37,59 @@ TEST_F(CliFailures, CtrlCStopsAReadBackAtABlockAndKeepsTheOldDump) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),
                             std::filesystem::directory_iterator()),
               1);
+}
+
+std::set<std::string> Entries(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// Where the file system has no unnamed files, a killed read leaves one hidden file, which the
+// next run removes.
+TEST_F(CliFailures, AReadKilledHalfWayLeavesNothingButTheOldDump) {
+    velksim::SimServer& sim = StartDevice(FullSpeedDevice());
+    const std::vector<std::uint8_t> oldDump(4096, 0x5A);
+    WriteBytes(Path("dump.bin"), oldDump);
+    const CliRun run =
+        RunCliSignalled({"rom", "read", Path("dump.bin")},
+                        {{SIGKILL, [&sim](const CliRun&) { return sim.transferCount() > 60; }}});
+    EXPECT_EQ(run.exitCode, 128 + SIGKILL) << run.err;
+    EXPECT_EQ(ReadBytes(Path("dump.bin")), oldDump);
+    if (!nuvrel::testing::TakesUnnamedFiles(folder_)) {
+        EXPECT_EQ(Entries(folder_).size(), 2u);
+        EXPECT_EQ(RunCli({"rom", "read", Path("other.bin")}).exitCode, 0);
+        std::filesystem::remove(Path("other.bin"));
+    }
+    EXPECT_EQ(Entries(folder_), std::set<std::string>{"dump.bin"});
+}
+
+// Where a file system has no unnamed files, a killed run leaves a hidden file named after its
+// process; the next run into the folder removes those whose process is gone, old names included.
+TEST_F(CliFailures, AReadRemovesTheLeftoversOfProcessesThatAreGone) {
+    StartDevice();
+    const pid_t gone = fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) {
+        _exit(0);
+    }
+    waitpid(gone, nullptr, 0);
+    const std::string goneId = std::to_string(gone);
+    const std::string liveId = std::to_string(getpid());
+    const std::vector<std::uint8_t> half(2048, 0x11);
+    for (const std::string& name :
+         {".dump.bin.nuvrel-" + goneId + "-0.part", ".other.bin.nuvrel-" + goneId + "-7.part",
+          ".dump.bin.part" + goneId + "-3", ".dump.bin.nuvrel-" + liveId + "-0.part",
+          std::string(".dump.bin.part")}) {
+        WriteBytes(Path(name), half);
+    }
+    const CliRun run = RunCli({"rom", "read", Path("dump.bin")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Entries(folder_),
+              (std::set<std::string>{"dump.bin", ".dump.bin.nuvrel-" + liveId + "-0.part",
+                                     ".dump.bin.part"}));
 }
 
 TEST_F(CliFailures, CtrlCStopsAWriteAndTheDeviceDoesNotClaimTheImage) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 
@@ -144,6 +145,63 @@ TEST(ReplacingWrite, AFolderThatTakesNoNewFilesKeepsTheOldDestination) {
     EXPECT_EQ(
         std::distance(fs::directory_iterator(folder.file("locked")), fs::directory_iterator()), 1);
 }
+
+// Both kinds of scratch file, whichever the folder's file system would choose: a complete file
+// replaces the destination and nothing else is left; a writer killed half way leaves the old
+// destination and, of the named kind, one leftover that the next writer into the folder removes.
+class ScratchKinds : public ::testing::TestWithParam<ScratchFile::Kind> {
+  protected:
+    testing::TempFolder folder_;
+};
+
+TEST_P(ScratchKinds, ACommittedFileReplacesTheDestinationAndLeavesNothingElse) {
+    const std::string path = folder_.write("old.bin", kOld);
+    ::chmod(path.c_str(), 0640);
+    const std::vector<std::uint8_t> fresh(1000, 0xA5);
+    ReplacingFile file(path, GetParam());
+    ASSERT_EQ(file.open(), ReplacingFile::OpenResult::Opened);
+    ASSERT_TRUE(file.write(fresh.data(), fresh.size()));
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ(ReadWholeFile(path), fresh);
+    EXPECT_EQ(ModeOf(path), 0640u);
+    EXPECT_EQ(folder_.entries(), std::vector<std::string>{"old.bin"});
+}
+
+TEST_P(ScratchKinds, AWriterKilledHalfWayLeavesNothingTheNextWriterKeeps) {
+    const std::string path = folder_.write("old.bin", kOld);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ReplacingFile file(path, GetParam());
+        const std::vector<std::uint8_t> half(100000, 0x11);
+        if (file.open() == ReplacingFile::OpenResult::Opened &&
+            file.write(half.data(), half.size())) {
+            ::raise(SIGKILL);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child could not write";
+    EXPECT_EQ(ReadWholeFile(path), kOld);
+    const bool unnamed =
+        GetParam() == ScratchFile::Kind::Unnamed && testing::TakesUnnamedFiles(folder_.file(""));
+    EXPECT_EQ(folder_.entries().size(), unnamed ? 1u : 2u);
+
+    {
+        ReplacingFile next(folder_.file("other.bin").string(), GetParam());
+        ASSERT_EQ(next.open(), ReplacingFile::OpenResult::Opened);
+    }
+    EXPECT_EQ(folder_.entries(), std::vector<std::string>{"old.bin"});
+}
+
+std::string KindName(const ::testing::TestParamInfo<ScratchFile::Kind>& info) {
+    return info.param == ScratchFile::Kind::Named ? "Named" : "Unnamed";
+}
+
+INSTANTIATE_TEST_SUITE_P(UnnamedAndNamed, ScratchKinds,
+                         ::testing::Values(ScratchFile::Kind::Unnamed, ScratchFile::Kind::Named),
+                         KindName);
 
 // Special files never reach a read: /dev/zero would never end, a FIFO without a writer would
 // block, a folder means nothing.

@@ -1,6 +1,9 @@
 // A fresh folder per test for image, dump and save files, removed afterwards.
 #pragma once
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +47,17 @@ class TempFolder {
   private:
     std::filesystem::path path_;
 };
+
+// Whether the folder's file system takes files without a name (O_TMPFILE; overlayfs before Linux
+// 6.6 does not): where it does, a killed write leaves nothing behind at all.
+inline bool TakesUnnamedFiles(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
 
 inline std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
