@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "shell/accessible_text.h"
 #include "shell/device_busy.h"
 #include "shell/dialog_units.h"
 #include "shell/user_prompts.h"
@@ -66,6 +67,7 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
     auto* buttons = new QHBoxLayout;
     m_exitButton = new QPushButton(QStringLiteral("E&xit"), this);
     m_exitButton->setObjectName(QStringLiteral("exitButton"));
+    setAccessibleText(m_exitButton, QStringLiteral("Exit"), QStringLiteral("Ends the program"));
     buttons->addStretch(1);
     buttons->addWidget(m_exitButton);
     connect(m_exitButton, &QPushButton::clicked, this, &QDialog::accept);

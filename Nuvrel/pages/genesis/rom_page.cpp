@@ -21,6 +21,7 @@
 #include "genesis/rom_writer.h"
 #include "pages/genesis/rom_selection.h"
 #include "patches/patch_list.h"
+#include "shell/accessible_text.h"
 #include "shell/device_operation_runner.h"
 #include "shell/device_query.h"
 #include "shell/file_names.h"
@@ -88,14 +89,20 @@ CROMPage::CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const Pa
 }
 
 QWidget* CROMPage::makeDeviceSide() {
-    const InfoPanel panel = makeInfoPanel(QStringLiteral("ROM Memory info:"),
-                                          QStringLiteral("rom_out"), kDeviceHelp, this);
+    const InfoPanel panel =
+        makeInfoPanel(QStringLiteral("ROM Memory info:"), QStringLiteral("rom_out"), kDeviceHelp,
+                      this, QStringLiteral("ROM in device"));
     std::tie(m_deviceFileName, m_deviceFileSize, m_deviceDomesticName) =
         addFileRows(panel, QStringLiteral("Int. file name:"), QStringLiteral("device"));
     m_outFile =
         makeButton(QStringLiteral("Out File"), QStringLiteral("outFileButton"), panel.group);
     m_read = makeButton(QStringLiteral("Read"), QStringLiteral("readButton"), panel.group);
     m_read->setEnabled(false);
+    setAccessibleText(m_outFile, QStringLiteral("Out File for the ROM read-back"),
+                      QStringLiteral("Shows the ROM in the device and chooses the file to copy it "
+                                     "into"));
+    setAccessibleText(m_read, QStringLiteral("Read ROM"),
+                      QStringLiteral("Copies the device's ROM into the chosen file"));
     panel.buttons->addWidget(m_outFile);
     panel.buttons->addWidget(m_read);
     panel.buttons->addStretch(1);
@@ -104,7 +111,8 @@ QWidget* CROMPage::makeDeviceSide() {
 
 QWidget* CROMPage::makeDiskSide() {
     const InfoPanel panel =
-        makeInfoPanel(QStringLiteral("Disk file info:"), QStringLiteral("rom_in"), kDiskHelp, this);
+        makeInfoPanel(QStringLiteral("Disk file info:"), QStringLiteral("rom_in"), kDiskHelp, this,
+                      QStringLiteral("image file"));
     std::tie(m_diskFileName, m_diskFileSize, m_diskDomesticName) =
         addFileRows(panel, QStringLiteral("File name:"), QStringLiteral("disk"));
     m_inFile = makeButton(QStringLiteral("In File"), QStringLiteral("inFileButton"), panel.group);
@@ -116,6 +124,14 @@ QWidget* CROMPage::makeDiskSide() {
     m_fastErase =
         makeCheckBox(QStringLiteral("Fast Erase"), QStringLiteral("fastEraseBox"), panel.group);
     m_fastErase->setEnabled(false);
+    setAccessibleText(m_inFile, QStringLiteral("In File for the ROM image"),
+                      QStringLiteral("Chooses the Genesis image to program"));
+    setAccessibleText(m_write, QStringLiteral("Write ROM"),
+                      QStringLiteral("Programs the chosen image into the cartridge's flash"));
+    setAccessibleText(m_verify, QStringLiteral("Verify ROM data"),
+                      QStringLiteral("Reads every written block back and compares it"));
+    setAccessibleText(m_fastErase, QStringLiteral("Fast Erase"),
+                      QStringLiteral("Erases whole chips instead of sector by sector"));
     panel.buttons->addWidget(m_inFile);
     panel.buttons->addWidget(m_write);
     panel.buttons->addStretch(1);
@@ -143,12 +159,17 @@ QWidget* CROMPage::makeStatistics() {
         makeInfoField(QStringLiteral("00:00:00"), QStringLiteral("processTimeField"), group);
     m_processTime->setMaximumWidth(
         m_processTime->fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) + 16);
-    grid->addWidget(new QLabel(QStringLiteral("Progress:"), group), 0, 0);
+    const QString context = QStringLiteral("ROM operation");
+    setAccessibleText(m_status, fieldAccessibleName(QStringLiteral("Status"), context),
+                      QStringLiteral("The running step and the outcome of the last write or "
+                                     "read-back"));
+    grid->addWidget(makeFieldLabel(QStringLiteral("Progress:"), m_progress, group, context), 0, 0);
     grid->addWidget(m_progress, 0, 1, 1, 5);
     grid->addWidget(m_status, 1, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Sector:"), group), 1, 2);
+    grid->addWidget(makeFieldLabel(QStringLiteral("Sector:"), m_sector, group, context), 1, 2);
     grid->addWidget(m_sector, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Process Time:"), group), 1, 4);
+    grid->addWidget(makeFieldLabel(QStringLiteral("Process Time:"), m_processTime, group, context),
+                    1, 4);
     grid->addWidget(m_processTime, 1, 5);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 1);
