@@ -81,6 +81,9 @@ class DeviceOperationRunner : public QObject {
     static int liveWorkers();
 
   signals:
+    // Emitted on the user-interface thread once an operation holds the device, before its worker
+    // starts.
+    void operationStarted();
     // Emitted on the user-interface thread after the controls were enabled and the device given
     // back.
     void operationEnded();

@@ -19,6 +19,7 @@
 #include "genesis/rom_image.h"
 #include "genesis/rom_reader.h"
 #include "genesis/rom_writer.h"
+#include "pages/genesis/digest_view.h"
 #include "pages/genesis/rom_selection.h"
 #include "patches/patch_list.h"
 #include "shell/accessible_text.h"
@@ -32,11 +33,27 @@
 #include "shell/remembered_folder.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
+#include "shell/ui_thread.h"
 #include "shell/user_prompts.h"
 
 namespace nuvrel {
 
 namespace {
+
+// An engine run whose complete end shows the digests of file. They are worked out on the worker:
+// hashing a large file would hold the window.
+template <typename Request>
+DeviceWork runShowingDigests(OperationOutcome (*engine)(const Request&, OperationSink&),
+                             Request request, const QString& file, DigestView* view) {
+    return [engine, request = std::move(request), file, view](OperationSink& sink) {
+        const OperationOutcome outcome = engine(request, sink);
+        reportOpenRefusal(outcome, sink);
+        if (outcome.result == OperationResult::Completed) {
+            const DigestTexts texts = DigestTextsOfFile(file);
+            runOnObjectThread(view, [view, &texts] { view->showTexts(texts); });
+        }
+    };
+}
 
 const QString kNoInfoText = QString::fromLatin1(kNoInfo);
 
@@ -171,6 +188,8 @@ QWidget* CROMPage::makeStatistics() {
     grid->addWidget(makeFieldLabel(QStringLiteral("Process Time:"), m_processTime, group, context),
                     1, 4);
     grid->addWidget(m_processTime, 1, 5);
+    m_digests = new DigestView(group);
+    grid->addWidget(m_digests, 2, 0, 1, 6);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 1);
     return group;
@@ -321,9 +340,12 @@ void CROMPage::OnWrite() {
             ApplyPatches(patches, buffer, length);
         };
     }
+    const QString image = m_image.path();
     beginRun([&] {
-        return m_runner.BeginEngineOperation(controlsFor(DeviceOperation::RomWrite), WriteRom,
-                                             std::move(request), this);
+        m_digests->clear();
+        return m_runner.BeginDeviceOperation(
+            controlsFor(DeviceOperation::RomWrite),
+            runShowingDigests(WriteRom, std::move(request), image, m_digests), this);
     });
 }
 
@@ -367,8 +389,10 @@ void CROMPage::OnRead() {
     request.length = m_deviceRomSize;
     // After a read-back "Write" waits for the next selection.
     if (beginRun([&] {
-            return m_runner.BeginEngineOperation(controlsFor(DeviceOperation::RomRead), ReadRom,
-                                                 std::move(request), this);
+            m_digests->clear();
+            return m_runner.BeginDeviceOperation(
+                controlsFor(DeviceOperation::RomRead),
+                runShowingDigests(ReadRom, std::move(request), m_outPath, m_digests), this);
         })) {
         m_writeArmed = false;
         updateWrite();
