@@ -158,7 +158,7 @@ class AccessibleNamesTest : public QObject {
             QString caption = label->text();
             caption.chop(1);
             caption.remove(QLatin1Char('&'));
-            if (buddy == nullptr || !announcedName(buddy).startsWith(caption)) {
+            if (buddy == nullptr || !buddy->accessibleName().startsWith(caption)) {
                 faults << label->text();
             }
         }
