@@ -136,7 +136,7 @@ void DeviceChooser::takeChoice(int index) {
 
 void DeviceChooser::applyChoice() {
     if (!m_identity.isEmpty()) {
-        SelectVelkDevice(m_identity.toUtf8().constData());
+        ChooseDevice(m_identity.toStdString());
     }
 }
 

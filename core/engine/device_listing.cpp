@@ -59,4 +59,8 @@ std::string DeviceIdentity(const VelkDeviceListing& device) {
     return device.serial[0] != '\0' ? std::string(device.serial) : std::string(device.name);
 }
 
+void ChooseDevice(const std::string& identity) {
+    SelectVelkDevice(identity.empty() ? nullptr : identity.c_str());
+}
+
 }  // namespace nuvrel

@@ -28,4 +28,8 @@ std::string DeviceLine(const VelkDeviceListing& device, bool triedOpen);
 // ("1-4.2", "sim:NAME") when it has none. SelectVelkDevice takes either.
 std::string DeviceIdentity(const VelkDeviceListing& device);
 
+// Makes the library's next open take the device with that identity, and no other; an empty one
+// takes the first device again.
+void ChooseDevice(const std::string& identity);
+
 }  // namespace nuvrel

@@ -15,7 +15,7 @@ if [ -z "${NUVREL_ATSPI_SESSION:-}" ]; then
     exec env NUVREL_ATSPI_SESSION=1 dbus-run-session -- "$0" "$@"
 fi
 
-for tool in Xvfb /usr/libexec/at-spi-bus-launcher /usr/bin/python3; do
+for tool in Xvfb dbus-send /usr/libexec/at-spi-bus-launcher /usr/bin/python3; do
     command -v "$tool" >/dev/null || { echo "window test: $tool is missing" >&2; exit 1; }
 done
 /usr/bin/python3 -c 'import pyatspi' || { echo "window test: python3-pyatspi is missing" >&2; exit 1; }
@@ -37,17 +37,42 @@ trap 'exit 130' INT TERM
 export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config"
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 
-# The display number Xvfb picked comes back on the pipe once it accepts clients.
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 20 -u "$display_fd" display || { cat "$work/xvfb.log" >&2; echo "window test: Xvfb did not start" >&2; exit 1; }
+# A display of its own, numbered away from the ones desktops and other test runs use first
+# (their Xvfb may come and go on :0 meanwhile).
+display=""
+for candidate in $(seq $((200 + $$ % 500)) $((260 + $$ % 500))); do
+    [ -e "/tmp/.X$candidate-lock" ] && continue
+    Xvfb ":$candidate" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 100); do
+        [ -S "/tmp/.X11-unix/X$candidate" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -S "/tmp/.X11-unix/X$candidate" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        pids+=("$xvfb_pid")
+        display=$candidate
+        break
+    fi
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+done
+[ -n "$display" ] || { cat "$work/xvfb.log" >&2; echo "window test: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"
-[ -S "/tmp/.X11-unix/X$display" ] && kill -0 "${pids[0]}" 2>/dev/null ||
-    { cat "$work/xvfb.log" >&2; echo "window test: Xvfb on $DISPLAY is not there" >&2; exit 1; }
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/at-spi.log" 2>&1 &
 pids+=($!)
+# A program started before the launcher owns its name would find no accessibility bus and never
+# show its tree.
+a11y_bus_up() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q true
+}
+for _ in $(seq 1 100); do
+    a11y_bus_up && break
+    sleep 0.1
+done
+a11y_bus_up || { cat "$work/at-spi.log" >&2; echo "window test: no AT-SPI bus" >&2; exit 1; }
 
 for name in left right; do
     mkdir "$work/$name"

@@ -55,6 +55,14 @@ DeviceWork runShowingDigests(OperationOutcome (*engine)(const Request&, Operatio
     };
 }
 
+// The write as the page starts it: the image's format (SMD, byte-swapped) is detected on the
+// worker, since that reads the whole file and would hold the window.
+OperationOutcome WriteRomInDetectedFormat(const RomWriteRequest& request, OperationSink& sink) {
+    RomWriteRequest detected = request;
+    detected.format = DetectRomImageFile(detected.imagePath).format;
+    return WriteRom(detected, sink);
+}
+
 const QString kNoInfoText = QString::fromLatin1(kNoInfo);
 
 const QString kDeviceHelp = QStringLiteral(
@@ -331,7 +339,6 @@ void CROMPage::OnWrite() {
     RomWriteRequest request;
     request.imagePath = toEnginePath(m_image.path());
     request.imageSize = m_image.size();
-    request.format = DetectRomImageFile(request.imagePath).format;
     request.verify = m_verify->isChecked();
     request.fastErase = m_fastErase->isChecked();
     if (m_image.patchesReady()) {
@@ -345,7 +352,8 @@ void CROMPage::OnWrite() {
         m_digests->clear();
         return m_runner.BeginDeviceOperation(
             controlsFor(DeviceOperation::RomWrite),
-            runShowingDigests(WriteRom, std::move(request), image, m_digests), this);
+            runShowingDigests(WriteRomInDetectedFormat, std::move(request), image, m_digests),
+            this);
     });
 }
 
