@@ -9,20 +9,17 @@
 #include <utility>
 #include <vector>
 
+#include "engine/device_listing.h"
+
 namespace nuvrel::cli {
 
-std::vector<VelkDeviceListing> ListDevices(std::uint32_t flags);
+// Shared with the window.
+using nuvrel::DeviceLine;
+using nuvrel::IsVirtual;
+using nuvrel::ListDevices;
+using nuvrel::UsbIdText;
 
 // The built-in IDs, then the ID files'.
 std::vector<std::pair<std::uint16_t, std::uint16_t>> ListedUsbIds();
-
-bool IsVirtual(const VelkDeviceListing& device);
-
-// "1209:0007"
-std::string UsbIdText(std::uint16_t vendor, std::uint16_t product);
-
-// One line without its end: the name, then what the device is and whether it can be used
-// ("ready" only when the listing opened it to find out).
-std::string DeviceLine(const VelkDeviceListing& device, bool triedOpen);
 
 }  // namespace nuvrel::cli

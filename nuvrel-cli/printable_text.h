@@ -7,19 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "engine/printable_text.h"
+
 namespace nuvrel::cli {
 
 // Device and header texts in plain output: control characters and bytes above 0x7E as dots.
-inline std::string Printable(std::string_view text) {
-    std::string shown(text);
-    for (char& c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F) {
-            c = '.';
-        }
-    }
-    return shown;
-}
+using nuvrel::Printable;
 
 // An argument the user gave (a path, a patch), quoted back in a message: control characters,
 // DEL, C1 controls and bytes that are not UTF-8 appear as \xNN, and a text longer than

@@ -2,11 +2,14 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "shell/accessible_text.h"
 #include "shell/device_busy.h"
+#include "shell/device_chooser.h"
 #include "shell/dialog_units.h"
 #include "shell/user_prompts.h"
 
@@ -44,6 +47,7 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
                    Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/icons/nuvrel.svg")));
 
+    m_deviceChooser = new DeviceChooser(this);
     m_tabs = new SheetTabs(this);
     m_tabs->setObjectName(QStringLiteral("pages"));
     // Every tab stays in view, as on a property sheet.
@@ -64,9 +68,24 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
     // A plain button rather than a button box, which would make it the default button again
     // each time the sheet is shown.
     auto* buttons = new QHBoxLayout;
+    m_deviceNote = new QLabel(this);
+    m_deviceNote->setObjectName(QStringLiteral("deviceNote"));
+    // Its text is its accessible name, so each change is announced.
+    buttons->addWidget(m_deviceNote, 1);
+    connect(m_deviceChooser, &DeviceChooser::chosenChanged, this, &CNuvrelSheet::showDeviceNote);
+    connect(&m_runner, &DeviceOperationRunner::operationStarted, this, [this] {
+        m_deviceChooser->setEnabled(false);
+        m_deviceNote->setText(
+            QStringLiteral("Operation running on %1").arg(m_deviceChooser->chosenName()));
+    });
+    connect(&m_runner, &DeviceOperationRunner::operationEnded, this, [this] {
+        m_deviceChooser->setEnabled(true);
+        showDeviceNote();
+    });
+    showDeviceNote();
     m_exitButton = new QPushButton(QStringLiteral("E&xit"), this);
     m_exitButton->setObjectName(QStringLiteral("exitButton"));
-    buttons->addStretch(1);
+    setAccessibleText(m_exitButton, QStringLiteral("Exit"), QStringLiteral("Ends the program"));
     buttons->addWidget(m_exitButton);
     connect(m_exitButton, &QPushButton::clicked, this, &QDialog::accept);
     // Enter in a field must not end the program (the patch list lives only in memory): the
@@ -78,6 +97,7 @@ CNuvrelSheet::CNuvrelSheet(QWidget* parent)
     }
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_deviceChooser);
     layout->addWidget(m_tabs);
     layout->addLayout(buttons);
     // As large as the pages need and no larger, like a property sheet.
@@ -123,7 +143,15 @@ void CNuvrelSheet::showEvent(QShowEvent* event) {
     }
 }
 
+void CNuvrelSheet::showDeviceNote() {
+    const QString name = m_deviceChooser->chosenName();
+    m_deviceNote->setText(name.isEmpty() ? QString()
+                                         : QStringLiteral("Operations use %1").arg(name));
+}
+
 void CNuvrelSheet::onCurrentChanged(int index) {
+    // A device plugged in or out since shows before the page asks it anything.
+    m_deviceChooser->followPlugging();
     if (auto* page = qobject_cast<CSheetPage*>(m_tabs->widget(index))) {
         page->activate();
     }

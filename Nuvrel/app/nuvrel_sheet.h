@@ -13,9 +13,11 @@
 #include "pages/patches/gg_codes_page.h"
 #include "pages/saveram/ram_page.h"
 #include "patches/patch_list.h"
+#include "shell/device_chooser.h"
 #include "shell/device_operation_runner.h"
 #include "shell/selected_image.h"
 
+class QLabel;
 class QPushButton;
 class QTabWidget;
 
@@ -36,6 +38,9 @@ class CNuvrelSheet : public QDialog {
     SelectedImage& selectedImage() { return m_selectedImage; }
     PatchList& patchList() { return m_patchList; }
     QTabWidget* tabs() const { return m_tabs; }
+    DeviceChooser* deviceChooser() const { return m_deviceChooser; }
+    // Below the pages: the device the running or the next operation uses.
+    QLabel* deviceNote() const { return m_deviceNote; }
     QPushButton* exitButton() const { return m_exitButton; }
 
     CROMPage& romPage() { return m_romPage; }
@@ -54,6 +59,7 @@ class CNuvrelSheet : public QDialog {
 
   private:
     void onCurrentChanged(int index);
+    void showDeviceNote();
 
     // The shared pieces are built before the pages that use them and outlive them.
     DeviceOperationRunner m_runner;
@@ -67,6 +73,8 @@ class CNuvrelSheet : public QDialog {
     CGGCodes m_ggCodesPage;
 
     QTabWidget* m_tabs = nullptr;
+    DeviceChooser* m_deviceChooser = nullptr;
+    QLabel* m_deviceNote = nullptr;
     QPushButton* m_exitButton = nullptr;
     bool m_shownOnce = false;
 };

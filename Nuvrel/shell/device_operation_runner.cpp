@@ -60,6 +60,7 @@ bool DeviceOperationRunner::BeginDeviceOperation(const OperationControls& contro
 
     m_running = true;
     ++workersAlive;
+    emit operationStarted();
     m_updates.prepareToServe();
     m_worker =
         std::thread([this, work = std::move(work)]() mutable { runWorker(std::move(work)); });

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "shell/accessible_text.h"
 #include "shell/group_icon.h"
 
 namespace nuvrel {
@@ -100,8 +101,9 @@ QFormLayout* makeInfoForm() {
 }
 
 InfoPanel makeInfoPanel(const QString& title, const QString& icon, const QString& help,
-                        QWidget* parent) {
+                        QWidget* parent, const QString& context) {
     InfoPanel panel{};
+    panel.context = context;
     panel.group = new QGroupBox(title, parent);
     panel.column = new QVBoxLayout(panel.group);
     panel.column->addLayout(makeHelpRow(icon, help, panel.group));
@@ -116,7 +118,7 @@ InfoPanel makeInfoPanel(const QString& title, const QString& icon, const QString
 QLineEdit* addInfoRow(const InfoPanel& panel, const QString& label, const QString& text,
                       const QString& objectName) {
     QLineEdit* field = makeInfoField(text, objectName, panel.group);
-    panel.form->addRow(label, field);
+    panel.form->addRow(makeFieldLabel(label, field, panel.group, panel.context), field);
     return field;
 }
 

@@ -41,11 +41,13 @@ struct InfoPanel {
         column;  // help row, form, stretch, buttons: a page may add a line above the buttons
     QFormLayout* form;
     QHBoxLayout* buttons;
+    // What the panel's fields are about, added to their accessible names ("ROM in device").
+    QString context;
 };
 
 InfoPanel makeInfoPanel(const QString& title, const QString& icon, const QString& help,
-                        QWidget* parent);
-// A labelled info field added to the panel's form.
+                        QWidget* parent, const QString& context = QString());
+// A labelled info field added to the panel's form; the label is its buddy and names it.
 QLineEdit* addInfoRow(const InfoPanel& panel, const QString& label, const QString& text,
                       const QString& objectName);
 

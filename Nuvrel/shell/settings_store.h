@@ -16,6 +16,8 @@ inline constexpr const char* kLoadRamDir = "Load RAM Dir";
 inline constexpr const char* kSaveRamDir = "Save RAM Dir";
 inline constexpr const char* kLoadGgCodeDir = "Load GG Code Dir";
 inline constexpr const char* kSaveGgCodeDir = "Save GG Code Dir";
+// The device chosen in the window: its serial number, or its name when it has none.
+inline constexpr const char* kChosenDevice = "Device";
 
 // Reads a string value into buffer. Returns false, leaving buffer exactly as it was, when the key
 // or the value is missing or is not a string.

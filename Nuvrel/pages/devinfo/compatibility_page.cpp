@@ -10,6 +10,7 @@
 
 #include "devinfo/compatibility_sets.h"
 #include "engine/status_text.h"
+#include "shell/accessible_text.h"
 #include "shell/group_icon.h"
 
 namespace nuvrel {
@@ -76,6 +77,7 @@ CCompatibility::CCompatibility(QWidget* parent)
         auto* radio = new QRadioButton(fromView(set.caption), frame);
         radio->setObjectName(QString::fromLatin1(decoration.objectName));
         auto* description = new QLabel(fromView(set.description), frame);
+        setAccessibleText(radio, radio->text(), description->text());
         description->setWordWrap(true);
         texts->addWidget(radio);
         texts->addWidget(description);
@@ -91,6 +93,10 @@ CCompatibility::CCompatibility(QWidget* parent)
     m_refresh->setObjectName(QStringLiteral("refreshButton"));
     m_set = new QPushButton(QStringLiteral("Set"), this);
     m_set->setObjectName(QStringLiteral("setButton"));
+    setAccessibleText(m_refresh, QStringLiteral("Refresh compatibility set"),
+                      QStringLiteral("Shows the set stored in the device"));
+    setAccessibleText(m_set, QStringLiteral("Set compatibility set"),
+                      QStringLiteral("Stores the chosen set in the device"));
     buttons->addStretch(1);
     buttons->addWidget(m_refresh);
     buttons->addWidget(m_set);

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "devinfo/device_report.h"
+#include "shell/accessible_text.h"
 #include "shell/group_icon.h"
 
 namespace nuvrel {
@@ -31,7 +32,8 @@ struct FieldRow {
     const char* objectName;
 };
 
-QGroupBox* makeGroup(const QString& title, const QString& icon,
+// context names the group's fields where another group has the same labels.
+QGroupBox* makeGroup(const QString& title, const QString& icon, const QString& context,
                      std::initializer_list<FieldRow> rows,
                      std::array<QLineEdit*, CDevInfo::FieldCount>& fields, QWidget* parent) {
     auto* group = new QGroupBox(title, parent);
@@ -46,7 +48,7 @@ QGroupBox* makeGroup(const QString& title, const QString& icon,
         edit->setFrame(false);
         edit->setObjectName(QString::fromLatin1(row.objectName));
         fields[row.field] = edit;
-        form->addRow(QString::fromLatin1(row.label), edit);
+        form->addRow(makeFieldLabel(QString::fromLatin1(row.label), edit, group, context), edit);
     }
     outer->addLayout(form, 1);
     return group;
@@ -57,19 +59,21 @@ QGroupBox* makeGroup(const QString& title, const QString& icon,
 CDevInfo::CDevInfo(QWidget* parent) : CSheetPage(QStringLiteral("Velk Device Info"), parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
-        makeGroup(QStringLiteral("Internal ROM/RAM info"), QStringLiteral("chip"),
+        makeGroup(QStringLiteral("Internal ROM/RAM info"), QStringLiteral("chip"), QString(),
                   {{EraseCount, "Erasing rom(s) times (guaranded 1 000 000):", "eraseCount"},
                    {RomChips, "Internal ROM chip(s):", "romChips"},
                    {RamChips, "Internal RAM chip(s):", "ramChips"}},
                   m_fields, this));
     auto* buses = new QHBoxLayout;
     buses->addWidget(makeGroup(QStringLiteral("USB/Data BUS info"), QStringLiteral("usb"),
+                               QStringLiteral("USB/data bus controller"),
                                {{DataBusFirmware, "Firmware version:", "dataBusFirmware"},
                                 {DataBusCrystal, "Crystal name:", "dataBusCrystal"},
                                 {DataBusBootLoader, "BootLoader version:", "dataBusBootLoader"}},
                                m_fields, this));
     buses->addWidget(
         makeGroup(QStringLiteral("Address BUS info"), QStringLiteral("address_bus"),
+                  QStringLiteral("address bus controller"),
                   {{AddressBusFirmware, "Firmware version:", "addressBusFirmware"},
                    {AddressBusCrystal, "Crystal name:", "addressBusCrystal"},
                    {AddressBusBootLoader, "BootLoader version:", "addressBusBootLoader"},
@@ -80,6 +84,8 @@ CDevInfo::CDevInfo(QWidget* parent) : CSheetPage(QStringLiteral("Velk Device Inf
     auto* buttons = new QHBoxLayout;
     m_refresh = new QPushButton(QStringLiteral("Refresh"), this);
     m_refresh->setObjectName(QStringLiteral("refreshButton"));
+    setAccessibleText(m_refresh, QStringLiteral("Refresh device information"),
+                      QStringLiteral("Reads the device's information again"));
     buttons->addStretch(1);
     buttons->addWidget(m_refresh);
     layout->addLayout(buttons);

@@ -13,6 +13,7 @@
 #include "engine/status_text.h"
 #include "genesis/rom_image_format.h"
 #include "pages/genesis/rom_selection.h"
+#include "shell/accessible_text.h"
 #include "shell/device_busy.h"
 #include "shell/device_query.h"
 #include "shell/file_names.h"
@@ -84,7 +85,7 @@ CEXROMPage::CEXROMPage(SelectedImage& image, QWidget* parent)
         edit->setReadOnly(true);
         edit->setObjectName(QString::fromLatin1(row.objectName));
         m_fields[row.field] = edit;
-        grid->addWidget(new QLabel(QString::fromLatin1(row.label), info), at, 0);
+        grid->addWidget(makeFieldLabel(QString::fromLatin1(row.label), edit, info), at, 0);
         grid->addWidget(edit, at, 1);
         if (row.field == CheckSum) {
             // What the image's bytes add up to beside the stored checksum (file source only).
@@ -113,6 +114,12 @@ CEXROMPage::CEXROMPage(SelectedImage& image, QWidget* parent)
     m_browse = new QPushButton(QStringLiteral("Browse"), position);
     m_browse->setObjectName(QStringLiteral("browseButton"));
     m_browse->setEnabled(false);
+    setAccessibleText(m_deviceSource, m_deviceSource->text(),
+                      QStringLiteral("Shows the header of the ROM in the device"));
+    setAccessibleText(m_fileSource, m_fileSource->text(),
+                      QStringLiteral("Shows the header of the chosen image file"));
+    setAccessibleText(m_browse, QStringLiteral("Browse"),
+                      QStringLiteral("Chooses a new image for the ROM memory page"));
     choices->addWidget(m_deviceSource);
     choices->addWidget(m_fileSource);
     choices->addWidget(m_browse);
@@ -121,6 +128,8 @@ CEXROMPage::CEXROMPage(SelectedImage& image, QWidget* parent)
     auto* refreshColumn = new QVBoxLayout;
     m_refresh = new QPushButton(QStringLiteral("Refresh"), this);
     m_refresh->setObjectName(QStringLiteral("refreshButton"));
+    setAccessibleText(m_refresh, QStringLiteral("Refresh ROM information"),
+                      QStringLiteral("Reads the header again from the chosen source"));
     auto* help = new QLabel(QStringLiteral("Push refresh button to update info."), this);
     help->setObjectName(QStringLiteral("refreshHelp"));
     refreshColumn->addWidget(help);

@@ -19,8 +19,10 @@
 #include "genesis/rom_image.h"
 #include "genesis/rom_reader.h"
 #include "genesis/rom_writer.h"
+#include "pages/genesis/digest_view.h"
 #include "pages/genesis/rom_selection.h"
 #include "patches/patch_list.h"
+#include "shell/accessible_text.h"
 #include "shell/device_operation_runner.h"
 #include "shell/device_query.h"
 #include "shell/file_names.h"
@@ -31,11 +33,49 @@
 #include "shell/remembered_folder.h"
 #include "shell/selected_image.h"
 #include "shell/settings_store.h"
+#include "shell/ui_thread.h"
 #include "shell/user_prompts.h"
 
 namespace nuvrel {
 
 namespace {
+
+// An engine run whose complete end shows the digests of file. They are worked out on the worker:
+// hashing a large file would hold the window.
+template <typename Request>
+DeviceWork runShowingDigests(OperationOutcome (*engine)(const Request&, OperationSink&),
+                             Request request, const QString& file, DigestView* view) {
+    return [engine, request = std::move(request), file, view](OperationSink& sink) {
+        const OperationOutcome outcome = engine(request, sink);
+        reportOpenRefusal(outcome, sink);
+        if (outcome.result == OperationResult::Completed) {
+            const DigestTexts texts = DigestTextsOfFile(file);
+            runOnObjectThread(view, [view, &texts] { view->showTexts(texts); });
+        }
+    };
+}
+
+// The write as the page starts it: the image is read, converted and patched on the worker (that
+// reads the whole file, which would hold the window), from the patch rows as they were when
+// "Write" was pressed; the digests shown are of the bytes programmed.
+DeviceWork writePreparedImage(std::string path, PatchApplier applyPatches, RomWriteRequest request,
+                              DigestView* view) {
+    return [path = std::move(path), applyPatches = std::move(applyPatches),
+            request = std::move(request), view](OperationSink& sink) mutable {
+        const RomPreparation prepared = PrepareRomImage(path, applyPatches);
+        if (!prepared.rom) {
+            sink.setStatus(RomPrepareFailureText(prepared.failure));
+            return;
+        }
+        request.image = prepared.rom;
+        const OperationOutcome outcome = WriteRom(request, sink);
+        reportOpenRefusal(outcome, sink);
+        if (outcome.result == OperationResult::Completed) {
+            const DigestTexts texts = DigestTextsOfBytes(prepared.rom->programmed());
+            runOnObjectThread(view, [view, &texts] { view->showTexts(texts); });
+        }
+    };
+}
 
 const QString kNoInfoText = QString::fromLatin1(kNoInfo);
 
@@ -88,14 +128,20 @@ CROMPage::CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const Pa
 }
 
 QWidget* CROMPage::makeDeviceSide() {
-    const InfoPanel panel = makeInfoPanel(QStringLiteral("ROM Memory info:"),
-                                          QStringLiteral("rom_out"), kDeviceHelp, this);
+    const InfoPanel panel =
+        makeInfoPanel(QStringLiteral("ROM Memory info:"), QStringLiteral("rom_out"), kDeviceHelp,
+                      this, QStringLiteral("ROM in device"));
     std::tie(m_deviceFileName, m_deviceFileSize, m_deviceDomesticName) =
         addFileRows(panel, QStringLiteral("Int. file name:"), QStringLiteral("device"));
     m_outFile =
         makeButton(QStringLiteral("Out File"), QStringLiteral("outFileButton"), panel.group);
     m_read = makeButton(QStringLiteral("Read"), QStringLiteral("readButton"), panel.group);
     m_read->setEnabled(false);
+    setAccessibleText(m_outFile, QStringLiteral("Out File for the ROM read-back"),
+                      QStringLiteral("Shows the ROM in the device and chooses the file to copy it "
+                                     "into"));
+    setAccessibleText(m_read, QStringLiteral("Read ROM"),
+                      QStringLiteral("Copies the device's ROM into the chosen file"));
     panel.buttons->addWidget(m_outFile);
     panel.buttons->addWidget(m_read);
     panel.buttons->addStretch(1);
@@ -104,7 +150,8 @@ QWidget* CROMPage::makeDeviceSide() {
 
 QWidget* CROMPage::makeDiskSide() {
     const InfoPanel panel =
-        makeInfoPanel(QStringLiteral("Disk file info:"), QStringLiteral("rom_in"), kDiskHelp, this);
+        makeInfoPanel(QStringLiteral("Disk file info:"), QStringLiteral("rom_in"), kDiskHelp, this,
+                      QStringLiteral("image file"));
     std::tie(m_diskFileName, m_diskFileSize, m_diskDomesticName) =
         addFileRows(panel, QStringLiteral("File name:"), QStringLiteral("disk"));
     m_inFile = makeButton(QStringLiteral("In File"), QStringLiteral("inFileButton"), panel.group);
@@ -116,6 +163,14 @@ QWidget* CROMPage::makeDiskSide() {
     m_fastErase =
         makeCheckBox(QStringLiteral("Fast Erase"), QStringLiteral("fastEraseBox"), panel.group);
     m_fastErase->setEnabled(false);
+    setAccessibleText(m_inFile, QStringLiteral("In File for the ROM image"),
+                      QStringLiteral("Chooses the Genesis image to program"));
+    setAccessibleText(m_write, QStringLiteral("Write ROM"),
+                      QStringLiteral("Programs the chosen image into the cartridge's flash"));
+    setAccessibleText(m_verify, QStringLiteral("Verify ROM data"),
+                      QStringLiteral("Reads every written block back and compares it"));
+    setAccessibleText(m_fastErase, QStringLiteral("Fast Erase"),
+                      QStringLiteral("Erases whole chips instead of sector by sector"));
     panel.buttons->addWidget(m_inFile);
     panel.buttons->addWidget(m_write);
     panel.buttons->addStretch(1);
@@ -143,13 +198,20 @@ QWidget* CROMPage::makeStatistics() {
         makeInfoField(QStringLiteral("00:00:00"), QStringLiteral("processTimeField"), group);
     m_processTime->setMaximumWidth(
         m_processTime->fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) + 16);
-    grid->addWidget(new QLabel(QStringLiteral("Progress:"), group), 0, 0);
+    const QString context = QStringLiteral("ROM operation");
+    setAccessibleText(m_status, fieldAccessibleName(QStringLiteral("Status"), context),
+                      QStringLiteral("The running step and the outcome of the last write or "
+                                     "read-back"));
+    grid->addWidget(makeFieldLabel(QStringLiteral("Progress:"), m_progress, group, context), 0, 0);
     grid->addWidget(m_progress, 0, 1, 1, 5);
     grid->addWidget(m_status, 1, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Sector:"), group), 1, 2);
+    grid->addWidget(makeFieldLabel(QStringLiteral("Sector:"), m_sector, group, context), 1, 2);
     grid->addWidget(m_sector, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Process Time:"), group), 1, 4);
+    grid->addWidget(makeFieldLabel(QStringLiteral("Process Time:"), m_processTime, group, context),
+                    1, 4);
     grid->addWidget(m_processTime, 1, 5);
+    m_digests = new DigestView(group);
+    grid->addWidget(m_digests, 2, 0, 1, 6);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 1);
     return group;
@@ -290,24 +352,21 @@ void CROMPage::OnWrite() {
     }
     PatchApplier applyPatches;
     if (m_image.patchesReady()) {
-        applyPatches = [this](std::uint8_t* buffer, std::uint32_t length) {
-            ApplyPatches(m_patches, buffer, length);
+        // A copy: editing the list during the write changes nothing written.
+        applyPatches = [patches = m_patches](std::uint8_t* buffer, std::uint32_t length) {
+            ApplyPatches(patches, buffer, length);
         };
     }
-    // Read, converted and patched once, now: editing the list or the file during the write
-    // changes nothing written.
-    const RomPreparation prepared = PrepareRomImage(toEnginePath(m_image.path()), applyPatches);
-    if (!prepared.rom) {
-        m_status->setText(QString::fromLatin1(RomPrepareFailureText(prepared.failure)));
-        return;
-    }
     RomWriteRequest request;
-    request.image = prepared.rom;
     request.verify = m_verify->isChecked();
     request.fastErase = m_fastErase->isChecked();
     beginRun([&] {
-        return m_runner.BeginEngineOperation(controlsFor(DeviceOperation::RomWrite), WriteRom,
-                                             std::move(request), this);
+        m_digests->clear();
+        return m_runner.BeginDeviceOperation(
+            controlsFor(DeviceOperation::RomWrite),
+            writePreparedImage(toEnginePath(m_image.path()), std::move(applyPatches),
+                               std::move(request), m_digests),
+            this);
     });
 }
 
@@ -351,8 +410,10 @@ void CROMPage::OnRead() {
     request.length = m_deviceRomSize;
     // After a read-back "Write" waits for the next selection.
     if (beginRun([&] {
-            return m_runner.BeginEngineOperation(controlsFor(DeviceOperation::RomRead), ReadRom,
-                                                 std::move(request), this);
+            m_digests->clear();
+            return m_runner.BeginDeviceOperation(
+                controlsFor(DeviceOperation::RomRead),
+                runShowingDigests(ReadRom, std::move(request), m_outPath, m_digests), this);
         })) {
         m_writeArmed = false;
         updateWrite();

@@ -23,6 +23,7 @@ class QPushButton;
 
 namespace nuvrel {
 
+class DigestView;
 class PatchList;
 class SelectedImage;
 
@@ -54,6 +55,8 @@ class CROMPage : public CSheetPage {
     QLineEdit* processTimeField() const { return m_processTime; }
     // Above "Write": how many checked patches the next write applies; empty when none.
     QLabel* patchNote() const { return m_patchNote; }
+    // Below the statistics: the digests of the last complete write's image or read-back's file.
+    DigestView* digestView() const { return m_digests; }
 
     void OnInFile();
     void OnWrite();
@@ -119,6 +122,7 @@ class CROMPage : public CSheetPage {
     QLineEdit* m_status = nullptr;
     QLineEdit* m_sector = nullptr;
     QLineEdit* m_processTime = nullptr;
+    DigestView* m_digests = nullptr;
 };
 
 }  // namespace nuvrel

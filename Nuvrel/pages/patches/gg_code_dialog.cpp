@@ -14,6 +14,7 @@
 
 #include "patches/game_genie.h"
 #include "patches/hex_text.h"
+#include "shell/accessible_text.h"
 #include "shell/group_icon.h"
 
 namespace nuvrel {
@@ -136,6 +137,22 @@ CGGCode::CGGCode(QWidget* parent) : QDialog(parent) {
         connect(field, &CParsedEdit::codeLetterTyped, this, &CGGCode::UpdatePatchFromCode);
         connect(field, &QLineEdit::textChanged, this, &CGGCode::SyncFromFocusedField);
     }
+
+    setAccessibleText(m_patchMode, m_patchMode->text(),
+                      QStringLiteral("Enter the patch as address and data"));
+    setAccessibleText(m_codeMode, m_codeMode->text(),
+                      QStringLiteral("Enter the patch as a Game Genie code"));
+    setAccessibleText(buttons->button(QDialogButtonBox::Ok), QStringLiteral("OK"),
+                      QStringLiteral("Takes the patch into the list"));
+    setAccessibleText(buttons->button(QDialogButtonBox::Cancel), QStringLiteral("Cancel"));
+    setAccessibleText(m_addressField, QStringLiteral("Patch address"),
+                      QStringLiteral("Six hexadecimal digits"));
+    setAccessibleText(m_dataField, QStringLiteral("Patch data"),
+                      QStringLiteral("Four hexadecimal digits"));
+    setAccessibleText(m_firstCodeField, QStringLiteral("Game Genie code, first half"),
+                      QStringLiteral("Four code letters"));
+    setAccessibleText(m_secondCodeField, QStringLiteral("Game Genie code, second half"),
+                      QStringLiteral("Four code letters"));
 
     const QList<QWidget*> tabOrder{m_patchMode, m_addressField,   m_dataField,
                                    m_codeMode,  m_firstCodeField, m_secondCodeField};

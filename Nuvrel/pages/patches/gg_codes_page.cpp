@@ -14,6 +14,7 @@
 #include "patches/patch_file.h"
 #include "patches/patch_list.h"
 #include "patches/patch_messages.h"
+#include "shell/accessible_text.h"
 #include "shell/dialog_filter.h"
 #include "shell/file_names.h"
 #include "shell/group_icon.h"
@@ -110,6 +111,18 @@ void CGGCodes::buildControls() {
     for (QPushButton* button : {m_add, m_modify, m_delete, m_load, m_save}) {
         button->setEnabled(false);
     }
+    setAccessibleText(m_list, QStringLiteral("Patch list"),
+                      QStringLiteral("Checked rows are applied to the image while it is "
+                                     "programmed"));
+    setAccessibleText(m_add, QStringLiteral("Add patch"));
+    setAccessibleText(m_modify, QStringLiteral("Modify patch"),
+                      QStringLiteral("Changes the selected row"));
+    setAccessibleText(m_delete, QStringLiteral("Delete patch"),
+                      QStringLiteral("Removes the selected row"));
+    setAccessibleText(m_load, QStringLiteral("Load patch file"),
+                      QStringLiteral("Replaces the list with the rows of a patch file"));
+    setAccessibleText(m_save, QStringLiteral("Save patch file"),
+                      QStringLiteral("Writes the list's rows into a patch file"));
 
     auto* instruction = new QLabel(kInstruction, group);
     instruction->setWordWrap(true);

@@ -18,6 +18,7 @@
 #include "engine/input_file.h"
 #include "engine/status_text.h"
 #include "saveram/save_ram.h"
+#include "shell/accessible_text.h"
 #include "shell/device_busy.h"
 #include "shell/device_operation_runner.h"
 #include "shell/dialog_filter.h"
@@ -53,22 +54,27 @@ std::uint32_t fileSize32(qint64 size) {
 }
 
 // One side of the page: icon and help text, the labelled name field, and the bottom row of
-// controls, in which a null entry is the stretch between the groups.
+// controls, in which a null entry is the stretch between the groups. context names what the
+// side's field is about; Tab goes along the bottom row as it is laid out.
 void layOutSide(QGroupBox* group, const QString& icon, const QString& help, const QString& label,
-                QLineEdit* nameField, std::initializer_list<QWidget*> bottomRow) {
+                const QString& context, QLineEdit* nameField,
+                std::initializer_list<QWidget*> bottomRow) {
     auto* layout = new QGridLayout(group);
     layout->addWidget(makeGroupIcon(icon, group), 0, 0, Qt::AlignTop);
     layout->addWidget(makeHelpText(help, group), 0, 1);
     auto* nameRow = new QHBoxLayout;
-    nameRow->addWidget(new QLabel(label, group));
+    nameRow->addWidget(makeFieldLabel(label, nameField, group, context));
     nameRow->addWidget(nameField, 1);
     layout->addLayout(nameRow, 1, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
+    QWidget* previous = nameField;
     for (QWidget* widget : bottomRow) {
         if (widget == nullptr) {
             buttons->addStretch(1);
         } else {
             buttons->addWidget(widget);
+            QWidget::setTabOrder(previous, widget);
+            previous = widget;
         }
     }
     layout->addLayout(buttons, 2, 0, 1, 2);
@@ -98,8 +104,15 @@ void CRAMPage::buildControls() {
         makeButton(QStringLiteral("Clear RAM"), QStringLiteral("clearRamButton"), ramGroup);
     m_outFile = makeButton(QStringLiteral("Out File"), QStringLiteral("outFileButton"), ramGroup);
     m_read = makeButton(QStringLiteral("Read"), QStringLiteral("readButton"), ramGroup);
+    setAccessibleText(m_clearRam, QStringLiteral("Clear RAM"),
+                      QStringLiteral("Writes zeros over the whole save RAM"));
+    setAccessibleText(m_outFile, QStringLiteral("Out File for the save RAM read-back"),
+                      QStringLiteral("Chooses the save file to copy the save RAM into"));
+    setAccessibleText(m_read, QStringLiteral("Read save RAM"),
+                      QStringLiteral("Copies the save RAM into the chosen file"));
     layOutSide(ramGroup, QStringLiteral("ram_out"), kReadHelp, QStringLiteral("Int. file name:"),
-               m_internalName, {m_clearRam, nullptr, m_outFile, m_read});
+               QStringLiteral("save RAM in device"), m_internalName,
+               {m_clearRam, nullptr, m_outFile, m_read});
 
     // Right: the file side.
     auto* fileGroup = new QGroupBox(QStringLiteral("Disk SRM file info:"), this);
@@ -108,8 +121,14 @@ void CRAMPage::buildControls() {
     m_inFile = makeButton(QStringLiteral("In File"), QStringLiteral("inFileButton"), fileGroup);
     m_write = makeButton(QStringLiteral("Write"), QStringLiteral("writeButton"), fileGroup);
     m_verify = makeCheckBox(QStringLiteral("Verify data"), QStringLiteral("verifyBox"), fileGroup);
+    setAccessibleText(m_inFile, QStringLiteral("In File for the save RAM"),
+                      QStringLiteral("Chooses the save file to write into the save RAM"));
+    setAccessibleText(m_write, QStringLiteral("Write save RAM"),
+                      QStringLiteral("Writes the chosen save file into the cartridge's save RAM"));
+    setAccessibleText(m_verify, QStringLiteral("Verify save RAM data"),
+                      QStringLiteral("Reads every written block back and compares it"));
     layOutSide(fileGroup, QStringLiteral("ram_in"), kWriteHelp, QStringLiteral("File name:"),
-               m_fileName, {m_verify, nullptr, m_inFile, m_write});
+               QStringLiteral("save file"), m_fileName, {m_verify, nullptr, m_inFile, m_write});
 
     // Below: the run.
     auto* statsGroup = new QGroupBox(QStringLiteral("Operations statistics:"), this);
@@ -126,12 +145,21 @@ void CRAMPage::buildControls() {
         makeInfoField(QStringLiteral("00:00:00"), QStringLiteral("processTime"), statsGroup, false);
     m_processTime->setFrame(false);
     m_refresh = makeButton(QStringLiteral("Refresh"), QStringLiteral("refreshButton"), statsGroup);
+    setAccessibleText(m_refresh, QStringLiteral("Refresh save RAM"),
+                      QStringLiteral("Asks the device again whether it has save RAM"));
     {
+        const QString context = QStringLiteral("save RAM operation");
+        setAccessibleText(m_status, fieldAccessibleName(QStringLiteral("Status"), context),
+                          QStringLiteral("The running step and the outcome of the last read, "
+                                         "write or clear"));
         auto* layout = new QGridLayout(statsGroup);
-        layout->addWidget(new QLabel(QStringLiteral("Progress:"), statsGroup), 0, 0);
+        layout->addWidget(
+            makeFieldLabel(QStringLiteral("Progress:"), m_progress, statsGroup, context), 0, 0);
         layout->addWidget(m_progress, 0, 1, 1, 3);
         layout->addWidget(m_status, 1, 0, 1, 4);
-        layout->addWidget(new QLabel(QStringLiteral("Process Time:"), statsGroup), 2, 0);
+        layout->addWidget(
+            makeFieldLabel(QStringLiteral("Process Time:"), m_processTime, statsGroup, context), 2,
+            0);
         layout->addWidget(m_processTime, 2, 1);
         layout->addWidget(m_refresh, 2, 3);
         layout->setColumnStretch(2, 1);
