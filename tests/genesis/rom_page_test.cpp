@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <cstring>
 #include <memory>
+#include "pages/genesis/digest_view.h"
 
 #include "rom_pages_fixture.h"
 #include "shell/settings_store.h"
@@ -240,6 +241,47 @@ class RomPageTest : public QObject {
         QCOMPARE(pages.rom.progressBar()->value(), 0);
         // The shared selection followed "Write" off and on again.
         QCOMPARE(writeFollowed, QList<bool>({false, true}));
+    }
+
+    // "Compare" and "Changed sectors only" run the command line's engines on the same prepared
+    // image: the one changed sector is rewritten, and the cartridge then matches the image.
+    void compare_and_changed_sectors_only_work_on_the_chosen_image() {
+        velksim::SimServer sim(romtest::quickDevice());
+        QVERIFY(sim.start());
+        Pages pages;
+        RecordingPrompts prompts;
+        QByteArray bytes = romtest::genesisImage(0x30000);
+        const QString path = m_folder.image("game.bin", bytes);
+        prompts.paths = {path};
+        pages.rom.inFileButton()->click();
+        pages.rom.writeButton()->click();
+        pages.runner.waitUntilIdle();
+        QCOMPARE(pages.rom.statusLine()->text(), QStringLiteral("Write Complite"));
+
+        bytes[0x21000] = static_cast<char>(bytes[0x21000] ^ 0x5A);
+        m_folder.image("game.bin", bytes);
+        pages.rom.compareButton()->click();
+        pages.runner.waitUntilIdle();
+        QCOMPARE(pages.rom.statusLine()->text(), QStringLiteral("Verify error at: 0x021000"));
+
+        pages.rom.changedOnlyBox()->setChecked(true);
+        sim.clearCommandLog();
+        pages.rom.writeButton()->click();
+        pages.runner.waitUntilIdle();
+        QCOMPARE(pages.rom.statusLine()->text(), QStringLiteral("Write Complite"));
+        QVERIFY(pages.rom.digestView()->digestField()->text().startsWith(
+            QStringLiteral("Sectors rewritten: 1 of ")));
+        int erases = 0;
+        for (const auto& command : sim.commandLog()) {
+            erases += command.name == "EraseSector" ? 1 : 0;
+        }
+        QCOMPARE(erases, 1);
+        QCOMPARE(sim.romBytes(0, static_cast<std::size_t>(bytes.size())), romtest::bytesOf(bytes));
+
+        pages.rom.compareButton()->click();
+        pages.runner.waitUntilIdle();
+        QCOMPARE(pages.rom.statusLine()->text(), QStringLiteral("ROM matches the image"));
+        QVERIFY(prompts.messages.empty());
     }
 
     void a_weak_cell_ends_in_a_verify_error_and_a_blank_stored_name() {

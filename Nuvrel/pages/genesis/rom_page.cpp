@@ -12,12 +12,17 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <functional>
+#include <memory>
 #include <tuple>
 
 #include "engine/size_units.h"
 #include "engine/status_text.h"
+#include "genesis/prepared_rom.h"
+#include "genesis/rom_changed_writer.h"
 #include "genesis/rom_image.h"
 #include "genesis/rom_reader.h"
+#include "genesis/rom_verifier.h"
 #include "genesis/rom_writer.h"
 #include "pages/genesis/digest_view.h"
 #include "pages/genesis/rom_selection.h"
@@ -55,23 +60,29 @@ DeviceWork runShowingDigests(OperationOutcome (*engine)(const Request&, Operatio
     };
 }
 
-// The write as the page starts it: the image is read, converted and patched on the worker (that
-// reads the whole file, which would hold the window), from the patch rows as they were when
-// "Write" was pressed; the digests shown are of the bytes programmed.
-DeviceWork writePreparedImage(std::string path, PatchApplier applyPatches, RomWriteRequest request,
-                              DigestView* view) {
-    return [path = std::move(path), applyPatches = std::move(applyPatches),
-            request = std::move(request), view](OperationSink& sink) mutable {
+// A run on the chosen image as the page starts it: the image is read, converted and patched on
+// the worker (that reads the whole file, which would hold the window), from the patch rows as
+// they were when the button was pressed. A complete run shows the digests of the bytes
+// programmed or compared, after what `summary` says of the run.
+template <typename Request>
+DeviceWork runOnPreparedImage(OperationOutcome (*engine)(const Request&, OperationSink&),
+                              std::string path, PatchApplier applyPatches, Request request,
+                              DigestView* view, std::function<QString()> summary = {}) {
+    return [engine, path = std::move(path), applyPatches = std::move(applyPatches),
+            request = std::move(request), view, summary](OperationSink& sink) mutable {
         const RomPreparation prepared = PrepareRomImage(path, applyPatches);
         if (!prepared.rom) {
             sink.setStatus(RomPrepareFailureText(prepared.failure));
             return;
         }
         request.image = prepared.rom;
-        const OperationOutcome outcome = WriteRom(request, sink);
+        const OperationOutcome outcome = engine(request, sink);
         reportOpenRefusal(outcome, sink);
         if (outcome.result == OperationResult::Completed) {
-            const DigestTexts texts = DigestTextsOfBytes(prepared.rom->programmed());
+            DigestTexts texts = DigestTextsOfBytes(prepared.rom->programmed());
+            if (summary) {
+                texts.digests = summary() + QStringLiteral("  ") + texts.digests;
+            }
             runOnObjectThread(view, [view, &texts] { view->showTexts(texts); });
         }
     };
@@ -116,6 +127,7 @@ CROMPage::CROMPage(DeviceOperationRunner& runner, SelectedImage& image, const Pa
     connect(m_read, &QPushButton::clicked, this, &CROMPage::OnRead);
     connect(m_inFile, &QPushButton::clicked, this, &CROMPage::OnInFile);
     connect(m_write, &QPushButton::clicked, this, &CROMPage::OnWrite);
+    connect(m_compare, &QPushButton::clicked, this, &CROMPage::OnCompare);
 
     connect(&m_image, &SelectedImage::selected, this, &CROMPage::onSelected);
     connect(&m_runner, &DeviceOperationRunner::operationEnded, this, &CROMPage::onOperationEnded);
@@ -163,6 +175,17 @@ QWidget* CROMPage::makeDiskSide() {
     m_fastErase =
         makeCheckBox(QStringLiteral("Fast Erase"), QStringLiteral("fastEraseBox"), panel.group);
     m_fastErase->setEnabled(false);
+    m_compare = makeButton(QStringLiteral("Compare"), QStringLiteral("compareButton"), panel.group);
+    m_compare->setEnabled(false);
+    m_changedOnly = makeCheckBox(QStringLiteral("Changed sectors only"),
+                                 QStringLiteral("changedOnlyBox"), panel.group);
+    m_changedOnly->setEnabled(false);
+    setAccessibleText(m_compare, QStringLiteral("Compare ROM with image"),
+                      QStringLiteral("Reads the cartridge and compares it with the chosen image, "
+                                     "patches applied; nothing is written"));
+    setAccessibleText(m_changedOnly, QStringLiteral("Changed sectors only"),
+                      QStringLiteral("Write reads the cartridge first and reprograms only the "
+                                     "sectors that differ from the image"));
     setAccessibleText(m_inFile, QStringLiteral("In File for the ROM image"),
                       QStringLiteral("Chooses the Genesis image to program"));
     setAccessibleText(m_write, QStringLiteral("Write ROM"),
@@ -173,9 +196,11 @@ QWidget* CROMPage::makeDiskSide() {
                       QStringLiteral("Erases whole chips instead of sector by sector"));
     panel.buttons->addWidget(m_inFile);
     panel.buttons->addWidget(m_write);
+    panel.buttons->addWidget(m_compare);
     panel.buttons->addStretch(1);
     panel.buttons->addWidget(m_verify);
     panel.buttons->addWidget(m_fastErase);
+    panel.buttons->addWidget(m_changedOnly);
     // On its own line just above "Write": the row of buttons and boxes has no room to spare.
     m_patchNote = new QLabel(panel.group);
     m_patchNote->setObjectName(QStringLiteral("patchNote"));
@@ -284,6 +309,8 @@ void CROMPage::showSelection() {
 void CROMPage::updateWrite() {
     const bool usable = m_writeArmed && !m_runActive;
     m_write->setEnabled(usable);
+    m_compare->setEnabled(usable);
+    m_changedOnly->setEnabled(usable);
     m_image.setWriteEnabled(usable);
     updatePatchNote();
 }
@@ -332,41 +359,81 @@ OperationControls CROMPage::controlsFor(DeviceOperation operation) const {
         {m_write, m_read, m_inFile, m_outFile, m_verify, /*clearRam=*/nullptr, m_fastErase});
 }
 
-void CROMPage::OnWrite() {
+bool CROMPage::imageFitsDevice() {
     if (!ImageHasBlockToSend(m_image.size())) {
         showMessage(this, QString::fromLatin1(kRomTooSmallText), PromptIcon::Information);
-        return;
+        return false;
     }
     // The capacity is the one seen at selection; the device is not asked again here. None was
     // seen when the device went missing since: that is no fault of the file.
     if (m_image.deviceCapacity() == 0) {
         showMessage(this, QString::fromLatin1(kDeviceNotDetectedText), PromptIcon::Error);
-        return;
+        return false;
     }
     if (!ImageFitsDevice(m_image.deviceCapacity(), m_image.size())) {
         showMessage(
             this,
             QString::fromStdString(RomTooLargeMessage(m_image.deviceCapacity(), m_image.size())),
             PromptIcon::Information);
-        return;
+        return false;
     }
-    PatchApplier applyPatches;
-    if (m_image.patchesReady()) {
-        // A copy: editing the list during the write changes nothing written.
-        applyPatches = [patches = m_patches](std::uint8_t* buffer, std::uint32_t length) {
-            ApplyPatches(patches, buffer, length);
-        };
+    return true;
+}
+
+void CROMPage::OnWrite() {
+    if (!imageFitsDevice()) {
+        return;
     }
     RomWriteRequest request;
     request.verify = m_verify->isChecked();
     request.fastErase = m_fastErase->isChecked();
+    if (m_changedOnly->isChecked()) {
+        // The same engine as the command line's --changed-only.
+        auto count = std::make_shared<ChangedSectorCount>();
+        RomChangedWriteRequest changed;
+        changed.verify = request.verify;
+        changed.count = count.get();
+        startImageRun(DeviceOperation::RomWrite,
+                      runOnPreparedImage(WriteChangedRom, toEnginePath(m_image.path()),
+                                         patchApplier(), std::move(changed), m_digests, [count] {
+                                             return QStringLiteral("Sectors rewritten: %1 of %2")
+                                                 .arg(count->rewritten)
+                                                 .arg(count->compared);
+                                         }));
+        return;
+    }
+    startImageRun(DeviceOperation::RomWrite,
+                  runOnPreparedImage(WriteRom, toEnginePath(m_image.path()), patchApplier(),
+                                     std::move(request), m_digests));
+}
+
+void CROMPage::OnCompare() {
+    if (!imageFitsDevice()) {
+        return;
+    }
+    // The same comparison as the command line's `rom verify`: nothing is written.
+    startImageRun(DeviceOperation::RomWrite,
+                  runOnPreparedImage(VerifyRom, toEnginePath(m_image.path()), patchApplier(),
+                                     RomVerifyRequest{}, m_digests));
+}
+
+PatchApplier CROMPage::patchApplier() const {
+    if (!m_image.patchesReady()) {
+        return {};
+    }
+    // A copy: editing the list during the run changes nothing written or compared.
+    return [patches = m_patches](std::uint8_t* buffer, std::uint32_t length) {
+        ApplyPatches(patches, buffer, length);
+    };
+}
+
+void CROMPage::startImageRun(DeviceOperation operation, DeviceWork work) {
     beginRun([&] {
         m_digests->clear();
-        return m_runner.BeginDeviceOperation(
-            controlsFor(DeviceOperation::RomWrite),
-            writePreparedImage(toEnginePath(m_image.path()), std::move(applyPatches),
-                               std::move(request), m_digests),
-            this);
+        OperationControls controls = controlsFor(operation);
+        controls.disabledAtStart.push_back(m_compare);
+        controls.disabledAtStart.push_back(m_changedOnly);
+        return m_runner.BeginDeviceOperation(controls, std::move(work), this);
     });
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "genesis/prepared_rom.h"
 #include "shell/device_operation_runner.h"
 #include "shell/operation_buttons.h"
 #include "shell/operation_controls.h"
@@ -48,6 +49,8 @@ class CROMPage : public CSheetPage {
     QPushButton* writeButton() const { return m_write; }
     QCheckBox* verifyBox() const { return m_verify; }
     QCheckBox* fastEraseBox() const { return m_fastErase; }
+    QPushButton* compareButton() const { return m_compare; }
+    QCheckBox* changedOnlyBox() const { return m_changedOnly; }
     // "Operations statistics:"
     QProgressBar* progressBar() const { return m_progress; }
     QLineEdit* statusLine() const { return m_status; }
@@ -60,6 +63,8 @@ class CROMPage : public CSheetPage {
 
     void OnInFile();
     void OnWrite();
+    // Compares the cartridge with the chosen image (patches applied); nothing is written.
+    void OnCompare();
     void OnOutFile();
     void OnRead();
 
@@ -71,6 +76,12 @@ class CROMPage : public CSheetPage {
     void onSetActive() override;
 
   private:
+    // The size checks before a run on the chosen image; false after saying why it cannot run.
+    bool imageFitsDevice();
+    // The patches a run on the image applies: the rows as they are now, or none before the patch
+    // page was shown.
+    PatchApplier patchApplier() const;
+    void startImageRun(DeviceOperation operation, DeviceWork work);
     QWidget* makeDeviceSide();
     QWidget* makeDiskSide();
     QWidget* makeStatistics();
@@ -117,6 +128,9 @@ class CROMPage : public CSheetPage {
     QPushButton* m_write = nullptr;
     QCheckBox* m_verify = nullptr;
     QCheckBox* m_fastErase = nullptr;
+    QPushButton* m_compare = nullptr;
+    // "Write" reprograms only the sectors that differ from the image.
+    QCheckBox* m_changedOnly = nullptr;
     QLabel* m_patchNote = nullptr;
     QProgressBar* m_progress = nullptr;
     QLineEdit* m_status = nullptr;
