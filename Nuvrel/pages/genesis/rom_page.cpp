@@ -169,14 +169,15 @@ QWidget* CROMPage::makeDiskSide() {
     m_inFile = makeButton(QStringLiteral("In File"), QStringLiteral("inFileButton"), panel.group);
     m_write = makeButton(QStringLiteral("Write"), QStringLiteral("writeButton"), panel.group);
     m_write->setEnabled(false);
+    // Created in the order of the row, which is the order Tab follows.
+    m_compare = makeButton(QStringLiteral("Compare"), QStringLiteral("compareButton"), panel.group);
+    m_compare->setEnabled(false);
     m_verify =
         makeCheckBox(QStringLiteral("Verify data"), QStringLiteral("verifyBox"), panel.group);
     m_verify->setEnabled(false);
     m_fastErase =
         makeCheckBox(QStringLiteral("Fast Erase"), QStringLiteral("fastEraseBox"), panel.group);
     m_fastErase->setEnabled(false);
-    m_compare = makeButton(QStringLiteral("Compare"), QStringLiteral("compareButton"), panel.group);
-    m_compare->setEnabled(false);
     m_changedOnly = makeCheckBox(QStringLiteral("Changed sectors only"),
                                  QStringLiteral("changedOnlyBox"), panel.group);
     m_changedOnly->setEnabled(false);
