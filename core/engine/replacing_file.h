@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // An output file that replaces its destination only when the whole run succeeded: data goes to a
 // temporary file, created exclusively under a unique name in the folder of the real target, which
 // commit() flushes to disk and renames over the target. Without a successful commit the temporary

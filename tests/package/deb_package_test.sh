@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian packages as users do (scripts/package: the package preset, under /usr, in the
 # multiarch library folder) and checks the packages themselves: lintian finds no error or warning,
 # the AppStream data and the desktop file validate, apt can install each program with the library
