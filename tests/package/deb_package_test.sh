@@ -83,8 +83,8 @@ contents)
     [[ $(dpkg-deb -f "${deb[libvelk-series-dev]}" Depends) == *"libvelk-series0 (= $version)"* ]] ||
         fail "libvelk-series-dev does not depend on exactly libvelk-series0 $version"
     for name in "${!deb[@]}"; do
-        dpkg-deb --fsys-tarfile "${deb[$name]}" | tar -t | grep -qx "./usr/share/doc/$name/copyright" ||
-            fail "$name has no copyright file"
+        listing=$(dpkg-deb --fsys-tarfile "${deb[$name]}" | tar -t)
+        grep -qx "./usr/share/doc/$name/copyright" <<<"$listing" || fail "$name has no copyright file"
     done
     ;;
 lintian)
