@@ -1,12 +1,11 @@
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # What the install rules of the components share.
 
-set(NUVREL_HOMEPAGE "https://nuvrel.example.org" CACHE STRING
-    "The project's home page, named by the packages and the AppStream metadata")
-set(NUVREL_SCREENSHOT_URL "${NUVREL_HOMEPAGE}/docs/screenshots" CACHE STRING
-    "Where the images of docs/screenshots are published, for software centres")
-
-# nuvrel_version: "nuvrel_version.h" with NUVREL_VERSION, the project version, for the programs'
-# --version.
+# nuvrel_version: "nuvrel_version.h" with NUVREL_VERSION, the project version, and
+# NUVREL_VERSION_NOTICE, the copyright, licence and home page lines of cmake/ProjectFacts.cmake,
+# for the programs' --version.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version/nuvrel_version.h.in
     ${PROJECT_BINARY_DIR}/generated/nuvrel_version.h @ONLY)
 add_library(nuvrel_version INTERFACE)
@@ -26,7 +25,8 @@ endif()
 
 # nuvrel_man_page(<program target> NAME <one-line summary> COMPONENT <install component>
 #                 [INCLUDE <.h2m file>] [SUBCOMMANDS])
-# Builds <program>.1.gz from the program's --help with help2man and installs it in section 1.
+# Builds <program>.1.gz from the program's --help and --version (name, version, copyright and
+# licence) with help2man and installs it in section 1.
 # INCLUDE adds hand-written sections (help2man's include format); SUBCOMMANDS adds a COMMANDS
 # section with the --help of every subcommand of a CLI11 program.
 function(nuvrel_man_page program)
@@ -54,7 +54,7 @@ function(nuvrel_man_page program)
     endif()
     add_custom_command(OUTPUT ${page_file}.gz
         COMMAND ${NUVREL_HELP2MAN} --no-info --section=1 "--name=${page_NAME}"
-            --version-string=${PROJECT_VERSION} "--manual=User Commands" --source=Nuvrel
+            "--manual=User Commands" --source=Nuvrel
             ${includes} --output=${page_file} $<TARGET_FILE:${program}>
         # A CLI11 option group ("[Option Group: Faults]", "Options:") becomes a subsection.
         COMMAND sed -i -e

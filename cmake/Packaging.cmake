@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Debian packages: one per install component, all from one build under /usr.
 #   libvelk-series0     library   the shared library (named after its SONAME) and the udev rule
 #   libvelk-series-dev  development  header, .so link, pkg-config file
@@ -5,9 +8,6 @@
 #   nuvrel-cli          cli       the command-line tool, its manual page and bash completion
 #   velk-sim            simulator the virtual device and its manual page
 # scripts/package builds them; tests/package checks them with lintian.
-
-set(NUVREL_PACKAGE_MAINTAINER "Nuvrel developers <nuvrel@example.org>" CACHE STRING
-    "Maintainer field of the Debian packages")
 
 set(nuvrel_library_package libvelk-series0)
 set(nuvrel_packages
@@ -25,14 +25,14 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME nuvrel)
 set(CPACK_PACKAGE_VENDOR Nuvrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "${NUVREL_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_CONTACT "${NUVREL_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The build keeps its debug information; the packages do not.
 set(CPACK_STRIP_FILES TRUE)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${NUVREL_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${NUVREL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SOURCE nuvrel)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${NUVREL_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -114,7 +114,6 @@ the programs or test them without hardware.")
 execute_process(COMMAND date -u -R -d "${NUVREL_RELEASE_DATE}"
     OUTPUT_VARIABLE NUVREL_CHANGELOG_DATE OUTPUT_STRIP_TRAILING_WHITESPACE
     COMMAND_ERROR_IS_FATAL ANY)
-string(SUBSTRING "${NUVREL_RELEASE_DATE}" 0 4 NUVREL_COPYRIGHT_YEAR)
 set(nuvrel_debian_docs ${PROJECT_BINARY_DIR}/debian)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/copyright.in ${nuvrel_debian_docs}/copyright
     @ONLY)

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Warnings are errors in every target of this project.
 function(nuvrel_warnings target)
     if(MSVC)

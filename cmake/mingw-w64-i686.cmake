@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)

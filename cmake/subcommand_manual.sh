@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Prints a help2man include file whose COMMANDS section holds the --help of every command of a
 # CLI11 program that has subcommands, one subsection per runnable command ("prog rom write"), so
 # the manual page says what `prog --help` leaves to `prog rom write --help`.

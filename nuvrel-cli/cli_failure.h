@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How a command ends when it cannot do its job: an exit code and the one line for stderr.
 #pragma once
 

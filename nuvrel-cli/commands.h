@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The command groups of nuvrel-cli. Each Add function registers its subcommands on the app and,
 // when one of them is chosen, stores the action to run after parsing in `action`.
 #pragma once

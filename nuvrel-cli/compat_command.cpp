@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli compat [--set NAME]: the compatibility set of the Brivo model.
 #include <CLI/CLI.hpp>
 

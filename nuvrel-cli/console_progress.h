@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The command-line face of a long operation. On a terminal it redraws one line with the status
 // word, sector, bar, percentage, speed, elapsed time and ETA; otherwise it prints each new status
 // word on a line of its own, so logs and scripts get plain text.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What nuvrel-cli does around every use of the device: library messages as stderr lines, the
 // busy flag, and an open device that is closed on every path.
 #pragma once

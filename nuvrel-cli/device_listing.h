@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The library's device listing as nuvrel-cli shows it: for the devices command, and for the
 // list a device command prints when it cannot tell which device was meant.
 #pragma once

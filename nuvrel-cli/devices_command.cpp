@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli devices: the Velk devices and running velk-sim devices, and on request the other
 // USB devices that have the protocol's interface, so a user can find the ID of theirs.
 #include <CLI/CLI.hpp>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What nuvrel-cli doctor checks, in order, on a machine seen through a root folder (the real
 // "/" when run, a scratch folder in tests) and the library's device listing.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli doctor: why a device is or is not found, one check at a time, with the fix.
 #include <CLI/CLI.hpp>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // rom write --each-device: the same command once per attached device, in parallel, one child
 // process each (the library's state is per process), with a line per device and a summary.
 // --wait-for N keeps going as devices are plugged in until N of them have been programmed.

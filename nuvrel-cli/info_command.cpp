@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli info [--json]: what the device information page shows, plus model and capacities.
 #include <CLI/CLI.hpp>
 

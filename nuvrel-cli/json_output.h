@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // JSON as nuvrel-cli prints it: indented, and ASCII only, so that no byte from a file or the
 // device (control characters and DEL included) reaches the terminal unescaped.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli: the Velk series device from the command line, over the same engines as Nuvrel.
 #include <CLI/CLI.hpp>
 
@@ -31,7 +34,7 @@ int main(int argc, char** argv) {
     using namespace nuvrel::cli;
     CLI::App app("Program, read and inspect Velk series cartridge storage devices", "nuvrel-cli");
     app.require_subcommand(1);
-    app.set_version_flag("--version", "nuvrel-cli " NUVREL_VERSION);
+    app.set_version_flag("--version", "nuvrel-cli " NUVREL_VERSION "\n" NUVREL_VERSION_NOTICE);
     CommandAction action;
     AddInfoCommand(app, action);
     AddRomCommands(app, action);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Texts that come from files, the device or the user's arguments may hold any byte. Control
 // characters would drive the user's terminal and bytes that are not text (erased flash reads as
 // 0xFF) mean nothing to it. JSON output escapes them instead (json_output.h).

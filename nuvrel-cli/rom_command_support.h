@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the ROM commands share: the image and patches a write or a verify takes, the device's
 // capacity, and what is said about a dump or an image once it is done.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli rom convert IN OUT: the plain .bin of an SMD or byte-swapped image.
 #include <CLI/CLI.hpp>
 

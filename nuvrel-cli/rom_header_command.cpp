@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli rom header [IMAGE | --device] and rom fix-checksum IMAGE [OUTPUT].
 #include <CLI/CLI.hpp>
 

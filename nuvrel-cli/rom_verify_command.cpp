@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli rom verify IMAGE: compare the device's ROM with an image without writing anything.
 #include <CLI/CLI.hpp>
 

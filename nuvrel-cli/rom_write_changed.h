@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // rom write --changed-only [--watch]: reprogram only the sectors that differ from the image, once
 // or every time the image file changes.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli sram convert IN OUT --to LAYOUT: a save file in another layout, without a device.
 #include <CLI/CLI.hpp>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The save-file layouts on the command line: their names, the refusal of a file whose layout is
 // not known, and what --format means.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli udev-rule: the udev rule for the built-in IDs, the ID files' and the ones given,
 // ready for /etc/udev/rules.d.
 #include <CLI/CLI.hpp>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long the user-interface thread is held while the "ROM memory" page programs an image: the
 // real CROMPage, runner and engine against whatever device the library finds (scripts/bench-ui
 // starts a velk-sim --speed full for it). A heartbeat timer on the user-interface thread fires

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Grabs the finished pages of the main sheet against an in-process virtual device, for the
 // documentation: nuvrel-screenshots <output folder>. Run it with QT_QPA_PLATFORM=offscreen.
 #include <velk_sim/sim_harness.h>

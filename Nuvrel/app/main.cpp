@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include <cstdio>
 #include <cstring>
 
@@ -10,7 +13,7 @@ int main(int argc, char** argv) {
     // package checks); the window itself takes no command line.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Nuvrel %s\n", NUVREL_VERSION);
+            std::printf("Nuvrel %s\n%s\n", NUVREL_VERSION, NUVREL_VERSION_NOTICE);
             return 0;
         }
     }

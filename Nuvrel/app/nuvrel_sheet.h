@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program's main window: a dialog holding the six task pages as tabs and one "E&xit" button.
 // It owns what the pages share (the runner, the selected image, the patch list) and hands each
 // page what it uses. It refuses to close while a device operation runs, so no worker outlives

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs one long device operation at a time on a worker thread: the device held through the gate,
 // the page's controls disabled while it runs and enabled on every way out, and the progress,
 // status, "Sector:" and elapsed-time updates applied on the user-interface thread.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Asking the device a short question from a page, on the user-interface thread: the busy check,
 // the wait cursor while the device may hold the window, the quiet query that lets a refused open
 // be reported with its reason, and the library's own "Device Not Detected!" when there simply is

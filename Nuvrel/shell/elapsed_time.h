@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Process Time:" counter: seconds, minutes and hours advanced one tick at a time. Hours are
 // held in eight bits, so the display wraps after 255:59:59.
 #pragma once

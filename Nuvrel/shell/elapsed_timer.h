@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Drives a page's "Process Time:" field: once started it shows the elapsed time one tick after
 // another until stopped. It lives on the user-interface thread; the ticks are counted, no clock
 // is read, so a stopped timer never touches the field again.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Paths and names as the engines take and give them: bytes in the platform's file-name encoding.
 // The device's name slots hold such bytes too (the stored name is made from a path).
 #pragma once

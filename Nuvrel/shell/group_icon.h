@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The small picture at the left of a group box, drawn from the program's own SVG icons.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Shows the device library's own messages ("Device Not Detected!", unrecognised chips) as the
 // program's message boxes, whichever thread the library raised them on. Why a device could not be
 // opened (another program uses it, no permission) is kept instead: pages show it where the user

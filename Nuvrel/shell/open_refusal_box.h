@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Tells the user why the device could not be opened when they asked for it (a button press) and
 // the library knew why: another program has the device, or the user may not open it. A page
 // coming to the front is no such request and shows nothing.

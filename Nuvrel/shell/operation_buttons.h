@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Which buttons and check boxes each long device operation disables when it starts and enables
 // when it ends. The ROM and save RAM pages hand over their own controls as typed members, so the
 // rules live in one table and no caption is ever searched for.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The controls of the page that started a device operation: what the worker drives while it runs
 // and which buttons it disables at the start and enables on every way out.
 #pragma once

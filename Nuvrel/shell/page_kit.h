@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The pieces the pages are built from, so that every page's buttons, fields and help texts look
 // and are found (by object name) the same way.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // File dialogs that start in the folder remembered for their kind and remember the folder of the
 // file the user confirms. A cancelled dialog stores nothing.
 #pragma once

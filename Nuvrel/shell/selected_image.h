@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The ROM image the user selected, with "In File" on the "ROM memory" page or with "Browse" on the
 // "Extended ROM info" page. The sheet owns it and hands it to the pages that read or replace it
 // (ROM, Extended ROM info, patches); every change notifies them.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The per-user store of remembered folders: string values under one key, opened and closed on
 // every call. On Windows the key lives under HKEY_CURRENT_USER; elsewhere it is the ordinary
 // per-user Qt settings file of the organisation "Nuvrel", group "Params".

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A page of the main sheet: its tab caption, a hook run once when the page is first shown, and a
 // hook run each time its tab is brought to the front.
 #pragma once

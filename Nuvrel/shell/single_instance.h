@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One running copy per user session. The first copy listens on a local socket named after the
 // program's title and the user; a later start connects, asks it to come to the front and ends.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs a piece of code on the thread that owns a QObject and waits until it has run there.
 // Worker threads use it for every widget update; called on that thread it simply runs the code.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How a worker's page updates reach the user-interface thread. Each update is applied there
 // before the worker goes on, in the order sent: normally as a blocking queued call, and while the
 // user-interface thread waits for a run that may end at once, by that thread itself. The wait so

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every message box and file dialog of the program goes through UserPrompts, so widget tests can
 // answer them and see exactly what the user would have been shown.
 #pragma once

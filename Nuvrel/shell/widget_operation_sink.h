@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // An OperationSink bound to a page's widgets. Every call made on a worker thread is applied on
 // the user-interface thread before the call returns, so updates arrive in the order sent.
 #pragma once

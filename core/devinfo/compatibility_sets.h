@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The compatibility sets of the Brivo model: which set the device presents the cartridge with,
 // trading ROM size against save-RAM support. One table for the page and `nuvrel-cli compat`.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the device says about itself: both controllers' information records, the erase counter
 // and, where asked for, its model and capacities. The "Velk Device Info" page and `nuvrel-cli
 // info` show it; this is Qt-free. Callers leave the device alone while the busy flag is set.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Brivo model shows either its ROM or its save RAM at byte 0x200000; the compatibility
 // command switches between them. Every operation that reads or writes there switches first.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A request to stop a long operation at its next block boundary. Another thread, or a signal
 // handler, asks; the engine checks between blocks. The program's pages have no cancel; nuvrel-cli
 // asks on Ctrl-C.

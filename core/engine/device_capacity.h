@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The device's ROM capacity and save-RAM value, as the library's GetMaxSize reports them. The
 // library opens and closes the device itself for this query.
 #pragma once

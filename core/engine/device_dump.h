@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Copying a stretch of device memory into a file, block by block, the way the ROM and save-RAM
 // read-backs both do it: the destination is replaced only when every block was read and written.
 // Qt-free. The caller owns the busy flag.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Gives the device to one long operation at a time, in the program and in the command line alike.
 //
 // The library's busy flag cannot do this alone: a failing command clears it while the operation

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One OpenVelkDevice ... CloseVelkDevice bracket, closed on every way out, that also tells whether
 // every transfer since it opened went through.
 //

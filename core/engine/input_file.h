@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A file the engines read: an image, a save file or a patch file. Only regular files qualify: a
 // directory, a device such as /dev/zero, a FIFO or a socket would block, never end or mean
 // nothing, so it is refused before anything is read from it.

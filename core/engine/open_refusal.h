@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Why the device could not be opened, as a value. The library tells the reason (another program
 // has the device, no permission) only to its message handler, on whichever thread tried the open.
 // Each front end's handler passes it on to noteIfOpenRefusal; whoever tried the open collects it

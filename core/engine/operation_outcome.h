@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How a long device operation ended. Shared by the ROM and save-RAM engines so that both front
 // ends (the pages and nuvrel-cli) can map outcomes to messages and exit codes in one place.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a long device operation reports while it runs. The GUI binds it to a page's progress bar,
 // status line, "Sector:" field, "Fast Erase" box and "Process Time:" field; the CLI draws a
 // terminal progress line. Engines never know which.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // An output file that replaces its destination only when the whole run succeeded: data goes to a
 // scratch file in the folder of the real target (see scratch_file.h: nothing is left of it when
 // the process is killed, or a leftover that the next run into the folder removes), which commit()

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The units sizes are shown in: megabits of 131072 bytes for ROM (device capacities rounded down,
 // file sizes rounded up) and kilobytes of 1024 bytes for save RAM.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Outcome texts that say where a run failed, shared by the ROM and save-RAM runs.
 #pragma once
 

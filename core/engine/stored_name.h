@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Names kept in the device's 64-byte file-name slots: slot 0 holds the name of the programmed ROM
 // image, slot 2 the name of the save file written last. One rule for making, reading and storing
 // them, shared by every operation and page.

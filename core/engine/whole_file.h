@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Files small enough to convert in memory (save files, ROM images): read whole, and written so
 // that the destination is replaced only by a complete copy.
 #pragma once

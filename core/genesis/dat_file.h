@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Logiqx XML DAT files, the format dump databases publish: games, each with the ROM files it is
 // made of and their size, CRC32 and SHA-1. A dump is known when one of those files matches it.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How much of a whole-capacity dump is the game: a cartridge larger than its game reads as the
 // game followed by erased flash (0xFF). Games come in powers of two of at least 128 KiB, so the
 // kept length is the data's end rounded up to one; a game that happens to end in 0xFF bytes

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The steps on flash that the whole-image write and the changed-sector write share. A step that
 // fails records the run's outcome and returns false, as the runs' own steps do; the device
 // commands each step sends, and their order, are the same for both writes.

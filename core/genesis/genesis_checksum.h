@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Genesis header checksum: the 16-bit sum of the image's big-endian words from byte 0x200 to
 // its end (an odd last byte counts as the high byte of a word), kept at 0x18E of the header.
 // Games check it at boot, so an image whose checksum disagrees may show a red screen on hardware.

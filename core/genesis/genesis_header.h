@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Genesis ROM header (bytes 0x100 ... 0x1AF of an image) read from a file or from the device,
 // and the texts the "Extended ROM info" page shows for its fields.
 #pragma once

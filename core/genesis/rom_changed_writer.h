@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Reprogramming only the sectors whose content differs from an image: the device's ROM is read
 // sector by sector and compared with the image (patches applied), and only the differing sectors
 // are erased, written and, when asked, verified. The device then holds exactly what a full write

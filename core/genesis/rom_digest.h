@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Checksums that tell whether a dump or an image is the one a dump database lists: CRC32 (zlib)
 // and SHA-1 (Nettle), of a whole file or of bytes in memory.
 #pragma once

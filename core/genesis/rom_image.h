@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Checks of a Genesis ROM image on disk before it is programmed, and the size message of a write.
 // No device access here.
 #pragma once

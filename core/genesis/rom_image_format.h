@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // ROM image layouts other than the plain .bin the device holds: SMD images (a 512-byte header,
 // then 16 KiB blocks with the odd bytes first) and byte-swapped images. Programming either as it
 // is fills the cartridge with garbage, so a recognised one is converted in memory; an image with

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Reading the device's ROM back into a file, and the short queries the ROM page's "Out File" makes
 // about the ROM the device holds. Qt-free. Callers keep the device alone while another operation
 // has the busy flag set, and own the flag for ReadRom.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Comparing the ROM in the device with an image, without writing anything: is this cartridge
 // programmed with that image (patches applied as a write would)? Qt-free; the caller owns the
 // busy flag.

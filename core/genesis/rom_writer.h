@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Programming a Genesis ROM image into the device's flash: the whole write run, from opening the
 // device to the closing read, reporting through an OperationSink. Qt-free; the GUI runs it on a
 // worker thread, nuvrel-cli directly. The caller owns the busy flag (set before, cleared after).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Which of the device's sectors must be reprogrammed for it to hold what a full write of an image
 // would leave there: every sector a full write erases holds the image's blocks and erased flash
 // (0xFF) after them.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Walking the device's sector table alongside the image blocks: a sector start is recognised only
 // at the current row, the walk moves on only on a match, and it never goes past the table's
 // ending row (empty name) or its 100th row.

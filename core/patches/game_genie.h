@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Genesis Game Genie codes: a 24-bit byte address and a 16-bit data word written as eight letters
 // in two groups of four ("1RZA-AAEA"). Both directions are pure, allocation-free functions so the
 // Add Code dialog can run them on every keystroke.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The patch list keeps its numbers as texts; these helpers turn them back into numbers and out
 // again the way the list shows them.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Patch files: one "ADDRESS:DATA" line per row in list order, CR LF line ends on every platform so
 // files move between systems. Check states and codes are not stored; loading rebuilds the codes.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Strict reading of patches and codes a user types on nuvrel-cli's command line.
 // The patch list itself parses its texts leniently, as its files require; typed input is checked
 // so that a typo is an error, not a patch at address 0.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The patch list: rows kept as the texts the list shows, in insertion order. The texts are the
 // only record of a patch; every use of the numbers parses them back.
 //

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The layouts a Genesis save file comes in, telling them apart, and converting between them.
 // Emulators and other dumpers keep the same save bytes in different shapes; sending one shape as
 // another corrupts the cartridge's save, so a layout that cannot be told apart is refused rather

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The save RAM of the device: its window at byte 0x200000 (one save byte per odd address), the
 // queries the "RAM memory" page makes, the size rule for writes, and the read, write and clear
 // runs. Qt-free. Callers keep the device alone while another operation has the busy flag set, and

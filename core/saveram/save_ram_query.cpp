@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include <velk_series/velk_series.h>
 
 #include "engine/device_capacity.h"

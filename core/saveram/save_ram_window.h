@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The save-RAM window's layout as the transfers see it: one save byte at every odd byte address
 // from kSaveRamBase, nothing at the even ones.
 #pragma once

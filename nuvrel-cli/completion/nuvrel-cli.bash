@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # bash completion for nuvrel-cli                                  -*- shell-script -*-
 # Commands, their options, the choices of --size, --format and --set, and file names where a
 # command takes a file. tests/package checks it against the program's own --help.

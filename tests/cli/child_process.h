@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs the built nuvrel-cli as a child process and collects what it printed.
 #pragma once
 

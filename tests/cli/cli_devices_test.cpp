@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Several velk-sim devices at once: listing them, choosing one with --device, refusing to guess,
 // and the udev rule and ID files a real device needs.
 #include <nlohmann/json.hpp>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A dump that says what it is: the size rom read chose and why, as text and as JSON, and a
 // trimmed dump that replaces an older one only once it is complete.
 #include <nlohmann/json.hpp>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What cartridge dumpers need beyond the program's pages: digests and DAT names after a dump or
 // write, verify without writing, the header checksum, header-sized dumps, larger reads and
 // compact save files.

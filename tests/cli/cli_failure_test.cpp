@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // nuvrel-cli when things go wrong: Ctrl-C in the middle of a run, a device that does not answer
 // its first query, inputs that are not regular files, and arguments that would drive the
 // terminal. Exit codes: 2 bad input, 4 device not answering, 130 interrupted.

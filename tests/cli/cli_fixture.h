@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A private runtime folder (so the child finds only our device), a scratch folder, and an
 // in-process virtual device started on request.
 #pragma once

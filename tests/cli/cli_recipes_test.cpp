@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The recipes of docs/recipes.md, command for command, against a virtual device.
 #include <fstream>
 

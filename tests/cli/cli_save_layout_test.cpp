@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Save files in every layout through the device and back, and the files that are refused.
 #include "cli_fixture.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Exit codes and messages that need no device: usage, bad input, the Game Genie commands, and
 // every device command without a device.
 #include "cli_fixture.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The doctor's checks on a stand-in root: udev rules, sysfs, device nodes and /proc are files
 // the test writes, never the machine's own.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Whole files as bytes, for the images and saves the CLI is given and the files it writes.
 #pragma once
 

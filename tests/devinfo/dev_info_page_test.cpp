@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Velk Device Info" page against a virtual device.
 #include <velk_series/velk_series.h>
 #include <velk_sim/sim_harness.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The device gate: one lease at a time, the busy flag as the library's callers expect it, and the
 // lease given back on every way out.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A refused open comes back from the engine as a value, with the library's own reason, and a
 // reason given to an earlier open is never taken for a later one.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The library's reading of what a device answers: ReadDeviceInfo and the exports built on its
 // records (CompareVersion, ReadRomID, IsVelkBrivo, GetMaxSize, DetectSectorsTables) and the other
 // replies it takes apart (Compatibility, ReadErasingCount, ReadFileName), against a recorder

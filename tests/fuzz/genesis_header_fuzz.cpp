@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // FormatGenesisHeader on any 176 header bytes: every text stays within its field, the numbers
 // keep their formats.
 #include <algorithm>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // LoadPatchFile on any file content (through a regular file, as the page and the CLI read one),
 // and a loaded list must save and load back to the same rows.
 #include <stdlib.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // velk-sim's side of the socket: the frame decoder and what the device does with each message a
 // host sends (the open handshake, bulk transfers, anything else), hosts taking turns.
 //

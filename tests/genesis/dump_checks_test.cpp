@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The checks that tell a good dump: CRC32 and SHA-1, the Genesis header checksum, DAT files.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How much of a whole-capacity dump is kept when its erased tail is dropped.
 #include <gtest/gtest.h>
 

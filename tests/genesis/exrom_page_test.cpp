@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Extended ROM info" page against a virtual device: the header of the selected image and of
 // the ROM in the device, the busy and failure texts, "Browse" and a dropped file.
 #include <velk_series/velk_series.h>

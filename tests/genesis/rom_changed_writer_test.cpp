@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Reprogramming only the changed sectors, against a virtual device: the result is what a full
 // write leaves, and a run that cannot compare erases nothing.
 #include "genesis/rom_changed_writer.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // SMD and byte-swapped images: recognised, converted to the plain image, and plain or headerless
 // images left as they are.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "ROM memory" page against a virtual device: choosing and checking an image, programming it,
 // the device side with "Out File", the read-back, and the enable rules on every way through.
 #include <velk_series/velk_series.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the widget tests of the "ROM memory" and "Extended ROM info" pages share: Genesis images
 // on disk, a virtual device whose erases finish at once, and the pages wired to one shared
 // selection the way the main sheet wires them.

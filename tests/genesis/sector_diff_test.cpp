@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Which sectors an image covers, and when a sector's content differs from what a full write of
 // the image leaves there.
 #include "genesis/sector_diff.h"

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Checks the bash completion of nuvrel-cli against the program's own --help, so that neither can
 # change without the other: at every command it offers exactly the subcommands and the options
 # the help lists, and for an option that takes one of a set, exactly that set.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Add Code" dialog and its parsed edit fields: what the user can type, what the fields show
 // while the two forms follow each other, and what OK and Cancel hand back.
 #include <QClipboard>

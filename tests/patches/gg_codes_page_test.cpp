@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Game ROM Patches" page: the rows it keeps (in the list the user sees and in the sheet's
 // PatchList the ROM write reads), its messages, its enable rules and its patch files.
 #include <QDir>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every long operation against a device that goes away or stops answering at each transfer of the
 // run in turn: the run must end as a true success or as a failure that never shows a success
 // text, sends nothing after the failed transfer and leaves the old destination file as it was.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the engines do with the files they are given: a destination that is read-only, a symbolic
 // link or in a folder that takes no new files, and inputs that are not regular files.
 #include <fcntl.h>

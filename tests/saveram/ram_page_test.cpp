@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "RAM memory" page against an in-process virtual device: what the device ends up holding,
 // the files the page makes, what the user sees and which controls can be used afterwards.
 #include <sys/stat.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Telling save-file layouts apart and converting between them, over one table of cases.
 #include <gtest/gtest.h>
 

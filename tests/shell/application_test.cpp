@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The application object end to end: it claims the single instance, shows the sheet as its main
 // window, lets a second start bring it forward, shows the library's messages and ends when the
 // sheet is closed.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Asking the device from a page: when the device is asked at all, when it is asked again with the
 // library's own message, what problem comes back, and how each problem is worded for the user.
 #include <velk_series/velk_series.h>

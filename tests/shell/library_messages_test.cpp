@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The library's own messages reach the user as the program's message boxes, from any thread.
 #include <velk_series/velk_series.h>
 #include <QtTest>

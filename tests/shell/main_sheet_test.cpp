@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main sheet: its tabs, its one button and the exit guard.
 #include <velk_series/velk_series.h>
 #include <QAbstractButton>

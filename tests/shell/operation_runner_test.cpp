@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The device operation runner: one operation at a time, controls disabled while it runs and
 // enabled on every way out, every update applied on the user-interface thread, and the elapsed
 // time display.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A write from the "ROM memory" page applies the checked rows of the "Game ROM Patches" page to
 // the image in memory: the device gets the patched words, the file on disk stays as it was, and
 // unchecked rows change nothing. Through the real sheet, which owns the list both pages use.

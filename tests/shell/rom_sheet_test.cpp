@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main sheet around the ROM pages: Enter on a page does not end the program, and the sheet
 // keeps one size whichever page is in front.
 #include <velk_series/velk_series.h>

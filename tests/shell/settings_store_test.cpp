@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The remembered folders: exact value names under the one key, and the dialogs around them.
 #include <QDir>
 #include <QFile>

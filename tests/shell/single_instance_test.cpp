@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One copy per user session: a second start hands over to the first and ends.
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A virtual-device fixture for the runs of one engine: the sink they report to, faults that start
 // at a step of the run, and the check that a run refused before the device was opened left no
 // trace.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A USB bus for tests, below the library's USB backend: devices are descriptor records, opening
 // one is recorded and gives a connection that acknowledges every OUT transfer. With
 // FakeUsbSession the library sees only this bus, reads its ID files and device nodes under a

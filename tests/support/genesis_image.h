@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Genesis ROM images for tests: the header and checksum that the pages, the engines and the CLI
 // read, and the SMD file layout.
 #pragma once

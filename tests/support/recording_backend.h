@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A device stand-in for tests: it records every transfer the library makes and answers IN
 // requests from a script.
 //

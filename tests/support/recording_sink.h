@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // An OperationSink that records what an engine reported, in order, so tests can check the status
 // texts and the progress sequence. A hook sees each event as it happens, e.g. to unplug the
 // device once writing has started.

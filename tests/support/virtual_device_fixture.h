@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A test fixture with a virtual device plugged into a private runtime folder, a temp folder for
 // files, and the library's messages captured instead of printed.
 #pragma once

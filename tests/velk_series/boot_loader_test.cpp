@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Bootloader, BootPage, BootNextPage and CalcCRC, with the boot block shared between them.
 #include <string>
 #include <vector>

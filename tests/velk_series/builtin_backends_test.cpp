@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The built-in backends (USB, then virtual devices) on a machine with no device: opening must
 // report "no device" promptly, not hang or pretend.
 #include <gtest/gtest.h>

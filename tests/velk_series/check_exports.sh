@@ -1,4 +1,7 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Fails unless the shared library exports exactly the device commands, the message handler and the device
 # listing and choice.
 set -eu

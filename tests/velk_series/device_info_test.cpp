@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // ReadDeviceInfo, CompareVersion, GetMaxSize, IsVelkBrivo and Compatibility on the wire.
 #include <cstring>
 #include <ostream>

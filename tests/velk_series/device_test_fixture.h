@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Shared helpers for the wire tests: expected command blocks, typical replies and a fixture with
 // the device open on a recorder.
 #pragma once

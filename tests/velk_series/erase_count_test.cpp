@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // ReadErasingCount: read, store and the reset of a counter that was never written.
 #include "device_test_fixture.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A failing transfer at any step of a command clears the busy flag, returns the failure value
 // and stops the command at that transfer.
 #include <cstring>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // EraseSector with its status poll, ReadSector, WriteSector and WriteRamSector on the wire.
 #include <chrono>
 #include <numeric>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Counted open and close with the recorder standing in for the device.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // ReadRomID: the chip type from the data-bus text, or two queries to the chip.
 #include "device_test_fixture.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sector tables: templates, their placement for every chip combination, the 100-row limit.
 #include <cstring>
 #include <string>

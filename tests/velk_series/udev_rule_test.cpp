@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The shipped udev rule must grant access to exactly the devices the USB backend looks for.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Which USB devices the library takes: the ID list (built in and from ID files), the interface
 // shape, the order and the selector, on a fake bus under a scratch root.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the virtual device refuses or flags: the mistakes a host program could make that would
 // hurt a real cartridge. Driven through the library's raw transfers where the command exports
 // would never send such bytes.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Malformed and oversized messages on either end of the socket: neither the library's backend
 // nor the simulator may overrun a buffer, hang past its timeout or stop serving others.
 #include <poll.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sector tables, erase, program and read through the library, checked against what the virtual
 // device's flash and save RAM really hold.
 #include <ostream>

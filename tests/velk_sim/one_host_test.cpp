@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One host per device, as with a claimed USB interface: a second program is refused at open and
 // told why, and a program that closes and reopens is never refused by its own old connection.
 #include <poll.h>

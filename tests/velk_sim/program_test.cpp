@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The velk-sim program as a user runs it: a child process the library finds by its socket.
 #include <signal.h>
 #include <sys/wait.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A virtual device in this process, found by the library through its socket backend, with the
 // library reset and the erase-poll sleep removed for each test.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The full-speed bus model: how many more milliseconds each transfer of a sequence costs, queued
 // with the previous one or not.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "command_line.h"
 
 #include <CLI/CLI.hpp>
@@ -65,7 +68,7 @@ int parseCommandLine(int argc, char** argv, ProgramSettings& settings) {
         "Ctrl-C or SIGTERM. Example:  velk-sim --state ~/velk-dev &  then  Nuvrel",
         "velk-sim"};
     app.get_formatter()->column_width(34);
-    app.set_version_flag("--version", "velk-sim " NUVREL_VERSION);
+    app.set_version_flag("--version", "velk-sim " NUVREL_VERSION "\n" NUVREL_VERSION_NOTICE);
 
     DeviceConfig& config = settings.config;
     ServerOptions& server = settings.server;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // velk-sim's command line: turns the options into a device configuration and server options.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // velk-sim: runs one virtual device until Ctrl-C or SIGTERM.
 #include <pthread.h>
 #include <signal.h>

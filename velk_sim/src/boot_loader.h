@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The boot-loader side of the device: answers the "@" query with 0x42, remembers the selected
 // page, and echoes the checksum (exclusive-or of all bytes) of each 64-byte page it receives.
 // Pages are collected in memory; the simulated firmware itself never changes.

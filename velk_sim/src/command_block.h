@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The 31-byte "USBC" command blocks the host sends, and what each one means.
 #pragma once
 

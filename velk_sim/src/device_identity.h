@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the device says about itself: the information replies of both controllers, the chip
 // query replies, and what the model letter implies.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The small part of the device that is not a memory image: stored file names, the erase counter
 // and the compatibility set. Kept as a text file so a user can read it:
 //

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Transfer-level faults: counts the host's transfers and says which one to swallow, when to
 // unplug and how far to cut a reply.
 #pragma once

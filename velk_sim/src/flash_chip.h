@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One flash chip: cells that only erasing can set to 1, sector and whole-chip erase that take a
 // number of status polls, and the bookkeeping tests assert on.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the device does with one message from a host, without the sockets: the open handshake
 // (the device belongs to one host at a time, as a claimed USB interface does) and the bulk
 // transfers of the host that holds it. The server feeds it what it receives and sends what it

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Small helpers of the harness: preset configurations, socket paths, a private runtime folder.
 #include <stdlib.h>
 

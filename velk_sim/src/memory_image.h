@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A block of device memory, either in this process or mapped from a raw image file so that what
 // the device holds survives a killed simulator and can be inspected with any hex viewer.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The save RAM as the cartridge bus shows it: from byte address 0x200000 on, one save byte at
 // each odd address; even addresses carry no save data and read as a constant.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // SimServer: serves one VirtualDevice on its socket from a background thread. All device state
 // is touched under one mutex, so tests can inspect the device while the library drives it. Like a
 // USB interface claimed by one program, the device belongs to one host at a time: the host that

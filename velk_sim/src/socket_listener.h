@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The listening end of a virtual device: a SOCK_SEQPACKET Unix socket at a path, removed again
 // only if it is still the one this listener created.
 #pragma once

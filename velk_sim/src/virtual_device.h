@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The device's firmware: a state machine fed by the host's bulk OUT transfers (command blocks
 // and their data phases) that prepares the bytes the next bulk IN requests collect.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long transfers occupy a full-speed USB bus: 64-byte bulk packets, 1 ms frames, at most 19
 // bulk packets per frame. A transfer the host submitted only after the previous one completed
 // starts on the next frame; one it queued together with the previous one fills that one's last

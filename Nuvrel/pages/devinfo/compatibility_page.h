@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Compatibility setup" page: shows the compatibility set stored in a Brivo device and stores
 // another. On other models, and while the device is in use, the page is disabled. "Refresh" and
 // "Set" say why a device that is there could not be opened (another program has it, no

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Velk Device Info" page: the device's erase counter, its chips and the versions and
 // crystals of its two controllers. It only reads from the device, each time the page is brought
 // to the front and on "Refresh"; only "Refresh" says why a device that is there could not be

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Extended ROM info" page of the main sheet: the Genesis header of the selected image or of
 // the ROM in the device, read afresh each time the page comes to the front, on "Refresh" and when
 // the source changes. Its "Browse" selects a new image for the "ROM memory" page (through the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "ROM memory" page of the main sheet. Left, "ROM Memory info:": the ROM the device holds and
 // its read-back into a file ("Out File", "Read"). Right, "Disk file info:": an image on disk and
 // its programming ("In File", "Write"). Below, "Operations statistics:" for the running operation.

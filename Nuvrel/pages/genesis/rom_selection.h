@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Selecting a ROM image, shared by the "ROM memory" page's "In File", the "Extended ROM info"
 // page's "Browse" and a file dropped on either page: the device capacity seen at selection, the
 // check of the image and what the selection shows on the ROM page, all kept in SelectedImage.

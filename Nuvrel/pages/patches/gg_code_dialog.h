@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Add Code" dialog: one patch entered either as a hexadecimal address and data word or as a
 // Game Genie code, both forms shown at once and kept in step while the user types. The patch page
 // owns one and reuses it for Add (empty) and Modify (prefilled, address fixed); the values are

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "Game ROM Patches" page of the main sheet: a list of patches (address, data word, Game
 // Genie code, and whether it is applied), entered with the Add Code dialog and saved to or loaded
 // from a patch file. It edits the sheet's PatchList and keeps the list widget in step with it;

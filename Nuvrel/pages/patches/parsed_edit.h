@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The parsed edit: a one-line field that accepts only the characters of its filter (hexadecimal
 // digits, or the Game Genie letters) and shows its text in upper case. It knows nothing of the
 // dialog it sits in: it says what was typed, and the dialog follows its text changes.

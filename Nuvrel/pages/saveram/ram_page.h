@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "RAM memory" page of the main sheet: copies the device's save RAM into a Genesis save file
 // (.srm), writes such a file into the device and clears the save RAM. The runs go through the
 // sheet's runner; the page checks sizes, gathers the paths and keeps the enable rules.

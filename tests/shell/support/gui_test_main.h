@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // main() for the widget tests: a private runtime folder (where velk-sim sockets and the
 // single-instance socket live) and a private settings folder, the offscreen platform, and the
 // program's icons, all set up before the QApplication exists.

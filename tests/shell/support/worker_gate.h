@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Holds a test's worker until the test lets it go; opens by itself when the test ends early (a
 // failed check), so a failing test never leaves a worker waiting forever.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 /* velk_series: host-side access to a Velk series cartridge storage device.
  *
  * Plain C interface. Every buffer and record passed in is owned by the caller; the library keeps

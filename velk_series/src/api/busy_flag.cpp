@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The busy flag: one byte that callers use to keep two operations off the device at once.
 #include "core/library_state.h"
 #include "velk_series/velk_series.h"

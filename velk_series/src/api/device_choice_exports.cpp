@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Listing and choosing devices for programs that let the user pick one.
 #include <cstring>
 #include <string>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Counted open and close, and the two raw transfer exports.
 #include <span>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The host side of the device's boot-loader commands. They share the boot block, so bytes one
 // command does not set go out again as the previous boot command left them.
 #include <array>

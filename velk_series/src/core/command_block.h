@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The 31-byte command block that precedes every exchange with the device, and the byte layout
 // every command shares.
 #pragma once

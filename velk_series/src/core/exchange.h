@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The steps a command is made of: send its block, send a data phase, receive a reply. The single
 // steps go through the exported Write and Read, exactly as a caller of those exports would; a
 // block with its phase is queued as one pair, so both can share the bus frames.

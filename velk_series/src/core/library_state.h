@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The library's process-wide state. Everything starts at zero (or at the shared blocks' load-time
 // bytes) and nothing runs at load: the object is constant-initialised.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Erase, read and write of the cartridge memory.
 #include <array>
 #include <cstdint>

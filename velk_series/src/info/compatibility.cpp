@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Compatibility: the stored compatibility set and the mode switches sent before transfers.
 #include <array>
 #include <cstdint>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // ReadDeviceInfo and CompareVersion: the versions and texts of the device's two controllers.
 #include <algorithm>
 #include <array>

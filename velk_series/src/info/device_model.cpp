@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // IsVelkBrivo and GetMaxSize: the model table and the two exports that read it.
 #include "info/device_model.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // What the model letter (the suffix of the data-bus firmware version) says about a device.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // ReadErasingCount: the device's erase counter, read (mode 0) or stored (mode 1).
 #include <array>
 #include <cstdint>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // ReadFileName and WriteFileName: the names kept in the device's three name slots.
 #include <cstdint>
 #include <cstring>

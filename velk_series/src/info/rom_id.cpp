@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // ReadRomID: which flash chip is fitted, from the data-bus text or by asking the chip.
 #include <array>
 #include <cstdint>

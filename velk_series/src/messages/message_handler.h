@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The library's own messages to the user. The program installs a handler that shows them in its
 // windows; without one they go to stderr.
 #pragma once

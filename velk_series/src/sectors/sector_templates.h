@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The built-in sector layouts of the known flash chips. Each template ends with a row whose name
 // is empty; identifier and chip index are 0 in every row.
 #pragma once

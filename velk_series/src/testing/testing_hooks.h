@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Hooks for the library's own tests and for tests of code built on it. Not exported from the
 // shared library; link velk_series_core to use them.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Which device OpenVelkDevice takes when several are attached. Without a selector it is the
 // first in the backends' order (USB devices by bus and port number, then velk-sim devices by
 // socket path); a program that lets the user choose sets a selector first.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Pipes as opened handles. Both pipes of one device share one Connection (a USB interface can
 // be claimed only once), which is released when its last pipe is closed.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The one-after-the-other pairs, for transports that cannot queue (the Windows driver, the test
 // recorder): the second transfer starts only once the first has completed in full.
 #include "transport/transport.h"

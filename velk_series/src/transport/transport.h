@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The seam between the command exports and whatever carries the bytes: a USB device through
 // libusb or the Windows driver, a running velk-sim behind a Unix socket, or a test recorder.
 // Nothing above this file knows which one it talks to.

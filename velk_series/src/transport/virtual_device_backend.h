@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Virtual devices (velk-sim) listening on Unix-domain sockets, found after real USB devices.
 #pragma once
 

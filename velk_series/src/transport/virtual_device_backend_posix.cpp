@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Virtual devices (velk-sim) reached over Unix-domain SOCK_SEQPACKET sockets. Each transfer is
 // one request message answered by one reply message (virtual_device_protocol.h); every wait is
 // bounded by the timeout the caller passes.

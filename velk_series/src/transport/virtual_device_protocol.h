@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The wire format between the library's virtual-device backend and velk-sim. Both sides include
 // this one header, so they cannot drift apart.
 //

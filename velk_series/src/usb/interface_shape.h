@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Whether a USB device has the interface the Velk protocol runs on: one bulk IN and one bulk OUT
 // endpoint with 64-byte packets. A listed ID on a device of another shape is most likely a wrong
 // entry in an ID file; talking to it would send command blocks to something else.

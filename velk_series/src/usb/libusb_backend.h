@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // USB devices through libusb-1.0 (Linux). "PIPE00" is the interface's bulk IN endpoint and
 // "PIPE01" its bulk OUT endpoint. Paths look like "usb:<bus>-<port>.<port>...".
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Velk devices on the USB bus: a device is taken when its ID is listed and it has the protocol's
 // interface; a listed device of another shape is refused with that reason rather than skipped,
 // so the user hears why it is not used.

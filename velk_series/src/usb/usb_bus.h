@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The USB bus as the Velk backend needs it: what is attached (from descriptors the system keeps,
 // nothing is sent to a device to list it) and opening one device's bulk pipes. libusb provides
 // the real one; tests put a fake in its place.

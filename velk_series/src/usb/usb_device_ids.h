@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The USB devices the library drives without being told (users add others in ID files, see
 // usb_id_list.h). The udev rule shipped in velk_series/udev is checked against this list by a
 // test, so add new IDs here and there together.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The USB IDs the library takes as Velk devices: the built-in ones (usb_device_ids.h), then those
 // in the system-wide ID file and in the user's own, one "VVVV:PPPP [description]" a line.
 // Real hardware may report an ID nobody has told us yet; these files let a user add it without

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // In-process virtual Velk device for tests.
 //
 // A SimServer runs one simulated device on a Unix socket, exactly where the velk_series library
