@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nuvrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The bytes a ROM write programs, a verify compares and a changed-sector write diffs against,
 // made once from the file the user chose: an SMD or byte-swapped file converted to the plain
 // image, the ticked patches applied, and the last block filled up with erased flash (0xFF) so
