@@ -76,7 +76,7 @@ class UsbRomPageTest : public QObject {
         m_node->setFaults(0, faults);
         Pages pages;
         RecordingPrompts prompts;
-        const QString output = m_folder.filePath(QStringLiteral("readback.bin"));
+        const QString output = m_folder.filePath(QStringLiteral("unplugged.bin"));
         prompts.paths = {m_folder.image("game.bin", romtest::genesisImage(0x8000)), output};
         pages.rom.inFileButton()->click();
         pages.rom.outFileButton()->click();
