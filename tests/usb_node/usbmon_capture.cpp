@@ -36,7 +36,7 @@ struct [[gnu::packed]] UsbmonHeader {
 };
 static_assert(sizeof(UsbmonHeader) == 64);
 
-// usbmon numbers transfer types as the USB spec: 0 isochronous, 1 interrupt, 2 control, 3 bulk.
+// usbmon numbers transfer types as USB itself does: 0 isochronous, 1 interrupt, 2 control, 3 bulk.
 std::uint8_t usbmonType(std::uint8_t usbfsType) {
     switch (usbfsType) {
         case 0:
