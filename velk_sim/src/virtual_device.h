@@ -39,6 +39,8 @@ class VirtualDevice {
     void connectionClosed(int connection);
     // Forgets what is left of the pending reply (the device sent a short reply).
     void discardReply() { reply_.reset(); }
+    // Whether the device has bytes for the next IN request (a USB device NAKs until it does).
+    bool replyPending() const { return reply_.has_value(); }
     // Code of the command whose reply is pending or was last taken.
     std::uint8_t replyCommand() const { return replyCommand_; }
 

@@ -82,6 +82,7 @@ struct BulkInterface {
     std::uint8_t inEndpoint = 0;
     std::uint8_t outEndpoint = 0;
     std::size_t inPacketSize = 64;
+    bool reattachDriver = false;  // a kernel driver was detached to claim it
 };
 
 // A claim another program holds and a device node the user may not open are reasons the user can
@@ -163,85 +164,62 @@ UsbDeviceRecord recordOf(libusb_device* device, const libusb_device_descriptor& 
     return record;
 }
 
-TransferStatus statusOf(int error) {
-    switch (error) {
-        case LIBUSB_SUCCESS:
-            return TransferStatus::Ok;
-        case LIBUSB_ERROR_TIMEOUT:
-            return TransferStatus::TimedOut;
-        case LIBUSB_ERROR_NO_DEVICE:
-            return TransferStatus::NoDevice;
-        default:
-            return TransferStatus::Failed;
-    }
-}
-
-TransferStatus statusOf(libusb_transfer_status status) {
-    switch (status) {
-        case LIBUSB_TRANSFER_COMPLETED:
-            return TransferStatus::Ok;
-        case LIBUSB_TRANSFER_TIMED_OUT:
-        case LIBUSB_TRANSFER_CANCELLED:  // only ever cancelled for running out of time
-            return TransferStatus::TimedOut;
-        case LIBUSB_TRANSFER_NO_DEVICE:
-            return TransferStatus::NoDevice;
-        default:
-            return TransferStatus::Failed;
-    }
-}
-
-// One asynchronous bulk transfer. Submitted without a libusb timeout: the pair that owns it
-// keeps the time, so that it can withdraw the transfer queued behind before the one in front.
-class AsyncTransfer {
+// One bulk transfer together with the memory it moves. The transfer owns its buffer, so the
+// kernel can never complete it into memory that belongs to anyone else; a caller's data is
+// copied in before the submit and out after the completion. It is freed only once libusb has
+// given it back (or the device handle it was submitted on has been closed).
+class Transfer {
   public:
-    AsyncTransfer() : transfer_(libusb_alloc_transfer(0)) {}
-    ~AsyncTransfer() {
-        // A transfer libusb still holds must not be freed; one that never came back is leaked,
-        // and so is the flag its callback will still write.
-        if (transfer_ != nullptr && !inFlight()) {
+    explicit Transfer(std::size_t size) : transfer_(libusb_alloc_transfer(0)), buffer_(size) {}
+    ~Transfer() {
+        if (transfer_ != nullptr) {
             libusb_free_transfer(transfer_);
-        } else if (transfer_ != nullptr) {
-            static_cast<void>(done_.release());
         }
     }
-    AsyncTransfer(const AsyncTransfer&) = delete;
-    AsyncTransfer& operator=(const AsyncTransfer&) = delete;
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
 
-    bool submit(libusb_device_handle* handle, std::uint8_t endpoint, std::uint8_t* buffer,
-                std::size_t size) {
+    std::uint8_t* data() { return buffer_.data(); }
+    std::size_t size() const { return buffer_.size(); }
+
+    // LIBUSB_SUCCESS or libusb's error for the submit. No libusb timeout: the caller keeps the
+    // time, so that it can withdraw a transfer queued behind one that ran out of it.
+    int submit(libusb_device_handle* handle, std::uint8_t endpoint) {
         if (transfer_ == nullptr) {
-            return false;
+            return LIBUSB_ERROR_NO_MEM;
         }
-        libusb_fill_bulk_transfer(transfer_, handle, endpoint, buffer, static_cast<int>(size),
-                                  &AsyncTransfer::finished, done_.get(), 0);
-        *done_ = 0;
-        submitted_ = libusb_submit_transfer(transfer_) == LIBUSB_SUCCESS;
-        return submitted_;
+        endpoint_ = endpoint;
+        libusb_fill_bulk_transfer(transfer_, handle, endpoint, buffer_.data(),
+                                  static_cast<int>(buffer_.size()), &Transfer::finished, this, 0);
+        done_ = 0;
+        const int error = libusb_submit_transfer(transfer_);
+        submitted_ = error == LIBUSB_SUCCESS;
+        return error;
     }
 
-    bool inFlight() const { return submitted_ && *done_ == 0; }
-    int* doneFlag() { return done_.get(); }
+    std::uint8_t endpoint() const { return endpoint_; }
+    bool inFlight() const { return submitted_ && done_ == 0; }
+    int* doneFlag() { return &done_; }
     void cancel() {
         if (inFlight()) {
             libusb_cancel_transfer(transfer_);
         }
     }
-    TransferResult result() const {
-        if (!submitted_ || *done_ == 0) {
-            return {TransferStatus::Failed, 0};
-        }
-        return {statusOf(transfer_->status),
-                static_cast<std::size_t>(std::max(transfer_->actual_length, 0))};
+    libusb_transfer_status status() const { return transfer_->status; }
+    std::size_t actual() const {
+        return std::min(static_cast<std::size_t>(std::max(transfer_->actual_length, 0)),
+                        buffer_.size());
     }
 
   private:
     static void LIBUSB_CALL finished(libusb_transfer* transfer) {
-        *static_cast<int*>(transfer->user_data) = 1;
+        static_cast<Transfer*>(transfer->user_data)->done_ = 1;
     }
 
     libusb_transfer* transfer_;
-    // On the heap: a transfer that never comes back still has somewhere to say so.
-    std::unique_ptr<int> done_ = std::make_unique<int>(0);
+    std::vector<std::uint8_t> buffer_;
+    std::uint8_t endpoint_ = 0;
+    int done_ = 0;
     bool submitted_ = false;
 };
 
@@ -249,19 +227,38 @@ class AsyncTransfer {
 class UsbConnection final : public Connection {
   public:
     UsbConnection(std::shared_ptr<UsbContext> context, DeviceHandlePtr handle,
-                  BulkInterface interface)
-        : context_(std::move(context)), handle_(std::move(handle)), interface_(interface) {}
+                  BulkInterface interface, std::string path)
+        : context_(std::move(context)),
+          handle_(std::move(handle)),
+          interface_(interface),
+          path_(std::move(path)) {}
 
-    ~UsbConnection() override { libusb_release_interface(handle_.get(), interface_.number); }
+    ~UsbConnection() override {
+        // Transfers given up on get one last short chance to come back...
+        for (auto& transfer : parked_) {
+            transfer->cancel();
+        }
+        const auto last = Clock::now() + kLastChance;
+        for (auto& transfer : parked_) {
+            await(*transfer, last);
+        }
+        if (!gone_) {
+            libusb_release_interface(handle_.get(), interface_.number);
+            if (interface_.reattachDriver) {
+                libusb_attach_kernel_driver(handle_.get(), interface_.number);
+            }
+        }
+        // ...then the handle is closed, which ends whatever the kernel still held: only now may
+        // their buffers go.
+        handle_.reset();
+        parked_.clear();
+    }
 
     TransferResult bulkOut(std::span<const std::uint8_t> data,
                            std::chrono::milliseconds timeout) override {
-        int sent = 0;
-        // libusb takes a non-const buffer for both directions; an OUT transfer only reads it.
-        const int error = libusb_bulk_transfer(
-            handle_.get(), interface_.outEndpoint, const_cast<unsigned char*>(data.data()),
-            static_cast<int>(data.size()), &sent, timeoutOf(timeout));
-        return {statusOf(error), static_cast<std::size_t>(std::max(sent, 0))};
+        auto transfer = std::make_unique<Transfer>(data.size());
+        std::copy(data.begin(), data.end(), transfer->data());
+        return single(std::move(transfer), interface_.outEndpoint, timeout).result;
     }
 
     TransferResult bulkIn(std::span<std::uint8_t> buffer,
@@ -269,96 +266,140 @@ class UsbConnection final : public Connection {
         // A request that is not a whole number of packets is read through a rounded-up buffer,
         // so a device that answers with a full packet does not overflow it; only the bytes
         // asked for are handed back.
-        const std::size_t packet = interface_.inPacketSize;
-        const std::size_t rounded = (buffer.size() + packet - 1) / packet * packet;
-        std::uint8_t* target = buffer.data();
-        if (rounded != buffer.size()) {
-            bounce_.assign(rounded, 0);
-            target = bounce_.data();
+        auto transfer = std::make_unique<Transfer>(roundedToPackets(buffer.size()));
+        Outcome outcome = single(std::move(transfer), interface_.inEndpoint, timeout);
+        TransferResult& result = outcome.result;
+        if (result.ok() && outcome.transfer != nullptr) {
+            result.count = std::min(result.count, buffer.size());
+            std::copy_n(outcome.transfer->data(), result.count, buffer.data());
         }
-        int received = 0;
-        const int error =
-            libusb_bulk_transfer(handle_.get(), interface_.inEndpoint, target,
-                                 static_cast<int>(rounded), &received, timeoutOf(timeout));
-        const std::size_t count =
-            std::min(static_cast<std::size_t>(std::max(received, 0)), buffer.size());
-        if (target != buffer.data()) {
-            std::memcpy(buffer.data(), target, count);
-        }
-        return {statusOf(error), count};
+        return result;
     }
 
     QueuedResult outThenOut(std::span<const std::uint8_t> first,
                             std::span<const std::uint8_t> second,
                             std::chrono::milliseconds timeout) override {
-        // libusb takes a non-const buffer for both directions; an OUT transfer only reads it.
-        return queuePair(first, interface_.outEndpoint, const_cast<std::uint8_t*>(second.data()),
-                         second.size(), timeout);
+        auto tail = std::make_unique<Transfer>(second.size());
+        std::copy(second.begin(), second.end(), tail->data());
+        return queuePair(first, std::move(tail), interface_.outEndpoint, timeout).result;
     }
 
     QueuedResult outThenIn(std::span<const std::uint8_t> first, std::span<std::uint8_t> second,
                            std::chrono::milliseconds timeout) override {
         // Read through a whole number of packets, as bulkIn does.
-        const std::size_t packet = interface_.inPacketSize;
-        const std::size_t rounded = (second.size() + packet - 1) / packet * packet;
-        std::uint8_t* target = second.data();
-        if (rounded != second.size()) {
-            bounce_.assign(rounded, 0);
-            target = bounce_.data();
-        }
-        QueuedResult result = queuePair(first, interface_.inEndpoint, target, rounded, timeout);
-        result.second.count = std::min(result.second.count, second.size());
-        if (target != second.data()) {
-            std::memcpy(second.data(), target, result.second.count);
+        auto tail = std::make_unique<Transfer>(roundedToPackets(second.size()));
+        PairOutcome outcome = queuePair(first, std::move(tail), interface_.inEndpoint, timeout);
+        QueuedResult& result = outcome.result;
+        if (result.second.ok() && outcome.tail != nullptr) {
+            result.second.count = std::min(result.second.count, second.size());
+            std::copy_n(outcome.tail->data(), result.second.count, second.data());
         }
         return result;
     }
 
   private:
     using Clock = std::chrono::steady_clock;
+    // How long a cancelled transfer is waited for before it is parked (the kernel gives a
+    // discarded URB back within a frame or two), and how long parked ones get at the close.
+    static constexpr std::chrono::milliseconds kSettle{1000};
+    static constexpr std::chrono::milliseconds kLastChance{100};
+
+    // A result with its transfer, when that came back and its bytes can be taken.
+    struct Outcome {
+        TransferResult result;
+        std::unique_ptr<Transfer> transfer;
+    };
+    struct PairOutcome {
+        QueuedResult result;
+        std::unique_ptr<Transfer> tail;
+    };
+
+    std::size_t roundedToPackets(std::size_t size) const {
+        const std::size_t packet = interface_.inPacketSize;
+        return (size + packet - 1) / packet * packet;
+    }
+
+    Outcome single(std::unique_ptr<Transfer> transfer, std::uint8_t endpoint,
+                   std::chrono::milliseconds timeout) {
+        Outcome outcome;
+        if (gone_) {
+            outcome.result = {TransferStatus::NoDevice, 0};
+            return outcome;
+        }
+        sweepParked();
+        const int error = transfer->submit(handle_.get(), endpoint);
+        if (error != LIBUSB_SUCCESS) {
+            outcome.result = {submitFailure(error), 0};
+            return outcome;
+        }
+        if (!await(*transfer, Clock::now() + timeout)) {
+            transfer->cancel();
+            giveUp(std::move(transfer));
+            resynchronise();
+            outcome.result = {gone_ ? TransferStatus::NoDevice : TransferStatus::TimedOut, 0};
+            return outcome;
+        }
+        outcome.result = finish(*transfer);
+        outcome.transfer = std::move(transfer);
+        return outcome;
+    }
 
     // The block goes out first on the OUT pipe; the phase is submitted at once behind it. When
     // the block fails or runs out of time the phase is withdrawn before the block is, so the
     // host controller never moves on to it.
-    QueuedResult queuePair(std::span<const std::uint8_t> first, std::uint8_t secondEndpoint,
-                           std::uint8_t* secondBuffer, std::size_t secondSize,
-                           std::chrono::milliseconds timeout) {
-        QueuedResult result;
-        AsyncTransfer head;
-        AsyncTransfer tail;
-        if (!head.submit(handle_.get(), interface_.outEndpoint,
-                         const_cast<std::uint8_t*>(first.data()), first.size())) {
-            return result;
+    PairOutcome queuePair(std::span<const std::uint8_t> first, std::unique_ptr<Transfer> tail,
+                          std::uint8_t tailEndpoint, std::chrono::milliseconds timeout) {
+        PairOutcome outcome;
+        QueuedResult& result = outcome.result;
+        if (gone_) {
+            result.first = {TransferStatus::NoDevice, 0};
+            return outcome;
         }
-        const bool tailSubmitted =
-            tail.submit(handle_.get(), secondEndpoint, secondBuffer, secondSize);
-        const bool headInTime = await(head, Clock::now() + timeout);
-        result.first = head.result();
-        if (!headInTime) {
-            tail.cancel();
-            head.cancel();
-            settle(tail);
-            settle(head);
-            result.first = {TransferStatus::TimedOut, head.result().count};
-            return result;
+        sweepParked();
+        auto head = std::make_unique<Transfer>(first.size());
+        std::copy(first.begin(), first.end(), head->data());
+        const int headError = head->submit(handle_.get(), interface_.outEndpoint);
+        if (headError != LIBUSB_SUCCESS) {
+            result.first = {submitFailure(headError), 0};
+            return outcome;
         }
-        if (!completedInFull(result.first, first.size()) || !tailSubmitted) {
-            tail.cancel();
-            settle(tail);
-            return result;
+        const int tailError = tail->submit(handle_.get(), tailEndpoint);
+        if (!await(*head, Clock::now() + timeout)) {
+            tail->cancel();
+            head->cancel();
+            giveUp(std::move(tail));
+            giveUp(std::move(head));
+            resynchronise();
+            result.first = {gone_ ? TransferStatus::NoDevice : TransferStatus::TimedOut, 0};
+            return outcome;
         }
-        if (!await(tail, Clock::now() + timeout)) {
-            tail.cancel();
-            settle(tail);
-            result.second = {TransferStatus::TimedOut, 0};
-            return result;
+        result.first = finish(*head);
+        if (tailError != LIBUSB_SUCCESS) {
+            if (completedInFull(result.first, first.size())) {
+                result.second = {submitFailure(tailError), 0};
+            }
+            return outcome;
         }
-        result.second = tail.result();
-        return result;
+        if (!completedInFull(result.first, first.size())) {
+            tail->cancel();
+            giveUp(std::move(tail));
+            return outcome;
+        }
+        if (!await(*tail, Clock::now() + timeout)) {
+            tail->cancel();
+            giveUp(std::move(tail));
+            resynchronise();
+            result.second = {gone_ ? TransferStatus::NoDevice : TransferStatus::TimedOut, 0};
+            return outcome;
+        }
+        result.second = finish(*tail);
+        outcome.tail = std::move(tail);
+        return outcome;
     }
 
-    // Handles libusb events until the transfer is back or the deadline passes.
-    bool await(AsyncTransfer& transfer, Clock::time_point deadline) {
+    // Handles libusb events until the transfer is back or the deadline passes; false also when
+    // event handling itself fails.
+    bool await(Transfer& transfer, Clock::time_point deadline) {
         while (transfer.inFlight()) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
@@ -376,21 +417,99 @@ class UsbConnection final : public Connection {
         return true;
     }
 
-    // A cancelled transfer still comes back through its callback; wait for that, as long as a
-    // transfer may take.
-    void settle(AsyncTransfer& transfer) {
-        await(transfer, Clock::now() + std::chrono::seconds(5));
+    // A cancelled transfer still comes back through its callback, normally at once. One that
+    // does not is parked, buffer and all, until it does or the handle is closed: nothing the
+    // kernel may still write into is freed or reused.
+    void giveUp(std::unique_ptr<Transfer> transfer) {
+        if (transfer->inFlight() && !await(*transfer, Clock::now() + kSettle)) {
+            parked_.push_back(std::move(transfer));
+        }
     }
 
-    static unsigned int timeoutOf(std::chrono::milliseconds timeout) {
-        return static_cast<unsigned int>(
-            std::max<std::chrono::milliseconds::rep>(timeout.count(), 1));
+    void sweepParked() {
+        std::erase_if(parked_, [](const std::unique_ptr<Transfer>& transfer) {
+            return !transfer->inFlight();
+        });
+    }
+
+    TransferStatus submitFailure(int error) {
+        if (error == LIBUSB_ERROR_NO_DEVICE) {
+            unplugged("LIBUSB_ERROR_NO_DEVICE at submit");
+            return TransferStatus::NoDevice;
+        }
+        std::fprintf(stderr, "velk_series: %s: transfer not submitted (%s)\n", path_.c_str(),
+                     libusb_error_name(error));
+        return TransferStatus::Failed;
+    }
+
+    TransferResult finish(Transfer& transfer) {
+        switch (transfer.status()) {
+            case LIBUSB_TRANSFER_COMPLETED:
+                return {TransferStatus::Ok, transfer.actual()};
+            case LIBUSB_TRANSFER_TIMED_OUT:
+            case LIBUSB_TRANSFER_CANCELLED:  // only ever cancelled for running out of time
+                return {TransferStatus::TimedOut, 0};
+            case LIBUSB_TRANSFER_NO_DEVICE:
+                unplugged("LIBUSB_TRANSFER_NO_DEVICE");
+                return {TransferStatus::NoDevice, 0};
+            case LIBUSB_TRANSFER_STALL:
+                clearHalt(transfer.endpoint());
+                return {TransferStatus::Failed, 0};
+            case LIBUSB_TRANSFER_OVERFLOW:
+                std::fprintf(stderr,
+                             "velk_series: %s: endpoint 0x%02X sent more than was asked for "
+                             "(LIBUSB_TRANSFER_OVERFLOW)\n",
+                             path_.c_str(), transfer.endpoint());
+                return {TransferStatus::Failed, 0};
+            default:
+                return {TransferStatus::Failed, 0};
+        }
+    }
+
+    // A STALL halts the endpoint until the host clears it; left alone, every later transfer on
+    // it would fail until the device is plugged in again.
+    void clearHalt(std::uint8_t endpoint) {
+        const int error = libusb_clear_halt(handle_.get(), endpoint);
+        if (error == LIBUSB_ERROR_NO_DEVICE) {
+            unplugged("LIBUSB_ERROR_NO_DEVICE clearing a halt");
+            return;
+        }
+        std::fprintf(stderr,
+                     "velk_series: %s: endpoint 0x%02X stalled (LIBUSB_TRANSFER_STALL); %s\n",
+                     path_.c_str(), endpoint,
+                     error == LIBUSB_SUCCESS ? "the halt was cleared" : libusb_error_name(error));
+    }
+
+    // A transfer had to be cancelled: the device may be in the middle of a command or have a
+    // reply queued that the next command would read. A USB reset starts it afresh.
+    void resynchronise() {
+        if (gone_) {
+            return;
+        }
+        const int error = libusb_reset_device(handle_.get());
+        if (error == LIBUSB_ERROR_NOT_FOUND || error == LIBUSB_ERROR_NO_DEVICE) {
+            unplugged("not found again after the reset that followed a timeout");
+            return;
+        }
+        std::fprintf(stderr, "velk_series: %s: no answer within the transfer timeout; %s\n",
+                     path_.c_str(),
+                     error == LIBUSB_SUCCESS ? "the device was reset" : libusb_error_name(error));
+    }
+
+    // Said once: every later transfer fails at once without going near the device.
+    void unplugged(const char* how) {
+        if (!gone_) {
+            std::fprintf(stderr, "velk_series: %s was unplugged (%s)\n", path_.c_str(), how);
+        }
+        gone_ = true;
     }
 
     std::shared_ptr<UsbContext> context_;
     DeviceHandlePtr handle_;
     BulkInterface interface_;
-    std::vector<std::uint8_t> bounce_;
+    std::string path_;
+    bool gone_ = false;
+    std::vector<std::unique_ptr<Transfer>> parked_;
 };
 
 class LibusbBus final : public UsbBus {
@@ -451,13 +570,25 @@ class LibusbBus final : public UsbBus {
             return openFailure(path, "libusb_open", error);
         }
         DeviceHandlePtr handle(raw);
-        libusb_set_auto_detach_kernel_driver(handle.get(), 1);  // unsupported: nothing to detach
-        // Another program's claim on the interface makes this one fail with LIBUSB_ERROR_BUSY.
+        // Another program's claim on the interface makes this one fail with LIBUSB_ERROR_BUSY;
+        // so does a kernel driver bound to it, which is detached (and given the interface back
+        // at the close). Asking about drivers only then keeps the open to the two ioctls a
+        // usbfs replay (umockdev-run --pcap) answers.
+        BulkInterface claimed = bulk;
         error = libusb_claim_interface(handle.get(), bulk.number);
+        if (error == LIBUSB_ERROR_BUSY &&
+            libusb_kernel_driver_active(handle.get(), bulk.number) == 1 &&
+            libusb_detach_kernel_driver(handle.get(), bulk.number) == LIBUSB_SUCCESS) {
+            claimed.reattachDriver = true;
+            error = libusb_claim_interface(handle.get(), bulk.number);
+        }
         if (error != LIBUSB_SUCCESS) {
+            if (claimed.reattachDriver) {
+                libusb_attach_kernel_driver(handle.get(), bulk.number);
+            }
             return openFailure(path, "libusb_claim_interface", error);
         }
-        return {std::make_unique<UsbConnection>(context_, std::move(handle), bulk),
+        return {std::make_unique<UsbConnection>(context_, std::move(handle), claimed, path),
                 OpenRefusal::None};
     }
 
