@@ -12,13 +12,6 @@
 #include "genesis/sector_diff.h"
 
 namespace nuvrel {
-namespace {
-
-// Larger than any cartridge, with room for an SMD header.
-constexpr std::uint64_t kLargestImageFile = 64ull * 1024 * 1024;
-
-}  // namespace
-
 const char* RomPrepareFailureText(RomPrepareFailure failure) {
     switch (failure) {
         case RomPrepareFailure::None:
@@ -38,7 +31,7 @@ const char* RomPrepareFailureText(RomPrepareFailure failure) {
 PlainRom LoadPlainRom(const std::string& path) {
     PlainRom plain;
     plain.sourcePath = path;
-    WholeFile file = ReadWholeFile(path, kLargestImageFile);
+    WholeFile file = ReadWholeFile(path, kLargestRomImageFile);
     if (file.tooLarge) {
         plain.failure = RomPrepareFailure::TooLarge;
         return plain;

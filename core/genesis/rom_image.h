@@ -47,7 +47,6 @@ inline bool ImageFitsDevice(std::uint32_t capacity, std::uint32_t imageSize) {
 
 // The write programs whole 512-byte blocks, the last one filled up with erased flash (0xFF): any
 // image with a byte in it has a block to send.
-inline constexpr std::uint32_t kRomBlockBytes = 512;
 inline bool ImageHasBlockToSend(std::uint32_t imageSize) {
     return imageSize > 0;
 }

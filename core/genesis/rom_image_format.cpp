@@ -83,32 +83,11 @@ RomFormatDetection DetectRomImageFormat(std::span<const std::uint8_t> file) {
 }
 
 RomFormatDetection DetectRomImageFile(const std::string& path) {
-    // Larger than any cartridge, with room for an SMD header.
-    constexpr std::uint64_t kLargestImage = 64ull * 1024 * 1024;
-    const WholeFile file = ReadWholeFile(path, kLargestImage);
+    const WholeFile file = ReadWholeFile(path, kLargestRomImageFile);
     if (!file.read()) {
         return {RomImageFormat::Plain, static_cast<std::uint32_t>(file.size), ""};
     }
     return DetectRomImageFormat(file.bytes);
-}
-
-bool ReadPlainImage(std::FILE* file, RomImageFormat format, std::uint8_t* out,
-                    std::uint32_t plainSize) {
-    if (format == RomImageFormat::Plain) {
-        return std::fread(out, 1, plainSize, file) == plainSize;
-    }
-    const std::size_t fileSize =
-        plainSize + (format == RomImageFormat::Smd ? kSmdHeaderBytes : std::size_t{0});
-    if (format == RomImageFormat::Smd && !SmdShaped(fileSize)) {
-        return false;
-    }
-    std::vector<std::uint8_t> bytes(fileSize);
-    if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-        return false;
-    }
-    const std::vector<std::uint8_t> plain = ToPlainImage(bytes, format);
-    std::copy(plain.begin(), plain.end(), out);
-    return true;
 }
 
 }  // namespace nuvrel

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,6 +24,9 @@ struct RomFormatDetection {
     std::string note;
 };
 
+// Larger than any cartridge, with room for an SMD header: image files are read whole up to this.
+inline constexpr std::uint64_t kLargestRomImageFile = 64ull * 1024 * 1024;
+
 // Looks for the "SEGA" signature at 0x100 (or 0x101) in the image as it is, de-interleaved and
 // un-swapped, in that order.
 RomFormatDetection DetectRomImageFormat(std::span<const std::uint8_t> file);
@@ -34,10 +36,5 @@ RomFormatDetection DetectRomImageFile(const std::string& path);
 
 // The plain image of a file in `format`.
 std::vector<std::uint8_t> ToPlainImage(std::span<const std::uint8_t> file, RomImageFormat format);
-
-// Reads the plain image of plainSize bytes from a file in `format` into out (the file positioned
-// at its start); false on a short read.
-bool ReadPlainImage(std::FILE* file, RomImageFormat format, std::uint8_t* out,
-                    std::uint32_t plainSize);
 
 }  // namespace nuvrel
