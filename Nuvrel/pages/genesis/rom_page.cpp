@@ -48,18 +48,25 @@ namespace nuvrel {
 
 namespace {
 
-// An engine run whose complete end shows the digests of file. They are worked out on the worker:
-// hashing a large file would hold the window.
+// The end every run of the page shares: a refused open said, and on a complete run the digests
+// shown. They are worked out on the worker: hashing a large image would hold the window.
+void showDigestsOfCompleteRun(const OperationOutcome& outcome, OperationSink& sink,
+                              DigestView* view, const std::function<DigestTexts()>& digests) {
+    reportOpenRefusal(outcome, sink);
+    if (outcome.result != OperationResult::Completed) {
+        return;
+    }
+    const DigestTexts texts = digests();
+    runOnObjectThread(view, [view, &texts] { view->showTexts(texts); });
+}
+
+// A run whose complete end shows the digests of file (a read-back's output).
 template <typename Request>
 DeviceWork runShowingDigests(OperationOutcome (*engine)(const Request&, OperationSink&),
                              Request request, const QString& file, DigestView* view) {
     return [engine, request = std::move(request), file, view](OperationSink& sink) {
-        const OperationOutcome outcome = engine(request, sink);
-        reportOpenRefusal(outcome, sink);
-        if (outcome.result == OperationResult::Completed) {
-            const DigestTexts texts = DigestTextsOfFile(file);
-            runOnObjectThread(view, [view, &texts] { view->showTexts(texts); });
-        }
+        showDigestsOfCompleteRun(engine(request, sink), sink, view,
+                                 [&file] { return DigestTextsOfFile(file); });
     };
 }
 
@@ -79,15 +86,13 @@ DeviceWork runOnPreparedImage(OperationOutcome (*engine)(const Request&, Operati
             return;
         }
         request.image = prepared.rom;
-        const OperationOutcome outcome = engine(request, sink);
-        reportOpenRefusal(outcome, sink);
-        if (outcome.result == OperationResult::Completed) {
+        showDigestsOfCompleteRun(engine(request, sink), sink, view, [&] {
             DigestTexts texts = DigestTextsOfBytes(prepared.rom->programmed());
             if (summary) {
                 texts.digests = summary() + QStringLiteral("  ") + texts.digests;
             }
-            runOnObjectThread(view, [view, &texts] { view->showTexts(texts); });
-        }
+            return texts;
+        });
     };
 }
 
