@@ -25,12 +25,12 @@ bool CancelledAt(const CancelToken* cancel, std::uint32_t offset, OperationOutco
     return true;
 }
 
-bool FlashCoversImage(const DeviceSession& device, const SectorEntry* table,
+bool FlashCoversImage(const DeviceSession& device, const SectorCoverage& coverage,
                       std::uint32_t imageBytes, OperationOutcome& outcome) {
-    const std::uint32_t covered = CoverageOfImage(table, imageBytes).coveredBytes;
-    if (covered >= imageBytes) {
+    if (coverage.covers(imageBytes)) {
         return true;
     }
+    const std::uint32_t covered = coverage.coveredBytes;
     // Chip 1 starts at word 0x100000; its identifier is read again only to name it.
     const std::uint8_t chip = covered >= kSecondChipByte ? 1 : 0;
     EraseHint hint = VELK_ERASE_HINT_NONE;

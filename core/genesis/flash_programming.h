@@ -25,9 +25,10 @@ inline constexpr std::uint8_t kImageBlockUnits = kImageBlockBytes / VELK_UNIT_BY
 bool CancelledAt(const CancelToken* cancel, std::uint32_t offset, OperationOutcome& outcome);
 
 // Refuses an image of `imageBytes` (whole blocks) that the detected table does not cover from
-// byte 0 to its end: flash no table describes cannot be erased, and programming it unerased
-// leaves the AND of old and new data. The status names the chip and the uncovered range.
-bool FlashCoversImage(const DeviceSession& device, const SectorEntry* table,
+// byte 0 to its end (`coverage`, from CoverageOfImage): flash no table describes cannot be
+// erased, and programming it unerased leaves the AND of old and new data. The status names the
+// chip and the uncovered range.
+bool FlashCoversImage(const DeviceSession& device, const SectorCoverage& coverage,
                       std::uint32_t imageBytes, OperationOutcome& outcome);
 
 // The device's lifetime erase count: one more cycle, then the ROM name slot emptied (" "), all

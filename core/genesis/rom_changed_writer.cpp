@@ -88,10 +88,11 @@ bool ChangedWriteRun::findSectors() {
         outcome_ = Ended(OperationResult::SectorsUndetected, kStatusCantDetectSectors);
         return false;
     }
-    if (!FlashCoversImage(device_, table_, image_.programmedSize(), outcome_)) {
+    SectorCoverage coverage = CoverageOfImage(table_, image_.programmedSize());
+    if (!FlashCoversImage(device_, coverage, image_.programmedSize(), outcome_)) {
         return false;
     }
-    sectors_ = std::move(*SectorsOfImage(table_, image_.programmedSize()));
+    sectors_ = std::move(coverage.sectors);
     if (request_.count != nullptr) {
         request_.count->compared = static_cast<std::uint32_t>(sectors_.size());
     }

@@ -76,7 +76,8 @@ OperationOutcome RomWriteRun::run() {
 
     bool timerStarted = false;
     EraseHint hint = VELK_ERASE_HINT_NONE;
-    if (detectSectors(hint) && FlashCoversImage(device_, table_, size_, outcome_)) {
+    if (detectSectors(hint) &&
+        FlashCoversImage(device_, CoverageOfImage(table_, size_), size_, outcome_)) {
         sink_.startElapsedTimer();
         timerStarted = true;
         if (BeginErasing(device_, outcome_)) {

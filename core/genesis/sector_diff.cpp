@@ -4,7 +4,6 @@
 #include "genesis/sector_diff.h"
 
 #include <cstddef>
-#include <utility>
 
 namespace nuvrel {
 
@@ -23,15 +22,6 @@ SectorCoverage CoverageOfImage(const SectorEntry* table, std::uint32_t imageByte
         coverage.coveredBytes = row.end;
     }
     return coverage;
-}
-
-std::optional<std::vector<ImageSector>> SectorsOfImage(const SectorEntry* table,
-                                                       std::uint32_t imageBytes) {
-    SectorCoverage coverage = CoverageOfImage(table, imageBytes);
-    if (!coverage.covers(imageBytes)) {
-        return std::nullopt;
-    }
-    return std::move(coverage.sectors);
 }
 
 bool SectorDiffers(std::span<const std::uint8_t> image, const ImageSector& sector,

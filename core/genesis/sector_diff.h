@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -32,11 +31,6 @@ struct SectorCoverage {
     bool covers(std::uint32_t imageBytes) const { return coveredBytes >= imageBytes; }
 };
 SectorCoverage CoverageOfImage(const SectorEntry* table, std::uint32_t imageBytes);
-
-// The sectors a write of an image of `imageBytes` (whole blocks) erases, in address order;
-// nothing when the table does not cover it.
-std::optional<std::vector<ImageSector>> SectorsOfImage(const SectorEntry* table,
-                                                       std::uint32_t imageBytes);
 
 // Whether `device`, the bytes read from `sector`, differ from what a full write of `image` (whole
 // blocks, as prepared for programming) leaves there.

@@ -40,13 +40,13 @@ class SectorsOfImageTest : public ::testing::TestWithParam<CoverCase> {};
 
 TEST_P(SectorsOfImageTest, ListsTheSectorsAFullWriteErases) {
     const auto table = TableOf(GetParam().rows);
-    const auto sectors = SectorsOfImage(table.data(), GetParam().imageBytes);
-    ASSERT_EQ(sectors.has_value(), GetParam().starts.has_value());
-    if (!sectors) {
+    const SectorCoverage coverage = CoverageOfImage(table.data(), GetParam().imageBytes);
+    ASSERT_EQ(coverage.covers(GetParam().imageBytes), GetParam().starts.has_value());
+    if (!GetParam().starts) {
         return;
     }
     std::vector<std::uint32_t> starts;
-    for (const ImageSector& sector : *sectors) {
+    for (const ImageSector& sector : coverage.sectors) {
         starts.push_back(sector.start);
         EXPECT_EQ(sector.row->wordAddress * 2, sector.start);
     }
