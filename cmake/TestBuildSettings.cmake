@@ -1,0 +1,27 @@
+# SPDX-FileCopyrightText: 2026 The Nuvrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# The test programs are compiled for a short build rather than for speed at run time: in a release
+# build they take -Og with line tables only (backtraces still name file and line), and each is one
+# unity file, so the headers and templates its sources share are compiled once. The code they test
+# keeps the release flags. Test tools whose own speed the suite waits on (the USB device-node
+# emulator) are left as they are: only targets named *_test, *_tests or *_test_support change.
+# -DNUVREL_FAST_TEST_BUILD=OFF compiles the tests like the rest.
+option(NUVREL_FAST_TEST_BUILD "Compile the test programs for build speed" ON)
+
+function(nuvrel_fast_test_build directory)
+    get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target ${targets})
+        get_target_property(type ${target} TYPE)
+        if(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|OBJECT_LIBRARY)$"
+           OR NOT target MATCHES "_(test|tests|test_support)$")
+            continue()
+        endif()
+        set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+        target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo,Release>:-Og -g1>)
+    endforeach()
+    get_property(subdirectories DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
+    foreach(subdirectory ${subdirectories})
+        nuvrel_fast_test_build(${subdirectory})
+    endforeach()
+endfunction()
