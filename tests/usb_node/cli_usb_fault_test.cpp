@@ -20,7 +20,6 @@ using namespace std::chrono_literals;
 constexpr std::uint8_t kErase = 0x45;
 constexpr std::uint8_t kRead = 0x52;
 constexpr std::uint8_t kWrite = 0x57;
-constexpr std::size_t kRomBytes = 4u << 20;
 
 std::string lastLine(const std::string& text) {
     std::string trimmed = text;

@@ -10,8 +10,6 @@
 namespace usbnodetest {
 namespace {
 
-constexpr std::size_t kRomBytes = 4u << 20;
-
 class UsbTransfers : public UsbNodeTest, public ::testing::WithParamInterface<bool> {
   protected:
     RunOptions onPath() const {

@@ -21,6 +21,9 @@ namespace usbnodetest {
 
 using nuvrel::testing::MakeGenesisImage;
 
+// What `rom read` dumps from the emulated device: its whole ROM space.
+inline constexpr std::size_t kRomBytes = 4u << 20;
+
 // A device whose erases finish without status polls, on port 1-2.
 inline velkusb::NodeDeviceConfig quickDevice(const std::string& port = "1-2",
                                              const std::string& serial = "VELK0001") {
