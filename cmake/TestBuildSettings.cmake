@@ -9,6 +9,12 @@
 # -DNUVREL_FAST_TEST_BUILD=OFF compiles the tests like the rest.
 option(NUVREL_FAST_TEST_BUILD "Compile the test programs for build speed" ON)
 
+# Qt Test names each test's own folders in macros (for QFINDTESTDATA, which no test here uses);
+# a precompiled header is refused where they differ, so the widget tests leave them undefined.
+function(nuvrel_without_test_data_folders target)
+    target_compile_options(${target} PRIVATE -UQT_TESTCASE_BUILDDIR -UQT_TESTCASE_SOURCEDIR)
+endfunction()
+
 function(nuvrel_fast_test_build directory)
     get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
     foreach(target ${targets})
@@ -29,6 +35,7 @@ function(nuvrel_fast_test_build directory)
         get_target_property(libraries ${target} LINK_LIBRARIES)
         if(NUVREL_PRECOMPILED_HEADERS AND "nuvrel_gui_test_support" IN_LIST libraries)
             target_precompile_headers(${target} REUSE_FROM nuvrel_gui_test_support)
+            nuvrel_without_test_data_folders(${target})
         endif()
     endforeach()
     get_property(subdirectories DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
