@@ -9,12 +9,6 @@
 # -DNUVREL_FAST_TEST_BUILD=OFF compiles the tests like the rest.
 option(NUVREL_FAST_TEST_BUILD "Compile the test programs for build speed" ON)
 
-# Qt Test names each test's own folders in macros (for QFINDTESTDATA, which no test here uses);
-# a precompiled header is refused where they differ, so the widget tests leave them undefined.
-function(nuvrel_without_test_data_folders target)
-    target_compile_options(${target} PRIVATE -UQT_TESTCASE_BUILDDIR -UQT_TESTCASE_SOURCEDIR)
-endfunction()
-
 function(nuvrel_fast_test_build directory)
     get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
     foreach(target ${targets})
@@ -32,10 +26,11 @@ function(nuvrel_fast_test_build directory)
             target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
         endif()
         target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo,Release>:-Og -g1>)
+        # GCC takes the program's precompiled Qt header at these flags too (-Winvalid-pch with
+        # -Werror would stop the build if it did not).
         get_target_property(libraries ${target} LINK_LIBRARIES)
-        if(NUVREL_PRECOMPILED_HEADERS AND "nuvrel_gui_test_support" IN_LIST libraries)
-            target_precompile_headers(${target} REUSE_FROM nuvrel_gui_test_support)
-            nuvrel_without_test_data_folders(${target})
+        if("nuvrel_gui_test_support" IN_LIST libraries OR "nuvrel_shell" IN_LIST libraries)
+            nuvrel_qt_precompiled_header(${target})
         endif()
     endforeach()
     get_property(subdirectories DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)

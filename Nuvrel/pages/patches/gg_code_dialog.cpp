@@ -30,7 +30,7 @@ const QString kExplanation = QStringLiteral(
 
 constexpr int kAddressDigits = 6;
 constexpr int kDataDigits = 4;
-constexpr int kCodeLetters = 4;
+constexpr int kLettersPerHalf = 4;  // a code is ABCD-EFGH
 // How much of a field a conversion or OK reads.
 constexpr int kFieldRead = 9;
 
@@ -97,9 +97,9 @@ CGGCode::CGGCode(QWidget* parent) : QDialog(parent) {
     m_addressField = makeField(FilterHexDigits, kAddressDigits, QStringLiteral("address"), this);
     m_dataField = makeField(FilterHexDigits, kDataDigits, QStringLiteral("data"), this);
     m_firstCodeField =
-        makeField(FilterCodeLetters, kCodeLetters, QStringLiteral("firstCode"), this);
+        makeField(FilterCodeLetters, kLettersPerHalf, QStringLiteral("firstCode"), this);
     m_secondCodeField =
-        makeField(FilterCodeLetters, kCodeLetters, QStringLiteral("secondCode"), this);
+        makeField(FilterCodeLetters, kLettersPerHalf, QStringLiteral("secondCode"), this);
 
     auto* patchGroup =
         makeModeGroup(QString(20, QLatin1Char(' ')), QStringLiteral("patch_code"), m_patchMode,
@@ -201,8 +201,8 @@ void CGGCode::UpdateCodeFromPatch() {
                     static_cast<std::uint32_t>(parseField(m_dataField)), code);
     const QSignalBlocker first(m_firstCodeField);
     const QSignalBlocker second(m_secondCodeField);
-    m_firstCodeField->setFieldText(QString::fromLatin1(code, kCodeLetters));
-    m_secondCodeField->setFieldText(QString::fromLatin1(code + kCodeLetters + 1, kCodeLetters));
+    m_firstCodeField->setFieldText(QString::fromLatin1(code, kLettersPerHalf));
+    m_secondCodeField->setFieldText(QString::fromLatin1(code + kLettersPerHalf + 1, kLettersPerHalf));
 }
 
 void CGGCode::UpdatePatchFromCode() {
@@ -231,9 +231,9 @@ void CGGCode::accept() {
     m_data = parseField(m_dataField);
     // A first half shorter than four letters ends the code text there; a shorter second half
     // ends it early.
-    const QString first = m_firstCodeField->text().left(kCodeLetters);
-    const QString second = m_secondCodeField->text().left(kCodeLetters);
-    m_codeText = first.size() < kCodeLetters ? first : first + QLatin1Char('-') + second;
+    const QString first = m_firstCodeField->text().left(kLettersPerHalf);
+    const QString second = m_secondCodeField->text().left(kLettersPerHalf);
+    m_codeText = first.size() < kLettersPerHalf ? first : first + QLatin1Char('-') + second;
     QDialog::accept();
 }
 
