@@ -202,7 +202,8 @@ void CGGCode::UpdateCodeFromPatch() {
     const QSignalBlocker first(m_firstCodeField);
     const QSignalBlocker second(m_secondCodeField);
     m_firstCodeField->setFieldText(QString::fromLatin1(code, kLettersPerHalf));
-    m_secondCodeField->setFieldText(QString::fromLatin1(code + kLettersPerHalf + 1, kLettersPerHalf));
+    m_secondCodeField->setFieldText(
+        QString::fromLatin1(code + kLettersPerHalf + 1, kLettersPerHalf));
 }
 
 void CGGCode::UpdatePatchFromCode() {
