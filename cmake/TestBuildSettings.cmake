@@ -2,11 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # The test programs are compiled for a short build rather than for speed at run time: in a release
-# build they take -Og with line tables only (backtraces still name file and line), and each is one
-# unity file, so the headers and templates its sources share are compiled once. The code they test
-# keeps the release flags. Test tools whose own speed the suite waits on (the USB device-node
-# emulator) are left as they are: only targets named *_test, *_tests or *_test_support change.
-# -DNUVREL_FAST_TEST_BUILD=OFF compiles the tests like the rest.
+# build they take -Og with line tables only (backtraces still name file and line), and their
+# sources are compiled eight at a time as unity files, so the headers and templates they share are
+# compiled once. The code they test keeps the release flags. Test tools whose own speed the suite
+# waits on (the USB device-node emulator) are left as they are: only targets named *_test,
+# *_tests or *_test_support change. -DNUVREL_FAST_TEST_BUILD=OFF compiles the tests like the rest.
 option(NUVREL_FAST_TEST_BUILD "Compile the test programs for build speed" ON)
 
 function(nuvrel_fast_test_build directory)
@@ -20,7 +20,7 @@ function(nuvrel_fast_test_build directory)
         get_target_property(sources ${target} SOURCES)
         list(LENGTH sources source_count)
         if(source_count GREATER 1)
-            set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+            set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
             # Only the unity file is a main file to GCC, so a helper type in an anonymous namespace
             # would look like one in a header.
             target_compile_options(${target} PRIVATE -Wno-subobject-linkage)

@@ -282,5 +282,5 @@ class CompatibilityPageTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(CompatibilityPageTest)
+NUVREL_GUI_TEST(CompatibilityPageTest)
 #include "compatibility_page_test.moc"

@@ -244,5 +244,5 @@ class DevInfoPageTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(DevInfoPageTest)
+NUVREL_GUI_TEST(DevInfoPageTest)
 #include "dev_info_page_test.moc"

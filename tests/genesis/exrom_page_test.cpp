@@ -319,5 +319,5 @@ class ExRomPageTest : public QObject {
     romtest::ImageFolder m_folder;
 };
 
-NUVREL_GUI_TEST_MAIN(ExRomPageTest)
+NUVREL_GUI_TEST(ExRomPageTest)
 #include "exrom_page_test.moc"

@@ -656,5 +656,5 @@ class RomPageTest : public QObject {
     romtest::ImageFolder m_folder;
 };
 
-NUVREL_GUI_TEST_MAIN(RomPageTest)
+NUVREL_GUI_TEST(RomPageTest)
 #include "rom_page_test.moc"

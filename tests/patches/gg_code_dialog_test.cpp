@@ -361,5 +361,5 @@ class GGCodeDialogTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(GGCodeDialogTest)
+NUVREL_GUI_TEST(GGCodeDialogTest)
 #include "gg_code_dialog_test.moc"

@@ -409,5 +409,5 @@ class GGCodesPageTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(GGCodesPageTest)
+NUVREL_GUI_TEST(GGCodesPageTest)
 #include "gg_codes_page_test.moc"

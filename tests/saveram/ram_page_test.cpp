@@ -704,5 +704,5 @@ class RamPageTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(RamPageTest)
+NUVREL_GUI_TEST(RamPageTest)
 #include "ram_page_test.moc"

@@ -194,6 +194,6 @@ class AccessibleNamesTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(AccessibleNamesTest)
+NUVREL_GUI_TEST(AccessibleNamesTest)
 
 #include "accessible_names_test.moc"

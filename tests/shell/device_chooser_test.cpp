@@ -109,6 +109,6 @@ class DeviceChooserTest : public QObject {
     std::unique_ptr<velksim::SimServer> m_right;
 };
 
-NUVREL_GUI_TEST_MAIN(DeviceChooserTest)
+NUVREL_GUI_TEST(DeviceChooserTest)
 
 #include "device_chooser_test.moc"

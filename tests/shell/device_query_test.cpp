@@ -138,5 +138,5 @@ class DeviceQueryTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(DeviceQueryTest)
+NUVREL_GUI_TEST(DeviceQueryTest)
 #include "device_query_test.moc"

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "shell/elapsed_time.h"
+#include "support/gui_test_main.h"
 
 using nuvrel::ElapsedTime;
 
@@ -54,5 +55,5 @@ class ElapsedTimeTest : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(ElapsedTimeTest)
+NUVREL_GUI_TEST(ElapsedTimeTest)
 #include "elapsed_time_test.moc"

@@ -55,5 +55,5 @@ class LibraryMessagesTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(LibraryMessagesTest)
+NUVREL_GUI_TEST(LibraryMessagesTest)
 #include "library_messages_test.moc"

@@ -197,5 +197,5 @@ class MainSheetTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(MainSheetTest)
+NUVREL_GUI_TEST(MainSheetTest)
 #include "main_sheet_test.moc"

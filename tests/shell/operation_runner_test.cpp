@@ -594,5 +594,5 @@ class OperationRunnerTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(OperationRunnerTest)
+NUVREL_GUI_TEST(OperationRunnerTest)
 #include "operation_runner_test.moc"

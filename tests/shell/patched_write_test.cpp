@@ -82,5 +82,5 @@ class PatchedWriteTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(PatchedWriteTest)
+NUVREL_GUI_TEST(PatchedWriteTest)
 #include "patched_write_test.moc"

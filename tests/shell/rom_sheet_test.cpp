@@ -70,5 +70,5 @@ class RomSheetTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(RomSheetTest)
+NUVREL_GUI_TEST(RomSheetTest)
 #include "rom_sheet_test.moc"

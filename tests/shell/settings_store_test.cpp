@@ -187,5 +187,5 @@ class SettingsStoreTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(SettingsStoreTest)
+NUVREL_GUI_TEST(SettingsStoreTest)
 #include "settings_store_test.moc"

@@ -72,5 +72,5 @@ class SingleInstanceTest : public QObject {
     }
 };
 
-NUVREL_GUI_TEST_MAIN(SingleInstanceTest)
+NUVREL_GUI_TEST(SingleInstanceTest)
 #include "single_instance_test.moc"

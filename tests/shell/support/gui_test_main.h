@@ -1,14 +1,16 @@
 // SPDX-FileCopyrightText: 2026 The Nuvrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// main() for the widget tests: a private runtime folder (where velk-sim sockets and the
-// single-instance socket live) and a private settings folder, the offscreen platform, and the
-// program's icons, all set up before the QApplication exists.
+// What every widget test process starts with: a private runtime folder (where velk-sim sockets
+// and the single-instance socket live) and a private settings folder, the offscreen platform, and
+// the program's icons, all set up before the QApplication exists.
 #pragma once
 
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
+#include <memory>
 
 #include "shell/resources.h"
 
@@ -28,14 +30,10 @@ class PrivateUserFolders {
 
 }  // namespace nuvrel::testing
 
-#define NUVREL_GUI_TEST_MAIN(TestClass)                       \
-    int main(int argc, char** argv) {                         \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) { \
-            qputenv("QT_QPA_PLATFORM", "offscreen");          \
-        }                                                     \
-        nuvrel::testing::PrivateUserFolders folders;          \
-        QApplication app(argc, argv);                         \
-        nuvrel::initResources();                              \
-        TestClass test;                                       \
-        return QTest::qExec(&test, argc, argv);               \
-    }
+// Registers a test class with the widget test program (gui_test_runner.cpp), which runs one class
+// per process: `gui_tests <TestClass> [Qt Test options]`.
+#define NUVREL_GUI_TEST(TestClass)                                          \
+    [[maybe_unused]] static const bool registered##TestClass =             \
+        nuvrel::testing::registerGuiTest(#TestClass, []() -> std::unique_ptr<QObject> { \
+            return std::make_unique<TestClass>();                           \
+        });
