@@ -6,7 +6,8 @@
 # sources are compiled eight at a time as unity files, so the headers and templates they share are
 # compiled once. The code they test keeps the release flags. Test tools whose own speed the suite
 # waits on (the USB device-node emulator) are left as they are: only targets named *_test,
-# *_tests or *_test_support change. -DNUVREL_FAST_TEST_BUILD=OFF compiles the tests like the rest.
+# *_tests or *_test_support change, and those with the property NUVREL_SEPARATE_SOURCES keep a
+# compiler run per source. -DNUVREL_FAST_TEST_BUILD=OFF compiles the tests like the rest.
 option(NUVREL_FAST_TEST_BUILD "Compile the test programs for build speed" ON)
 
 function(nuvrel_fast_test_build directory)
@@ -19,7 +20,8 @@ function(nuvrel_fast_test_build directory)
         endif()
         get_target_property(sources ${target} SOURCES)
         list(LENGTH sources source_count)
-        if(source_count GREATER 1)
+        get_target_property(separate ${target} NUVREL_SEPARATE_SOURCES)
+        if(source_count GREATER 1 AND NOT separate)
             set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
             # Only the unity file is a main file to GCC, so a helper type in an anonymous namespace
             # would look like one in a header.

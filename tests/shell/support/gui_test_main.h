@@ -28,12 +28,15 @@ class PrivateUserFolders {
     QTemporaryDir m_config;
 };
 
+using GuiTestFactory = std::function<std::unique_ptr<QObject>()>;
+
+// Adds a test class under its name; returns true so that a static can hold the result.
+bool registerGuiTest(const char* name, GuiTestFactory factory);
+
 }  // namespace nuvrel::testing
 
 // Registers a test class with the widget test program (gui_test_runner.cpp), which runs one class
 // per process: `gui_tests <TestClass> [Qt Test options]`.
-#define NUVREL_GUI_TEST(TestClass)                                          \
-    [[maybe_unused]] static const bool registered##TestClass =             \
-        nuvrel::testing::registerGuiTest(#TestClass, []() -> std::unique_ptr<QObject> { \
-            return std::make_unique<TestClass>();                           \
-        });
+#define NUVREL_GUI_TEST(TestClass)                                                               \
+    [[maybe_unused]] static const bool registered##TestClass = nuvrel::testing::registerGuiTest( \
+        #TestClass, []() -> std::unique_ptr<QObject> { return std::make_unique<TestClass>(); });
